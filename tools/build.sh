@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures and builds the project in build/ (or $BUILD_DIR) with the i686 mingw-w64 toolchain.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+"$root/tools/setup.sh"
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-mingw.cmake" -DCORVEX_WERROR=ON >/dev/null
+fi
+cmake --build "$build"
