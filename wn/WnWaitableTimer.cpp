@@ -1,0 +1,50 @@
+#include "wn/WnWaitableTimer.h"
+#include "wn/WnLastError.h"
+
+namespace
+{
+void CALLBACK TimerCompletion(void* argument, DWORD lowTime, DWORD highTime)
+{
+    static_cast<WnWaitableTimerCallbackInterface*>(argument)->OnTimer(lowTime, highTime);
+}
+} // namespace
+
+WnWaitableTimer::~WnWaitableTimer()
+{
+    WnWaitableTimer::Close();
+}
+
+DWORD WnWaitableTimer::Create(bool manualReset, SECURITY_ATTRIBUTES* security, const wchar_t* name)
+{
+    Close();
+    handle_ = CreateWaitableTimerW(security, manualReset ? TRUE : FALSE, name);
+    return handle_ != nullptr ? ERROR_SUCCESS : WnLastError();
+}
+
+DWORD WnWaitableTimer::Set(LONG periodMs, WnWaitableTimerCallbackInterface* callback, bool resume)
+{
+    if (periodMs <= 0)
+    {
+        return ERROR_INVALID_PARAMETER;
+    }
+    LARGE_INTEGER dueTime;
+    dueTime.QuadPart = -static_cast<LONGLONG>(periodMs); // relative, in 100 ns units
+    const BOOL armed = SetWaitableTimer(handle_, &dueTime, periodMs, callback != nullptr ? TimerCompletion : nullptr,
+                                        callback, resume ? TRUE : FALSE);
+    return armed ? ERROR_SUCCESS : WnLastError();
+}
+
+DWORD WnWaitableTimer::Cancel()
+{
+    if (handle_ == nullptr)
+    {
+        return ERROR_SUCCESS;
+    }
+    return CancelWaitableTimer(handle_) ? ERROR_SUCCESS : WnLastError();
+}
+
+void WnWaitableTimer::Close() noexcept
+{
+    (void)Cancel();
+    WnHandle::Close();
+}
