@@ -7,9 +7,7 @@ WnHandle::~WnHandle()
     WnHandle::Close();
 }
 
-WnHandle::WnHandle(WnHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr))
-{
-}
+WnHandle::WnHandle(WnHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
 
 WnHandle& WnHandle::operator=(WnHandle&& other) noexcept
 {

@@ -29,8 +29,9 @@ DWORD WnWaitableTimer::Set(LONG periodMs, WnWaitableTimerCallbackInterface* call
     }
     LARGE_INTEGER dueTime;
     dueTime.QuadPart = -static_cast<LONGLONG>(periodMs); // relative, in 100 ns units
-    const BOOL armed = SetWaitableTimer(handle_, &dueTime, periodMs, callback != nullptr ? TimerCompletion : nullptr,
-                                        callback, resume ? TRUE : FALSE);
+    const BOOL armed =
+        SetWaitableTimer(handle_, &dueTime, periodMs, callback != nullptr ? TimerCompletion : nullptr,
+                         callback, resume ? TRUE : FALSE);
     return armed ? ERROR_SUCCESS : WnLastError();
 }
 

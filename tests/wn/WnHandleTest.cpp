@@ -92,8 +92,8 @@ TEST(WnUniqueHandleT, MovedFromIsEmptyAndEachHandleClosesOnce)
 
 TEST(WnUniqueHandleT, FileHandleTreatsOnlyInvalidHandleValueAsEmpty)
 {
-    WnFileHandle missing(CreateFileW(L"C:\\corvex-wn-no-such-dir\\x", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                     nullptr));
+    WnFileHandle missing(
+        CreateFileW(L"C:\\corvex-wn-no-such-dir\\x", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(missing);
     EXPECT_EQ(INVALID_HANDLE_VALUE, missing.Get());
 
@@ -174,15 +174,19 @@ TEST(WnMutex, ExistingMutexIsTheSameObject)
     ASSERT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), second.Create(nullptr, false, name.c_str()));
 
     // Owned by this thread, so another thread can take it only after Unlock.
-    auto waitFromAnotherThread = [&] {
+    auto waitFromAnotherThread = [&]
+    {
         DWORD result = 0;
-        std::thread([&] {
-            result = WaitForSingleObject(second.Get(), 0);
-            if (result == WAIT_OBJECT_0)
+        std::thread(
+            [&]
             {
-                (void)ReleaseMutex(second.Get());
-            }
-        }).join();
+                result = WaitForSingleObject(second.Get(), 0);
+                if (result == WAIT_OBJECT_0)
+                {
+                    (void)ReleaseMutex(second.Get());
+                }
+            })
+            .join();
         return result;
     };
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), waitFromAnotherThread());

@@ -75,6 +75,18 @@ TEST(WnThread, EmptyThreadWaitsAtOnceAndRefusesNoBody)
     EXPECT_EQ(nullptr, thread.Get());
 }
 
+TEST(WnThread, FailedStartLeavesTheWrapperEmpty)
+{
+    GatedBody body(0);
+    WnThread thread;
+    SetLastError(0xdeadbeef);
+    const DWORD status = thread.Start(&body, 0x7FF00000); // a stack reservation no 32-bit process can make
+    EXPECT_NE(0u, status);
+    EXPECT_NE(0xdeadbeefu, status);
+    EXPECT_EQ(nullptr, thread.Get());
+    EXPECT_EQ(0u, thread.GetId());
+}
+
 TEST(WnThread, CanBeRestartedAfterWait)
 {
     GatedBody first(1), second(2);

@@ -19,14 +19,14 @@ class CountingCallback : public WnWaitableTimerCallbackInterface
 };
 
 // Waits alertably until the callback has run at least `wanted` times or about 2 s have passed.
-int PumpUntil(const CountingCallback& callback, int wanted)
+int PumpUntil(const int& calls, int wanted)
 {
     const ULONGLONG deadline = GetTickCount64() + 2000;
-    while (callback.calls < wanted && GetTickCount64() < deadline)
+    while (calls < wanted && GetTickCount64() < deadline)
     {
         SleepEx(20, TRUE);
     }
-    return callback.calls;
+    return calls;
 }
 } // namespace
 
@@ -37,7 +37,7 @@ TEST(WnWaitableTimer, CallbackRunsRepeatedlyOnTheSettingThread)
     CountingCallback callback;
     ASSERT_EQ(0u, timer.Set(50, &callback));
     EXPECT_EQ(0, callback.calls) << "the callback waits for an alertable wait";
-    EXPECT_GE(PumpUntil(callback, 3), 3);
+    EXPECT_GE(PumpUntil(callback.calls, 3), 3);
     EXPECT_EQ(GetCurrentThreadId(), callback.lastThread);
 
     ASSERT_EQ(0u, timer.Cancel());
@@ -59,7 +59,8 @@ TEST(WnWaitableTimer, NonPositivePeriodIsRefusedAndChangesNothing)
         CountingCallback other;
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), timer.Set(period, &other)) << period;
         const int before = callback.calls;
-        EXPECT_GT(PumpUntil(callback, before + 1), before) << "the timer still runs after Set(" << period << ")";
+        EXPECT_GT(PumpUntil(callback.calls, before + 1), before)
+            << "the timer still runs after Set(" << period << ")";
         EXPECT_EQ(0, other.calls);
     }
 
@@ -106,7 +107,7 @@ TEST(WnWaitableTimer, MoveKeepsTheArmedTimer)
     ASSERT_EQ(0u, first.Set(50, &callback));
     WnWaitableTimer second(std::move(first));
     EXPECT_EQ(nullptr, first.Get());
-    EXPECT_GE(PumpUntil(callback, 2), 2);
+    EXPECT_GE(PumpUntil(callback.calls, 2), 2);
 }
 
 TEST(WnWaitableTimerCallbackForwarderT, CallsTheMemberFunction)
@@ -120,10 +121,5 @@ TEST(WnWaitableTimerCallbackForwarderT, CallsTheMemberFunction)
     WnWaitableTimer timer;
     ASSERT_EQ(0u, timer.Create(false));
     ASSERT_EQ(0u, timer.Set(20, &forwarder));
-    const ULONGLONG deadline = GetTickCount64() + 2000;
-    while (controller.polls < 2 && GetTickCount64() < deadline)
-    {
-        SleepEx(20, TRUE);
-    }
-    EXPECT_GE(controller.polls, 2);
+    EXPECT_GE(PumpUntil(controller.polls, 2), 2);
 }

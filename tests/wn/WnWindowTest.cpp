@@ -134,6 +134,21 @@ TEST(WnPostWindowMessageThread, StopAndRestart)
     // The destructor stops the running thread.
 }
 
+TEST(WnPostWindowMessageThread, StopWorksAfterTheWatchedHandleWentBad)
+{
+    CountingWindow window(HWND_MESSAGE);
+    WnEvent notification;
+    ASSERT_EQ(0u, notification.Create(false));
+    HANDLE watched = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), notification.Get(), GetCurrentProcess(), &watched, 0,
+                                FALSE, DUPLICATE_SAME_ACCESS));
+    WnPostWindowMessageThread poster;
+    ASSERT_EQ(0u, poster.Start(window.Get(), watched, kNotifyMessage));
+    ASSERT_TRUE(CloseHandle(watched)); // misuse: every wait of the thread now fails
+    EXPECT_EQ(0u, poster.Stop());
+    EXPECT_FALSE(poster.IsRunning());
+}
+
 TEST(WnDeviceNotificationList, RegistersAndUnregistersForAWindow)
 {
     CountingWindow window(nullptr); // device notifications go to top-level windows
