@@ -1,0 +1,87 @@
+#include "driverapi/NorvikApiContext.h"
+
+#include "wn/WnLock.h"
+
+#include <strsafe.h>
+
+NorvikApiContext::~NorvikApiContext()
+{
+    Close();
+}
+
+NorvikStatus NorvikApiContext::Open(const wchar_t* name)
+{
+    WnLock lock(lock_);
+    if (link_)
+        return NORVIK_STATUS_REJECTED;
+    if (!ioEvent_)
+    {
+        const DWORD error = ioEvent_.Create(true);
+        if (error != ERROR_SUCCESS)
+            return error;
+    }
+
+    // A longer path is cut at the buffer's end; the cut path is what gets opened.
+    wchar_t path[NORVIK_DEVICE_PATH_CHARS];
+    (void)StringCchPrintfW(path, ARRAYSIZE(path), L"\\\\.\\%s", name);
+
+    NorvikStatus status = CurrentDriverPort().Open(path, &link_);
+    if (status != NORVIK_STATUS_SUCCESS || !link_)
+    {
+        Close();
+        return status != NORVIK_STATUS_SUCCESS ? status : NORVIK_STATUS_INTERNAL_ERROR;
+    }
+
+    NorvikDriverInfo info{};
+    status = GetDriverInfo(&info);
+    if (status == NORVIK_STATUS_SUCCESS && info.interfaceMajor != 2)
+        status = NORVIK_STATUS_VERSION_MISMATCH;
+    if (status != NORVIK_STATUS_SUCCESS)
+        Close();
+    return status;
+}
+
+void NorvikApiContext::Close()
+{
+    WnLock lock(lock_);
+    link_.reset();
+    ioEvent_.Close();
+}
+
+bool NorvikApiContext::IsOpen() const
+{
+    WnLock lock(lock_);
+    return link_ != nullptr;
+}
+
+NorvikStatus NorvikApiContext::Ioctl(uint32_t code, const void* in, uint32_t inSize, void* out,
+                                     uint32_t outSize, uint32_t* bytesReturned)
+{
+    WnLock lock(lock_);
+    if (!link_)
+        return NORVIK_STATUS_NOT_OPENED;
+    uint32_t bytes = 0;
+    NorvikStatus status = link_->Ioctl(code, in, inSize, out, outSize, &bytes, ioEvent_.Get());
+    if (bytes > outSize)
+    {
+        // A port that claims more than the buffer holds is broken; nothing it wrote is trusted.
+        bytes = 0;
+        status = ERROR_INVALID_DATA;
+    }
+    if (bytesReturned != nullptr)
+        *bytesReturned = bytes;
+    return status;
+}
+
+NorvikStatus NorvikApiContext::GetDriverInfo(NorvikDriverInfo* info)
+{
+    return Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, info, sizeof(*info));
+}
+
+uint32_t BoundedCount(uint32_t count, uint32_t capacity, uint32_t bytesReturned, uint32_t headerSize,
+                      uint32_t elementSize)
+{
+    const uint32_t arrived = bytesReturned < headerSize ? 0 : (bytesReturned - headerSize) / elementSize;
+    uint32_t bounded = count < capacity ? count : capacity;
+    return bounded < arrived ? bounded : arrived;
+}

@@ -1,0 +1,52 @@
+// One open handle on the driver. Runs one request at a time and waits for it; a recursive lock serialises
+// requests, Open and Close on the same context.
+#pragma once
+
+#include "driverapi/DriverPort.h"
+#include "driverapi/NorvikIoctl.h"
+#include "driverapi/NorvikStatus.h"
+
+#include "wn/WnCriticalSection.h"
+#include "wn/WnEvent.h"
+
+#include <cstdint>
+#include <memory>
+
+// The formatted device path holds at most this many characters, the terminator included.
+constexpr size_t NORVIK_DEVICE_PATH_CHARS = 300;
+
+class NorvikApiContext
+{
+  public:
+    NorvikApiContext() = default;
+    virtual ~NorvikApiContext();
+    NorvikApiContext(const NorvikApiContext&) = delete;
+    NorvikApiContext& operator=(const NorvikApiContext&) = delete;
+
+    // Opens "\\.\name" through the process's driver port and checks the driver's interface version.
+    // REJECTED when already open; VERSION_MISMATCH unless the interface major version is 2. Every failure
+    // leaves the context closed.
+    [[nodiscard]] NorvikStatus Open(const wchar_t* name);
+    // Harmless when already closed.
+    void Close();
+    bool IsOpen() const;
+
+    // NOT_OPENED without a handle. *bytesReturned (optional) never exceeds outSize.
+    [[nodiscard]] NorvikStatus Ioctl(uint32_t code, const void* in, uint32_t inSize, void* out,
+                                     uint32_t outSize, uint32_t* bytesReturned = nullptr);
+
+    [[nodiscard]] NorvikStatus GetDriverInfo(NorvikDriverInfo* info);
+
+  protected:
+    // Held by every operation; subclasses hold it across request sequences that must not interleave.
+    WnCriticalSection& ContextLock() const { return lock_; }
+
+  private:
+    mutable WnCriticalSection lock_;
+    std::unique_ptr<DriverLink> link_;
+    WnEvent ioEvent_; // completion event of every overlapped request on the link
+};
+
+// Bounds a count that came from the driver by the elements its record holds and by the bytes that arrived.
+uint32_t BoundedCount(uint32_t count, uint32_t capacity, uint32_t bytesReturned, uint32_t headerSize,
+                      uint32_t elementSize);

@@ -1,0 +1,86 @@
+#include "driverapi/NorvikClient.h"
+
+#include "wn/WnLock.h"
+
+NorvikStatus NorvikClient::Transact(NorvikMessage* request, NorvikMessage* reply, DWORD timeoutMs)
+{
+    WnLock lock(ContextLock());
+    request->sequence = NextSequence();
+    NorvikStatus status = SendMsg(*request);
+    if (status != NORVIK_STATUS_SUCCESS)
+        return status;
+
+    for (;;)
+    {
+        const DWORD wait = WaitForSingleObject(MessageEvent(), timeoutMs);
+        if (wait == WAIT_TIMEOUT)
+            return NORVIK_STATUS_TIMEOUT;
+        if (wait != WAIT_OBJECT_0)
+            return NORVIK_STATUS_FAILED;
+
+        // Drain the queue before waiting again: the event fires once for everything queued so far, so a stale
+        // reply may sit right in front of ours.
+        for (;;)
+        {
+            status = ReceiveMsg(reply);
+            if (status == NORVIK_STATUS_NO_MORE_ITEMS)
+                break;
+            if (status != NORVIK_STATUS_SUCCESS)
+                return status;
+            if (reply->type == NORVIK_MSG_REPLY && reply->sequence == request->sequence)
+                return NORVIK_STATUS_SUCCESS;
+        }
+    }
+}
+
+NorvikStatus NorvikClient::SetSampleRate(uint32_t rate, DWORD timeoutMs)
+{
+    NorvikMessage reply;
+    return Request(NORVIK_REQ_SET_SAMPLE_RATE, &rate, sizeof(rate), timeoutMs, NORVIK_REPLY_RESULT, &reply);
+}
+
+NorvikStatus NorvikClient::SetBufferSizes(uint32_t streamingClass, uint32_t asioClass, uint32_t thirdValue)
+{
+    const uint32_t payload[3] = {streamingClass, asioClass, thirdValue};
+    NorvikMessage reply;
+    return Request(NORVIK_REQ_SET_BUFFER_SIZES, payload, sizeof(payload), NORVIK_CLIENT_TIMEOUT_MS,
+                   NORVIK_REPLY_RESULT, &reply);
+}
+
+NorvikStatus NorvikClient::SelectStreamingDevice(uint32_t key1, uint32_t key2, uint32_t mode)
+{
+    const uint32_t payload[3] = {mode, key1, key2};
+    NorvikMessage reply;
+    return Request(NORVIK_REQ_SELECT_STREAMING_DEVICE, payload, sizeof(payload), NORVIK_CLIENT_TIMEOUT_MS,
+                   NORVIK_REPLY_RESULT, &reply);
+}
+
+NorvikStatus NorvikClient::SetPolicy(uint32_t flags, DWORD timeoutMs)
+{
+    NorvikMessage reply;
+    return Request(NORVIK_REQ_SET_POLICY, &flags, sizeof(flags), timeoutMs, NORVIK_REPLY_RESULT, &reply);
+}
+
+NorvikStatus NorvikClient::Request(uint32_t code, const void* payload, uint32_t size, DWORD timeoutMs,
+                                   uint32_t expectedReplyCode, NorvikMessage* reply)
+{
+    NorvikMessage request;
+    request.Init(NORVIK_MSG_REQUEST, code);
+    NorvikStatus status = request.SetPayload(payload, size);
+    if (status != NORVIK_STATUS_SUCCESS)
+        return status;
+    reply->Init(0, 0);
+    status = Transact(&request, reply, timeoutMs);
+    if (status != NORVIK_STATUS_SUCCESS)
+        return status;
+    if (reply->code != expectedReplyCode)
+        return NORVIK_STATUS_UNEXPECTED_MSG_CODE;
+    return reply->result;
+}
+
+uint32_t NorvikClient::NextSequence()
+{
+    if (++sequence_ == 0)
+        ++sequence_;
+    return sequence_;
+}

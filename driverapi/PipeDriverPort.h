@@ -1,0 +1,28 @@
+// The port that reaches the driver simulator over a message-mode named pipe; one connection is one driver
+// handle. Request: u32 code, u32 output size, the input bytes. Reply: u32 status, u32 bytes returned, the
+// bytes.
+#pragma once
+
+#include "driverapi/DriverPort.h"
+
+#include <string>
+
+class PipeDriverPort final : public DriverPort
+{
+  public:
+    // pipePath is the full pipe path, for example "\\.\pipe\corvex-driver".
+    explicit PipeDriverPort(std::wstring pipePath) : pipePath_(std::move(pipePath)) {}
+
+    // The device path is not used: every open connects to the pipe. A missing pipe yields 2
+    // (ERROR_FILE_NOT_FOUND), as a missing driver does; a busy pipe is retried for up to 2 s.
+    [[nodiscard]] NorvikStatus Open(const wchar_t* path, std::unique_ptr<DriverLink>* link) override;
+
+    const std::wstring& PipePath() const { return pipePath_; }
+
+  private:
+    std::wstring pipePath_;
+};
+
+// The request and reply headers on the wire.
+constexpr uint32_t PIPE_REQUEST_HEADER_SIZE = 8;
+constexpr uint32_t PIPE_REPLY_HEADER_SIZE = 8;
