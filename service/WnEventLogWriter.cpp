@@ -1,0 +1,64 @@
+#include "service/WnEventLogWriter.h"
+#include "wn/WnLastError.h"
+
+#include <strsafe.h>
+
+#include <cstdarg>
+
+WnEventLogWriter::~WnEventLogWriter()
+{
+    (void)Close();
+}
+
+DWORD WnEventLogWriter::Open(const wchar_t* sourceName)
+{
+    (void)Close();
+    handle_ = RegisterEventSourceW(nullptr, sourceName);
+    return handle_ != nullptr ? ERROR_SUCCESS : WnLastError();
+}
+
+DWORD WnEventLogWriter::Close()
+{
+    if (handle_ == nullptr)
+    {
+        return ERROR_SUCCESS;
+    }
+    const BOOL closed = DeregisterEventSource(handle_);
+    const DWORD result = closed ? ERROR_SUCCESS : WnLastError();
+    handle_ = nullptr;
+    return result;
+}
+
+DWORD WnEventLogWriter::ReportInfo(const wchar_t* format, ...)
+{
+    wchar_t text[kTextCapacity] = {};
+    va_list arguments;
+    va_start(arguments, format);
+    // A cut or failed format still reports what was formatted; StringCchVPrintfW always terminates.
+    (void)StringCchVPrintfW(text, kTextCapacity, format, arguments);
+    va_end(arguments);
+    return Report(EVENTLOG_INFORMATION_TYPE, kInformationEventId, text);
+}
+
+DWORD WnEventLogWriter::ReportError(const wchar_t* text)
+{
+    return Report(EVENTLOG_ERROR_TYPE, kErrorEventId, text);
+}
+
+DWORD WnEventLogWriter::Report(WORD type, DWORD eventId, const wchar_t* text)
+{
+    if (mirror_ != nullptr)
+    {
+        mirror_->OnReport(type, eventId, text);
+    }
+    if (handle_ == nullptr)
+    {
+        return ERROR_INVALID_HANDLE;
+    }
+    const wchar_t* strings[] = {text};
+    if (!ReportEventW(handle_, type, 0, eventId, nullptr, 1, 0, strings, nullptr))
+    {
+        return WnLastError();
+    }
+    return ERROR_SUCCESS;
+}
