@@ -33,8 +33,10 @@ NorvikStatus NorvikApiContext::Open(const wchar_t* name)
     }
 
     NorvikDriverInfo info{};
-    status = GetDriverInfo(&info);
-    if (status == NORVIK_STATUS_SUCCESS && info.interfaceMajor != 2)
+    uint32_t bytes = 0;
+    status = Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info, sizeof(info), &bytes);
+    // A version number that did not arrive is no version 2.
+    if (status == NORVIK_STATUS_SUCCESS && (bytes < sizeof(info.interfaceMajor) || info.interfaceMajor != 2))
         status = NORVIK_STATUS_VERSION_MISMATCH;
     if (status != NORVIK_STATUS_SUCCESS)
         Close();
