@@ -1,0 +1,374 @@
+#include "service/NorvikServer.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace
+{
+// {53A43FDF-0796-4483-9547-A6B25C1FA343}: the driver's interface class and the name it is opened under.
+constexpr GUID kInterfaceGuid = {0x53A43FDF, 0x0796, 0x4483, {0x95, 0x47, 0xA6, 0xB2, 0x5C, 0x1F, 0xA3, 0x43}};
+
+// Status words as the driver numbers them: 0 state, 2 rate, 3 to 8 activity counters.
+uint32_t Word(const NorvikStreamingStatus& status, size_t index)
+{
+    uint32_t words[sizeof(NorvikStreamingStatus) / sizeof(uint32_t)];
+    std::memcpy(words, &status, sizeof(words));
+    return index < std::size(words) ? words[index] : 0;
+}
+} // namespace
+
+std::unique_ptr<NorvikDevice> NorvikServer::CreateDevice()
+{
+    return std::make_unique<NorvikDeviceCtrl>();
+}
+
+const wchar_t* NorvikServer::GetServiceName() const
+{
+    return L"corvexsvc";
+}
+
+const wchar_t* NorvikServer::GetDisplayName() const
+{
+    return L"Corvex control";
+}
+
+const wchar_t* NorvikServer::GetDescription() const
+{
+    return L"Corvex control service";
+}
+
+void NorvikServer::GetInterfaceGuid(GUID* guid) const
+{
+    *guid = kInterfaceGuid;
+}
+
+const wchar_t* NorvikServer::GetInterfaceName() const
+{
+    return NORVIK_DRIVER_NAME;
+}
+
+const wchar_t* NorvikServer::GetRegistryKeyPath() const
+{
+    return L"Software\\MERIDANT\\corvex";
+}
+
+NorvikDeviceCtrl* NorvikServer::ControllerAt(size_t index) const
+{
+    return dynamic_cast<NorvikDeviceCtrl*>(DeviceAt(index));
+}
+
+void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
+{
+    (void)SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    if (!IsOpen())
+    {
+        NorvikStatus status = OpenWithEvents(GetInterfaceName(), true, true);
+        if (status == NORVIK_STATUS_SUCCESS)
+        {
+            status = SetRole(NORVIK_ROLE_SERVER);
+            if (status != NORVIK_STATUS_SUCCESS)
+            {
+                CloseAll();
+            }
+        }
+        if (status == NORVIK_STATUS_ALREADY_DONE)
+        {
+            return; // another process is the server
+        }
+    }
+    if (IsOpen())
+    {
+        bool changed = false;
+        (void)UpdateDeviceList(&changed);
+        (void)OnDeviceListChanged();
+    }
+
+    for (bool running = true; running;)
+    {
+        const HANDLE handles[] = {stopEvent, arrivalEvent, MessageEvent(), NotificationEvent()};
+        const DWORD count = IsOpen() ? 4 : 2;
+        // Alertable, so that the device controllers' timer routines run on this thread.
+        const DWORD result = WaitForMultipleObjectsEx(count, handles, FALSE, INFINITE, TRUE);
+        switch (result)
+        {
+        case WAIT_OBJECT_0:
+            running = false;
+            break;
+        case WAIT_OBJECT_0 + 1:
+            if (!IsOpen())
+            {
+                (void)TryOpenDriver(GetInterfaceName());
+            }
+            if (IsOpen())
+            {
+                bool changed = false;
+                (void)UpdateDeviceList(&changed);
+                if (changed)
+                {
+                    (void)OnDeviceListChanged();
+                }
+            }
+            break;
+        case WAIT_OBJECT_0 + 2:
+            ProcessRequests();
+            break;
+        case WAIT_OBJECT_0 + 3:
+            ProcessEvents();
+            break;
+        case WAIT_IO_COMPLETION:
+        case WAIT_FAILED:
+            break;
+        default:
+            running = false;
+            break;
+        }
+        if (closePending)
+        {
+            closePending = false;
+            CloseAll();
+        }
+    }
+}
+
+NorvikStatus NorvikServer::TryOpenDriver(const wchar_t* name)
+{
+    if (IsOpen())
+    {
+        return NORVIK_STATUS_SUCCESS;
+    }
+    NorvikStatus status = OpenWithEvents(name, true, true);
+    if (status != NORVIK_STATUS_SUCCESS)
+    {
+        return status;
+    }
+    status = SetRole(NORVIK_ROLE_SERVER);
+    if (status != NORVIK_STATUS_SUCCESS)
+    {
+        CloseAll();
+    }
+    return status;
+}
+
+NorvikStatus NorvikServer::OnDeviceListChanged()
+{
+    if (DeviceCount() == 0)
+    {
+        closePending = true;
+    }
+    else
+    {
+        (void)BringStreamingUp(0);
+    }
+    (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
+    return PostNotification(NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
+}
+
+NorvikStatus NorvikServer::PostNotification(uint32_t code)
+{
+    NorvikMessage message;
+    message.Init(NORVIK_MSG_NOTIFICATION, code);
+    return SendMsg(message);
+}
+
+void NorvikServer::ProcessRequests()
+{
+    NorvikMessage request;
+    while (ReceiveMsg(&request) == NORVIK_STATUS_SUCCESS)
+    {
+        if (request.type != NORVIK_MSG_REQUEST)
+        {
+            continue;
+        }
+        NorvikMessage reply;
+        reply.Init(NORVIK_MSG_REPLY, NORVIK_REPLY_RESULT);
+        reply.sequence = request.sequence;
+        reply.routing1 = request.routing1;
+        reply.routing2 = request.routing2;
+        reply.result = NORVIK_STATUS_INVALID_COMMAND;
+        const NorvikStatus result = DispatchRequest(request, reply);
+        if (result != NORVIK_STATUS_PENDING)
+        {
+            reply.result = result;
+            (void)SendMsg(reply);
+        }
+    }
+}
+
+NorvikStatus NorvikServer::ReadRequestPayload(const NorvikMessage& request, void* payload, uint32_t size)
+{
+    if (request.length > size)
+    {
+        return NORVIK_STATUS_INVALID_LENGTH;
+    }
+    if (request.length < size)
+    {
+        return NORVIK_STATUS_INVALID_MSG_SIZE;
+    }
+    std::memcpy(payload, request.payload, size);
+    return NORVIK_STATUS_SUCCESS;
+}
+
+NorvikStatus NorvikServer::DispatchRequest(const NorvikMessage& request, NorvikMessage& reply)
+{
+    NorvikStatus status = NORVIK_STATUS_SUCCESS;
+    switch (request.code)
+    {
+    case NORVIK_REQ_SET_SAMPLE_RATE: {
+        uint32_t rate = 0;
+        status = ReadRequestPayload(request, &rate, sizeof(rate));
+        return status != NORVIK_STATUS_SUCCESS ? status : SetSampleRate(rate);
+    }
+    case NORVIK_REQ_SET_BUFFER_SIZES: {
+        NorvikSetBufferSizes sizes = {};
+        status = ReadRequestPayload(request, &sizes, sizeof(sizes));
+        return status != NORVIK_STATUS_SUCCESS ? status : SetBufferSizes(sizes);
+    }
+    case NORVIK_REQ_SELECT_STREAMING_DEVICE: {
+        NorvikStreamingDevice selection = {};
+        status = ReadRequestPayload(request, &selection, sizeof(selection));
+        return status != NORVIK_STATUS_SUCCESS ? status : SelectStreamingDevice(selection);
+    }
+    case NORVIK_REQ_SET_DEVICE_OPTION: {
+        uint8_t value = 0;
+        status = ReadRequestPayload(request, &value, sizeof(value));
+        return status != NORVIK_STATUS_SUCCESS ? status : BroadcastDeviceOption(value);
+    }
+    case NORVIK_REQ_SET_POLICY: {
+        uint32_t policy = 0;
+        status = ReadRequestPayload(request, &policy, sizeof(policy));
+        return status != NORVIK_STATUS_SUCCESS ? status : SetPolicy(policy);
+    }
+    default:
+        return DispatchCustomRequest(request, reply);
+    }
+}
+
+NorvikStatus NorvikServer::DispatchCustomRequest(const NorvikMessage&, NorvikMessage&)
+{
+    return NORVIK_STATUS_INVALID_COMMAND;
+}
+
+NorvikStatus NorvikServer::CheckNotInUse(bool policyChange)
+{
+    NorvikStreamingStatus status = {};
+    const NorvikStatus result = GetStreamingStatus(&status);
+    if (result != NORVIK_STATUS_SUCCESS)
+    {
+        return result;
+    }
+    const bool inUse = Word(status, 4) != 0 || (!policyChange && Word(status, 5) != 0);
+    return inUse ? NORVIK_STATUS_SOUND_DEVICE_IN_USE : NORVIK_STATUS_SUCCESS;
+}
+
+NorvikStatus NorvikServer::TakeStreamingDownForConfiguration()
+{
+    const NorvikStatus inUse = CheckNotInUse(true);
+    return inUse != NORVIK_STATUS_SUCCESS ? inUse : BringStreamingDown(1);
+}
+
+NorvikStatus NorvikServer::SetSampleRate(uint32_t rate)
+{
+    NorvikStreamingStatus status = {};
+    const NorvikStatus read = GetStreamingStatus(&status);
+    if (read != NORVIK_STATUS_SUCCESS)
+    {
+        return read;
+    }
+    if (rate == Word(status, 2))
+    {
+        return NORVIK_STATUS_SUCCESS;
+    }
+    if (Word(status, 4) != 0 || Word(status, 5) != 0)
+    {
+        return NORVIK_STATUS_SOUND_DEVICE_IN_USE;
+    }
+    (void)AnnounceSampleRate(rate);
+    uint32_t policy = 0;
+    const uint32_t flag = GetPolicy(&policy) == NORVIK_STATUS_SUCCESS ? (policy & 1) : 0;
+    const NorvikStatus down = BringStreamingDown(flag);
+    if (down != NORVIK_STATUS_SUCCESS)
+    {
+        (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
+        return down;
+    }
+    NorvikStatus result = SetDriverSampleRate(rate);
+    const NorvikStatus up = BringStreamingUp(flag);
+    if (result == NORVIK_STATUS_SUCCESS)
+    {
+        result = up;
+    }
+    (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
+    (void)PostNotification(NORVIK_NOTIFY_SAMPLE_RATE_CHANGED);
+    return result;
+}
+
+template <class Change> NorvikStatus NorvikServer::ChangeWithStreamsDown(Change change)
+{
+    const NorvikStatus inUse = CheckNotInUse(false);
+    if (inUse != NORVIK_STATUS_SUCCESS)
+    {
+        return inUse;
+    }
+    const NorvikStatus down = BringStreamingDown(0);
+    if (down != NORVIK_STATUS_SUCCESS)
+    {
+        (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
+        return down;
+    }
+    NorvikStatus result = change();
+    const NorvikStatus up = BringStreamingUp(0);
+    if (result == NORVIK_STATUS_SUCCESS)
+    {
+        result = up;
+    }
+    (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
+    return result;
+}
+
+NorvikStatus NorvikServer::SetBufferSizes(const NorvikSetBufferSizes& sizes)
+{
+    return ChangeWithStreamsDown(
+        [&] { return SetDriverBufferSizes(sizes.streamingClass, sizes.asioClass, sizes.thirdValue); });
+}
+
+NorvikStatus NorvikServer::SelectStreamingDevice(const NorvikStreamingDevice& selection)
+{
+    return ChangeWithStreamsDown([&] { return SetStreamingDevice(selection.mode, selection.key1, selection.key2); });
+}
+
+NorvikStatus NorvikServer::BroadcastDeviceOption(uint8_t value)
+{
+    for (size_t i = 0; i < DeviceCount(); ++i)
+    {
+        NorvikDeviceCtrl* controller = ControllerAt(i);
+        const NorvikStatus result = controller != nullptr ? controller->OnDeviceOption(value) : 0;
+        if (result != NORVIK_STATUS_SUCCESS)
+        {
+            return result;
+        }
+    }
+    return NORVIK_STATUS_SUCCESS;
+}
+
+NorvikStatus NorvikServer::SetPolicy(uint32_t policy)
+{
+    uint32_t current = 0;
+    NorvikStatus result = GetPolicy(&current);
+    if (result != NORVIK_STATUS_SUCCESS)
+    {
+        return result;
+    }
+    if (current == policy)
+    {
+        return NORVIK_STATUS_SUCCESS;
+    }
+    result = TakeStreamingDownForConfiguration();
+    if (result != NORVIK_STATUS_SUCCESS)
+    {
+        return result;
+    }
+    // A policy the driver refused is reported, once streaming is back up.
+    result = SetDriverPolicy(policy);
+    (void)BringStreamingUp(1);
+    return result;
+}

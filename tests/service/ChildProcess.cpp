@@ -1,0 +1,231 @@
+#include "ChildProcess.h"
+
+#include <cwchar>
+#include <thread>
+#include <vector>
+
+namespace
+{
+std::wstring Directory(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::vector<wchar_t> CommandLine(const std::wstring& program, const std::wstring& arguments)
+{
+    std::wstring line = L"\"" + program + L"\"";
+    if (!arguments.empty())
+    {
+        line += L" " + arguments;
+    }
+    return std::vector<wchar_t>(line.c_str(), line.c_str() + line.size() + 1);
+}
+
+// The test's environment block with `extra` ("A=1\nB=2") added.
+std::vector<wchar_t> Environment(const std::wstring& extra)
+{
+    std::vector<wchar_t> block;
+    wchar_t* strings = GetEnvironmentStringsW();
+    for (const wchar_t* p = strings; *p != 0; p += wcslen(p) + 1)
+    {
+        block.insert(block.end(), p, p + wcslen(p) + 1);
+    }
+    FreeEnvironmentStringsW(strings);
+    size_t start = 0;
+    while (start < extra.size())
+    {
+        size_t end = extra.find(L'\n', start);
+        if (end == std::wstring::npos)
+        {
+            end = extra.size();
+        }
+        block.insert(block.end(), extra.begin() + start, extra.begin() + end);
+        block.push_back(0);
+        start = end + 1;
+    }
+    block.push_back(0);
+    return block;
+}
+} // namespace
+
+std::wstring BuildRoot()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return Directory(Directory(Directory(path)));
+}
+
+std::wstring BuildProgram(const wchar_t* relativePath)
+{
+    return BuildRoot() + L"\\" + relativePath;
+}
+
+ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs)
+{
+    ChildResult result;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+    {
+        return result;
+    }
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process = {};
+    std::vector<wchar_t> line = CommandLine(program, arguments);
+    const BOOL started =
+        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    if (!started)
+    {
+        CloseHandle(readEnd);
+        return result;
+    }
+    std::thread reader([&] {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        {
+            result.output.append(buffer, read);
+        }
+    });
+    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    {
+        result.timedOut = true;
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, INFINITE);
+    }
+    reader.join();
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    CloseHandle(readEnd);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+BackgroundChild::~BackgroundChild()
+{
+    Kill();
+    if (process_ != nullptr)
+    {
+        CloseHandle(process_);
+    }
+    if (!outputPath_.empty())
+    {
+        DeleteFileW(outputPath_.c_str());
+    }
+}
+
+bool BackgroundChild::Start(const std::wstring& program, const std::wstring& arguments,
+                            const std::wstring& environment)
+{
+    wchar_t directory[MAX_PATH] = {};
+    wchar_t file[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, directory);
+    GetTempFileNameW(directory, L"cvx", 0, file);
+    outputPath_ = file;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE output = CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE)
+    {
+        return false;
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process = {};
+    std::vector<wchar_t> line = CommandLine(program, arguments);
+    std::vector<wchar_t> block = Environment(environment);
+    const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &process);
+    CloseHandle(output);
+    if (!started)
+    {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    process_ = process.hProcess;
+    return true;
+}
+
+bool BackgroundChild::Wait(DWORD timeoutMs)
+{
+    return process_ != nullptr && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD BackgroundChild::ExitCode() const
+{
+    DWORD code = 0xdeadbeef;
+    if (process_ != nullptr)
+    {
+        GetExitCodeProcess(process_, &code);
+    }
+    return code;
+}
+
+std::string BackgroundChild::Output() const
+{
+    std::string text;
+    HANDLE file = CreateFileW(outputPath_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+    {
+        return text;
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    {
+        text.append(buffer, read);
+    }
+    CloseHandle(file);
+    return text;
+}
+
+bool BackgroundChild::WaitForOutput(const std::string& text, DWORD timeoutMs) const
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;)
+    {
+        if (Output().find(text) != std::string::npos)
+        {
+            return true;
+        }
+        const bool ended = WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+        if (ended || GetTickCount64() >= deadline)
+        {
+            return Output().find(text) != std::string::npos;
+        }
+        Sleep(20);
+    }
+}
+
+void BackgroundChild::Kill()
+{
+    if (process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
+    {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 5000);
+    }
+}
+
+bool SendConsoleCtrlC()
+{
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    const BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    // Our own copy of the event arrives on another thread; give it time to be ignored before listening again.
+    Sleep(200);
+    SetConsoleCtrlHandler(nullptr, FALSE);
+    return sent != FALSE;
+}

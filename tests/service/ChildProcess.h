@@ -1,0 +1,50 @@
+// Runs the project's programs as child processes under test: their output, exit code and console group.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The build tree's root, found from the running test exe (build\tests\<folder>\<exe>).
+std::wstring BuildRoot();
+// build\service\corvexsvc.exe and the like.
+std::wstring BuildProgram(const wchar_t* relativePath);
+
+struct ChildResult
+{
+    DWORD exitCode = 0xdeadbeef;
+    std::string output; // standard output and error, UTF-8
+    bool timedOut = false;
+};
+
+// Runs `program arguments` to its end (at most timeoutMs) with its output captured.
+ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 30000);
+
+// A child that keeps running while the test works; its output goes to a file that Output() reads.
+class BackgroundChild
+{
+  public:
+    BackgroundChild() = default;
+    ~BackgroundChild();
+    BackgroundChild(const BackgroundChild&) = delete;
+    BackgroundChild& operator=(const BackgroundChild&) = delete;
+
+    // The child shares the test's console, so a console Ctrl+C reaches it. environment: extra
+    // "NAME=value" pairs, '\n'-separated, added to the test's own.
+    bool Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& environment = L"");
+    // Waits for the child's end; false on time-out.
+    bool Wait(DWORD timeoutMs);
+    DWORD ExitCode() const;
+    std::string Output() const;
+    // Waits until the output contains `text`; false on time-out or when the child ended without it.
+    bool WaitForOutput(const std::string& text, DWORD timeoutMs) const;
+    // Ends a child that is still running (the test's clean-up after a failure).
+    void Kill();
+    HANDLE Process() const { return process_; }
+
+  private:
+    HANDLE process_ = nullptr;
+    std::wstring outputPath_;
+};
+
+// Sends Ctrl+C to every process of the test's console (the test itself ignores it meanwhile).
+bool SendConsoleCtrlC();
