@@ -15,15 +15,18 @@ std::unique_ptr<DriverPort> PortFromEnvironment()
 {
     wchar_t value[256] = {};
     const DWORD length = GetEnvironmentVariableW(L"CORVEX_DRIVER", value, ARRAYSIZE(value));
-    if (length == 0 || length >= ARRAYSIZE(value))
-        return std::make_unique<KernelDriverPort>();
-    if (std::wcscmp(value, L"pipe") == 0)
-        return std::make_unique<PipeDriverPort>(L"\\\\.\\pipe\\corvex-driver");
-    if (std::wcsncmp(value, L"pipe:", 5) == 0 && value[5] != L'\0')
-        return std::make_unique<PipeDriverPort>(std::wstring(L"\\\\.\\pipe\\") + (value + 5));
-    return std::make_unique<KernelDriverPort>();
+    return MakeDriverPort(length == 0 || length >= ARRAYSIZE(value) ? nullptr : value);
 }
 } // namespace
+
+std::unique_ptr<DriverPort> MakeDriverPort(const wchar_t* choice)
+{
+    if (choice != nullptr && std::wcscmp(choice, L"pipe") == 0)
+        return std::make_unique<PipeDriverPort>(L"\\\\.\\pipe\\corvex-driver");
+    if (choice != nullptr && std::wcsncmp(choice, L"pipe:", 5) == 0 && choice[5] != L'\0')
+        return std::make_unique<PipeDriverPort>(std::wstring(L"\\\\.\\pipe\\") + (choice + 5));
+    return std::make_unique<KernelDriverPort>();
+}
 
 DriverPort& CurrentDriverPort()
 {

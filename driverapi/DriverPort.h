@@ -34,6 +34,10 @@ class DriverPort
 // "pipe:NAME" the pipe \\.\pipe\NAME.
 DriverPort& CurrentDriverPort();
 
+// The port a CORVEX_DRIVER value selects (nullptr: unset). Values other than "pipe" and "pipe:NAME" select
+// the kernel driver.
+std::unique_ptr<DriverPort> MakeDriverPort(const wchar_t* choice);
+
 // Tests only: routes every later open through `port` (nullptr goes back to the environment's choice). The
 // port must outlive every context opened through it.
 void SetDriverPortForTesting(DriverPort* port);

@@ -283,7 +283,12 @@ NorvikStatus NorvikDriver::SetStreamingDevice(uint32_t mode, uint32_t key1, uint
 NorvikStatus NorvikDriver::ReceiveRecord(uint32_t code, NorvikMessage* message)
 {
     std::memset(message, 0, sizeof(*message));
-    return Ioctl(code, nullptr, 0, message, sizeof(*message));
+    uint32_t bytes = 0;
+    const NorvikStatus status = Ioctl(code, nullptr, 0, message, sizeof(*message), &bytes);
+    // A success without a whole header is no message; taking it as one would drain an endless queue.
+    if (status == NORVIK_STATUS_SUCCESS && bytes < NORVIK_MSG_HEADER_SIZE)
+        return NORVIK_STATUS_INVALID_MSG_SIZE;
+    return status;
 }
 
 NorvikStatus NorvikDriver::GetChannelList(uint32_t code, NorvikChannelList* list)

@@ -52,7 +52,8 @@ class NorvikDriver : public NorvikApiContext
 
     // Driver-wide requests. Counts in the returned lists are bounded by the records on success.
     [[nodiscard]] NorvikStatus SendMsg(const NorvikMessage& message);
-    // Clears the whole record (type and code 0) before the request.
+    // Clears the whole record (type and code 0) before the request. INVALID_MSG_SIZE when the driver reports
+    // success but less than a message header arrived.
     [[nodiscard]] NorvikStatus ReceiveMsg(NorvikMessage* message);
     [[nodiscard]] NorvikStatus SetEvents(HANDLE messageEvent, HANDLE notificationEvent);
     [[nodiscard]] NorvikStatus SetRole(uint32_t role);

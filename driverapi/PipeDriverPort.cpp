@@ -1,9 +1,12 @@
 #include "driverapi/PipeDriverPort.h"
 
+#include "driverapi/NorvikIoctl.h"
+
 #include "wn/WnFileHandle.h"
 #include "wn/WnLastError.h"
 
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace
@@ -82,8 +85,10 @@ class PipeDriverLink final : public DriverLink
 };
 } // namespace
 
-NorvikStatus PipeDriverPort::Open(const wchar_t* /*path*/, std::unique_ptr<DriverLink>* link)
+NorvikStatus PipeDriverPort::Open(const wchar_t* path, std::unique_ptr<DriverLink>* link)
 {
+    if (path == nullptr || _wcsicmp(path, L"\\\\.\\" NORVIK_DRIVER_NAME) != 0)
+        return ERROR_FILE_NOT_FOUND;
     const ULONGLONG deadline = GetTickCount64() + kBusyRetryMilliseconds;
     for (;;)
     {

@@ -13,8 +13,9 @@ class PipeDriverPort final : public DriverPort
     // pipePath is the full pipe path, for example "\\.\pipe\corvex-driver".
     explicit PipeDriverPort(std::wstring pipePath) : pipePath_(std::move(pipePath)) {}
 
-    // The device path is not used: every open connects to the pipe. A missing pipe yields 2
-    // (ERROR_FILE_NOT_FOUND), as a missing driver does; a busy pipe is retried for up to 2 s.
+    // Every open of the driver's device path connects to the pipe; any other path yields 2
+    // (ERROR_FILE_NOT_FOUND), as it would on the kernel. A missing pipe yields 2 as a missing driver does; a
+    // busy pipe is retried for up to 2 s.
     [[nodiscard]] NorvikStatus Open(const wchar_t* path, std::unique_ptr<DriverLink>* link) override;
 
     const std::wstring& PipePath() const { return pipePath_; }

@@ -322,6 +322,10 @@ TEST_F(DriverTest, NotificationsSignalTheEventAndDrain)
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, message.GetExactPayload(payload, sizeof(payload)));
     EXPECT_EQ(6u, payload[1]);
     EXPECT_EQ(NORVIK_STATUS_NO_MORE_ITEMS, client.ReceiveNotification(&message));
+
+    // A success that brings less than a header ends the drain instead of looping on empty records.
+    model_.InjectFault(NORVIK_IOCTL_RECEIVE_NOTIFICATION, NORVIK_STATUS_SUCCESS, -1, {3, 0, 0, 0});
+    EXPECT_EQ(NORVIK_STATUS_INVALID_MSG_SIZE, client.ReceiveNotification(&message));
 }
 
 TEST_F(DriverTest, DriverCountsBoundedByTheirRecords)

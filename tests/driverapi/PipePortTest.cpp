@@ -1,5 +1,6 @@
 // The pipe port against a small message-mode pipe server in this process: the wire format both ways, the
 // bound on bytes returned, a missing, busy and broken pipe.
+#include "driverapi/KernelDriverPort.h"
 #include "driverapi/NorvikApiContext.h"
 #include "driverapi/PipeDriverPort.h"
 
@@ -164,7 +165,7 @@ TEST(PipePort, RequestAndReplyOnTheWire)
         {
             ScopedPipePort port(server.Path());
             NorvikApiContext context;
-            ASSERT_EQ(NORVIK_STATUS_SUCCESS, context.Open(L"anything")) << c.what;
+            ASSERT_EQ(NORVIK_STATUS_SUCCESS, context.Open(NORVIK_DRIVER_NAME)) << c.what;
 
             NorvikStreamingStatus status{};
             uint32_t bytes = 0xDEADBEEF;
@@ -194,7 +195,7 @@ TEST(PipePort, RequestCarriesCodeOutputSizeAndInput)
     {
         ScopedPipePort port(server.Path());
         NorvikApiContext context;
-        ASSERT_EQ(NORVIK_STATUS_SUCCESS, context.Open(L"x"));
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, context.Open(NORVIK_DRIVER_NAME));
         const uint8_t input[5] = {1, 2, 3, 4, 5};
         uint8_t output[300];
         EXPECT_EQ(NORVIK_STATUS_SUCCESS, context.Ioctl(NORVIK_IOCTL_GET_SPDIF_IN_STATUS, input, sizeof(input),
@@ -212,12 +213,60 @@ TEST(PipePort, RequestCarriesCodeOutputSizeAndInput)
     EXPECT_TRUE(seen[1].input.empty());
 }
 
-TEST(PipePort, MissingPipeIsAMissingDriver)
+TEST(PipePort, MissingPipeOrOtherPathIsAMissingDriver)
 {
-    ScopedPipePort port(L"\\\\.\\pipe\\corvex-driverapi-nobody-listens");
+    {
+        ScopedPipePort port(L"\\\\.\\pipe\\corvex-driverapi-nobody-listens");
+        NorvikApiContext context;
+        EXPECT_EQ(static_cast<NorvikStatus>(ERROR_FILE_NOT_FOUND), context.Open(NORVIK_DRIVER_NAME));
+        EXPECT_FALSE(context.IsOpen());
+    }
+    // The pipe is there, but the path names no driver: nothing connects (the server would wait forever).
+    PipeServer server(
+        L"corvex-driverapi-other-path", [](const WireRequest&) { return Reply(0, 0, {}); }, 0);
+    ScopedPipePort port(server.Path());
     NorvikApiContext context;
-    EXPECT_EQ(static_cast<NorvikStatus>(ERROR_FILE_NOT_FOUND), context.Open(L"x"));
+    EXPECT_EQ(static_cast<NorvikStatus>(ERROR_FILE_NOT_FOUND),
+              context.Open(L"{00000000-0000-0000-0000-000000000000}"));
+}
+
+TEST(DriverPortChoice, FromTheEnvironmentValue)
+{
+    static const struct
+    {
+        const wchar_t* choice;
+        const wchar_t* pipePath; // nullptr: the kernel port
+    } cases[] = {
+        {nullptr, nullptr},
+        {L"pipe", L"\\\\.\\pipe\\corvex-driver"},
+        {L"pipe:corvex-test-7", L"\\\\.\\pipe\\corvex-test-7"},
+        {L"pipe:", nullptr},
+        {L"kernel", nullptr},
+        {L"PIPE", nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        const std::unique_ptr<DriverPort> port = MakeDriverPort(c.choice);
+        const std::wstring what = c.choice ? c.choice : L"(unset)";
+        const auto* pipe = dynamic_cast<const PipeDriverPort*>(port.get());
+        if (c.pipePath == nullptr)
+        {
+            EXPECT_NE(nullptr, dynamic_cast<const KernelDriverPort*>(port.get())) << what;
+            continue;
+        }
+        ASSERT_NE(nullptr, pipe) << what;
+        EXPECT_EQ(std::wstring(c.pipePath), pipe->PipePath());
+    }
+}
+
+TEST(KernelPort, NoDriverInstalledIsFileNotFound)
+{
+    KernelDriverPort port;
+    SetDriverPortForTesting(&port);
+    NorvikApiContext context;
+    EXPECT_EQ(static_cast<NorvikStatus>(ERROR_FILE_NOT_FOUND), context.Open(NORVIK_DRIVER_NAME));
     EXPECT_FALSE(context.IsOpen());
+    SetDriverPortForTesting(nullptr);
 }
 
 TEST(PipePort, BrokenPipeFailsRequestsUntilClosed)
@@ -225,7 +274,7 @@ TEST(PipePort, BrokenPipeFailsRequestsUntilClosed)
     PipeServer server(L"corvex-driverapi-broken", [](const WireRequest&) { return std::vector<uint8_t>(); });
     ScopedPipePort port(server.Path());
     NorvikApiContext context;
-    ASSERT_EQ(NORVIK_STATUS_SUCCESS, context.Open(L"x"));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, context.Open(NORVIK_DRIVER_NAME));
     for (int attempt = 0; attempt < 2; ++attempt)
     {
         uint32_t policy = 0;
@@ -245,7 +294,7 @@ TEST(PipePort, BusyPipeIsWaitedFor)
         L"corvex-driverapi-busy", [](const WireRequest&) { return Reply(0, 0, {}); }, 2);
     ScopedPipePort port(server.Path());
     NorvikApiContext first;
-    ASSERT_EQ(NORVIK_STATUS_SUCCESS, first.Open(L"x"));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, first.Open(NORVIK_DRIVER_NAME));
     // The only instance is taken; the second open waits until the first connection goes.
     std::thread closer(
         [&first]
@@ -254,7 +303,7 @@ TEST(PipePort, BusyPipeIsWaitedFor)
             first.Close();
         });
     NorvikApiContext second;
-    EXPECT_EQ(NORVIK_STATUS_SUCCESS, second.Open(L"x"));
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS, second.Open(NORVIK_DRIVER_NAME));
     closer.join();
     second.Close();
 }
@@ -264,9 +313,9 @@ TEST(PipePort, BusyPipeGivesUpAfterTwoSeconds)
     PipeServer server(L"corvex-driverapi-busy-long", [](const WireRequest&) { return Reply(0, 0, {}); });
     ScopedPipePort port(server.Path());
     NorvikApiContext first;
-    ASSERT_EQ(NORVIK_STATUS_SUCCESS, first.Open(L"x"));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, first.Open(NORVIK_DRIVER_NAME));
     NorvikApiContext second;
-    const NorvikStatus status = second.Open(L"x");
+    const NorvikStatus status = second.Open(NORVIK_DRIVER_NAME);
     EXPECT_TRUE(status == ERROR_PIPE_BUSY || status == ERROR_SEM_TIMEOUT) << status;
     EXPECT_FALSE(second.IsOpen());
     first.Close();
