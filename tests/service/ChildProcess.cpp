@@ -47,6 +47,25 @@ std::vector<wchar_t> Environment(const std::wstring& extra)
     block.push_back(0);
     return block;
 }
+// A test run from a pipe has only a bare console that takes no control events; children share the real one
+// made here, so Ctrl+C can reach them. The test's own standard handles stay where they were.
+void EnsureConsole()
+{
+    static bool made = false;
+    if (made)
+    {
+        return;
+    }
+    made = true;
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    FreeConsole();
+    AllocConsole();
+    SetStdHandle(STD_INPUT_HANDLE, input);
+    SetStdHandle(STD_OUTPUT_HANDLE, output);
+    SetStdHandle(STD_ERROR_HANDLE, error);
+}
 } // namespace
 
 std::wstring BuildRoot()
@@ -126,6 +145,7 @@ BackgroundChild::~BackgroundChild()
 bool BackgroundChild::Start(const std::wstring& program, const std::wstring& arguments,
                             const std::wstring& environment)
 {
+    EnsureConsole();
     wchar_t directory[MAX_PATH] = {};
     wchar_t file[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, directory);

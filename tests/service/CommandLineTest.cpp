@@ -83,3 +83,11 @@ TEST(CommandLine, CarriesTheMessageTableVersionAndElevationManifest)
     ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize));
     EXPECT_EQ(MAKELONG(36, 1), info->dwFileVersionMS);
 }
+
+TEST(CommandLine, ServiceTypedAtAConsolePromptFails)
+{
+    // The dispatcher connection fails (after about 10 s under Wine).
+    const ChildResult result = RunChild(Program(), L"-service", 60000);
+    EXPECT_EQ("", result.output);
+    EXPECT_EQ(static_cast<DWORD>(-1), result.exitCode);
+}

@@ -1,0 +1,213 @@
+// corvexsvc.exe under Wine's service control manager: install, start, stop and uninstall for real. Every test
+// removes the service again (an installed auto-start service would start at every later session boot).
+#include "ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\corvexsvc";
+constexpr wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\corvexsvc";
+constexpr wchar_t kInstallDirectory[] = L"C:\\Program Files\\Corvex Test";
+
+// The service's state as the control manager reports it; 0 state when it cannot be queried.
+SERVICE_STATUS QueryService()
+{
+    SERVICE_STATUS status = {};
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? OpenServiceW(manager, L"corvexsvc", SERVICE_QUERY_STATUS) : nullptr;
+    if (service != nullptr)
+    {
+        QueryServiceStatus(service, &status);
+        CloseServiceHandle(service);
+    }
+    if (manager != nullptr)
+    {
+        CloseServiceHandle(manager);
+    }
+    return status;
+}
+
+// Polls until the service reaches `state`; the service process starts and stops at its own pace.
+bool WaitForState(DWORD state, DWORD timeoutMs = 15000)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50)
+    {
+        if (QueryService().dwCurrentState == state)
+        {
+            return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
+// Stops and deletes the service and its event source, whatever state a failed test left them in.
+void RemoveService()
+{
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? OpenServiceW(manager, L"corvexsvc", SERVICE_ALL_ACCESS) : nullptr;
+    if (service != nullptr)
+    {
+        SERVICE_STATUS status = {};
+        if (ControlService(service, SERVICE_CONTROL_STOP, &status))
+        {
+            WaitForState(SERVICE_STOPPED);
+        }
+        DeleteService(service);
+        CloseServiceHandle(service);
+    }
+    if (manager != nullptr)
+    {
+        CloseServiceHandle(manager);
+    }
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+}
+
+std::wstring QueryString(const wchar_t* keyPath, const wchar_t* name, DWORD* type = nullptr)
+{
+    wchar_t data[1024] = {};
+    DWORD size = sizeof(data) - sizeof(wchar_t);
+    DWORD valueType = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, keyPath, name, RRF_RT_ANY | RRF_NOEXPAND, &valueType, data, &size) !=
+        ERROR_SUCCESS)
+    {
+        return L"<missing>";
+    }
+    if (type != nullptr)
+    {
+        *type = valueType;
+    }
+    std::wstring text(data, size / sizeof(wchar_t));
+    // A single string loses its terminator; multi-strings keep every zero.
+    if (valueType != REG_MULTI_SZ && !text.empty() && text.back() == 0)
+    {
+        text.pop_back();
+    }
+    return text;
+}
+
+DWORD QueryDword(const wchar_t* keyPath, const wchar_t* name)
+{
+    DWORD value = 0xdeadbeef;
+    DWORD size = sizeof(value);
+    RegGetValueW(HKEY_LOCAL_MACHINE, keyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+bool KeyExists(const wchar_t* keyPath)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+struct ServiceControl : testing::Test
+{
+    void SetUp() override
+    {
+        RemoveService();
+        CreateDirectoryW(kInstallDirectory, nullptr);
+        // A path with a blank, as under "Program Files".
+        program = std::wstring(kInstallDirectory) + L"\\corvexsvc.exe";
+        ASSERT_TRUE(CopyFileW(BuildProgram(L"service\\corvexsvc.exe").c_str(), program.c_str(), FALSE));
+    }
+    void TearDown() override { RemoveService(); }
+
+    void ExpectRun(const wchar_t* argument, const std::string& output, DWORD exitCode)
+    {
+        const ChildResult result = RunChild(program, argument);
+        EXPECT_EQ(output, result.output) << testing::PrintToString(std::wstring(argument));
+        EXPECT_EQ(exitCode, result.exitCode) << testing::PrintToString(std::wstring(argument));
+    }
+
+    std::wstring program;
+};
+} // namespace
+
+TEST_F(ServiceControl, InstallStartStopUninstall)
+{
+    ExpectRun(L"-stop", "Error stopping service.\n", ERROR_SERVICE_DOES_NOT_EXIST);
+    ExpectRun(L"-start", "Error starting service.\n", ERROR_SERVICE_DOES_NOT_EXIST);
+    ExpectRun(L"-install", "Service installed successfully.\n", 0);
+    ExpectRun(L"-install", "Service installed successfully.\n", 0); // replaces the first registration
+
+    DWORD type = 0;
+    EXPECT_EQ(L"\"" + program + L"\" -service", QueryString(kServiceKey, L"ImagePath", &type))
+        << "the path is quoted, so its blank cannot split it";
+    EXPECT_EQ(L"Corvex control", QueryString(kServiceKey, L"DisplayName"));
+    EXPECT_EQ(L"Corvex control service", QueryString(kServiceKey, L"Description"));
+    EXPECT_EQ(L"PlugPlay", QueryString(kServiceKey, L"Group"));
+    EXPECT_EQ(std::wstring(L"eventlog\0PlugPlay\0\0", 19), QueryString(kServiceKey, L"DependOnService"));
+    EXPECT_EQ(L"LocalSystem", QueryString(kServiceKey, L"ObjectName"));
+    EXPECT_EQ(16u, QueryDword(kServiceKey, L"Type"));
+    EXPECT_EQ(2u, QueryDword(kServiceKey, L"Start"));
+    EXPECT_EQ(1u, QueryDword(kServiceKey, L"ErrorControl"));
+    EXPECT_EQ(program, QueryString(kEventSourceKey, L"EventMessageFile", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), type);
+    EXPECT_EQ(7u, QueryDword(kEventSourceKey, L"TypesSupported"));
+
+    ExpectRun(L"-stop", "Error stopping service.\n", ERROR_SERVICE_NOT_ACTIVE);
+    ExpectRun(L"-start", "Service started successfully.\n", 0);
+    ASSERT_TRUE(WaitForState(SERVICE_RUNNING)) << "the quoted path starts the program";
+    ExpectRun(L"-start", "Error starting service.\n", ERROR_SERVICE_ALREADY_RUNNING);
+    ExpectRun(L"-stop", "Service stopped successfully.\n", 0);
+    const SERVICE_STATUS stopped = QueryService();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), stopped.dwCurrentState);
+    EXPECT_EQ(0u, stopped.dwWin32ExitCode);
+
+    ExpectRun(L"-uninstall", "Service uninstalled successfully.\n", 0);
+    EXPECT_FALSE(KeyExists(kEventSourceKey));
+    EXPECT_EQ(0u, QueryService().dwCurrentState) << "gone";
+    ExpectRun(L"-uninstall", "Error uninstalling service.\n", ERROR_SERVICE_DOES_NOT_EXIST);
+}
+
+TEST_F(ServiceControl, UninstallStopsARunningService)
+{
+    ExpectRun(L"-install", "Service installed successfully.\n", 0);
+    ExpectRun(L"-start", "Service started successfully.\n", 0);
+    ASSERT_TRUE(WaitForState(SERVICE_RUNNING));
+    ExpectRun(L"-uninstall", "Service uninstalled successfully.\n", 0);
+    EXPECT_EQ(0u, QueryService().dwCurrentState);
+}
+
+TEST_F(ServiceControl, AServiceStartedBesideAConsoleRunStopsWith183)
+{
+    ExpectRun(L"-install", "Service installed successfully.\n", 0);
+    BackgroundChild console;
+    ASSERT_TRUE(console.Start(program, L"-console"));
+    ASSERT_TRUE(console.WaitForOutput("corvexsvc started\r\n", 10000)) << console.Output();
+
+    ExpectRun(L"-start", "Service started successfully.\n", 0);
+    ASSERT_TRUE(WaitForState(SERVICE_STOPPED));
+    const SERVICE_STATUS status = QueryService();
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), status.dwWin32ExitCode);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), status.dwServiceSpecificExitCode);
+    EXPECT_FALSE(console.Wait(0)) << "the console run goes on";
+
+    ASSERT_TRUE(SendConsoleCtrlC());
+    ASSERT_TRUE(console.Wait(10000)) << console.Output();
+    EXPECT_EQ(0u, console.ExitCode());
+    EXPECT_NE(std::string::npos, console.Output().find("corvexsvc terminating.\r\n")) << console.Output();
+}
+
+TEST_F(ServiceControl, ASecondConsoleRunIsRefused)
+{
+    BackgroundChild first;
+    ASSERT_TRUE(first.Start(program, L"-console"));
+    ASSERT_TRUE(first.WaitForOutput("corvexsvc started\r\n", 10000)) << first.Output();
+    const ChildResult second = RunChild(program, L"-console");
+    EXPECT_NE(std::string::npos, second.output.find("Cannot start, another instance is already running.\n"))
+        << second.output;
+    EXPECT_EQ(0u, second.exitCode) << "the worker's result is not the program's";
+    ASSERT_TRUE(SendConsoleCtrlC());
+    ASSERT_TRUE(first.Wait(10000));
+    EXPECT_EQ(0u, first.ExitCode());
+}
