@@ -4,8 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 "$root/tools/setup.sh"
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-mingw.cmake" -DCORVEX_WERROR=ON >/dev/null
-fi
+# Configure every time: folders join the build when they gain a CMakeLists.txt, which CMake cannot notice.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-mingw.cmake" -DCORVEX_WERROR=ON >/dev/null
 cmake --build "$build"
