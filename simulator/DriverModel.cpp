@@ -8,10 +8,6 @@
 
 namespace
 {
-// Keys are opaque to the programs; these make them easy to recognise in logs.
-constexpr uint32_t kKey1Base = 0x00001000;
-constexpr uint32_t kKey2Base = 0xC0DE0000;
-
 bool IsValidRole(uint32_t role)
 {
     return role == NORVIK_ROLE_SERVER || role == NORVIK_ROLE_CLIENT || role == NORVIK_ROLE_AUXILIARY ||
@@ -21,11 +17,6 @@ bool IsValidRole(uint32_t role)
 
 DriverModel::DriverModel(uint32_t units)
 {
-    info_.interfaceMajor = 2;
-    info_.interfaceMinor = 1;
-    info_.driverMajor = 2;
-    info_.driverMinor = 3;
-    info_.driverBuild = 45;
     for (uint32_t i = 0; i < units && i < NORVIK_MAX_DEVICES; ++i)
     {
         SimUnitSpec spec;
@@ -100,6 +91,7 @@ NorvikStatus DriverModel::Ioctl(uint32_t handleId, uint32_t code, const void* in
             if (status != NORVIK_STATUS_SUCCESS)
                 request.out.clear();
         }
+        log_.Add(handleId, code, inSize, outSize, status);
     }
 
     uint32_t count = static_cast<uint32_t>(std::min<size_t>(request.out.size(), outSize));
@@ -138,9 +130,28 @@ NorvikStatus DriverModel::Dispatch(Handle& handle, SimRequest& request)
         SimUnit* unit = FindUnitByInstance(handle.boundUnit);
         if (unit == nullptr)
             return NORVIK_STATUS_DEVICE_REMOVED;
-        return NORVIK_STATUS_NOT_SUPPORTED;
+        return DispatchDeviceRequest(handle, *unit, request);
     }
     return DispatchDriverRequest(handle, request);
+}
+
+NorvikStatus DriverModel::DispatchDeviceRequest(Handle& handle, SimUnit& unit, SimRequest& request)
+{
+    SimUnit::Changes changes;
+    NorvikStatus status = unit.Handle(request, &changes);
+    if (status != NORVIK_STATUS_SUCCESS)
+        return status;
+    // Announced to everyone but the side that made the change; the server keeps Windows in step.
+    if (changes.volumes)
+    {
+        NotifyUnit(SimAudience::Clients, NORVIK_NOTIFY_VOLUMES_CHANGED, unit, &handle);
+        NotifyUnit(SimAudience::Server, NORVIK_NOTIFY_VOLUMES_CHANGED, unit, &handle);
+    }
+    if (changes.weights)
+        NotifyUnit(SimAudience::Clients, NORVIK_NOTIFY_WEIGHTS_CHANGED, unit, &handle);
+    if (changes.state)
+        NotifyUnit(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_STATE_CHANGED, unit, &handle);
+    return NORVIK_STATUS_SUCCESS;
 }
 
 NorvikStatus DriverModel::DispatchDriverRequest(Handle& handle, SimRequest& request)
@@ -149,8 +160,7 @@ NorvikStatus DriverModel::DispatchDriverRequest(Handle& handle, SimRequest& requ
     {
     case NORVIK_IOCTL_GET_DRIVER_INFO: {
         NorvikStatus status = request.ExpectSizes(0, sizeof(NorvikDriverInfo));
-        if (status == NORVIK_STATUS_SUCCESS)
-            request.WriteOut(info_);
+        request.WriteOut(state_.info);
         return status;
     }
     case NORVIK_IOCTL_SEND_MESSAGE:
@@ -165,8 +175,21 @@ NorvikStatus DriverModel::DispatchDriverRequest(Handle& handle, SimRequest& requ
         return SetRole(handle, request);
     case NORVIK_IOCTL_GET_DEVICE_LIST:
         return GetDeviceList(request);
-    default:
-        return NORVIK_STATUS_NOT_SUPPORTED;
+    case NORVIK_IOCTL_GET_IN_CHANNEL_LIST:
+        return GetChannelList(request, false);
+    case NORVIK_IOCTL_GET_OUT_CHANNEL_LIST:
+        return GetChannelList(request, true);
+    case NORVIK_IOCTL_GET_CHANNEL_INFO:
+        return GetChannelInfo(request);
+    case NORVIK_IOCTL_SET_STREAMING_DEVICE:
+        return SetStreamingDevice(request);
+    default: {
+        SimDriverState::Changes changes;
+        NorvikStatus status = state_.Handle(request, StreamingReadiness(), &changes);
+        if (status == NORVIK_STATUS_SUCCESS && changes.rateOrBuffers)
+            (void)NotifyLocked(SimAudience::Clients, NORVIK_NOTIFY_RATE_OR_BUFFERS_CHANGED, nullptr, 0, &handle);
+        return status;
+    }
     }
 }
 
@@ -334,82 +357,37 @@ void DriverModel::Enqueue(Handle& target, const NorvikMessage& message, bool not
         (void)SetEvent(event.Get());
 }
 
-void DriverModel::Notify(SimAudience audience, uint32_t code, const void* payload, uint32_t length)
+NorvikStatus DriverModel::Notify(SimAudience audience, uint32_t code, const void* payload, uint32_t length)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    NotifyLocked(audience, code, payload, length);
+    return NotifyLocked(audience, code, payload, length);
 }
 
-void DriverModel::NotifyLocked(SimAudience audience, uint32_t code, const void* payload, uint32_t length,
-                               uint32_t exceptOrigin, bool skipOrigin)
+NorvikStatus DriverModel::NotifyLocked(SimAudience audience, uint32_t code, const void* payload, uint32_t length,
+                                       const Handle* cause)
 {
     NorvikMessage message;
     message.Init(NORVIK_MSG_NOTIFICATION, code);
-    if (message.SetPayload(payload, length) != NORVIK_STATUS_SUCCESS)
-        return;
+    NorvikStatus status = message.SetPayload(payload, length);
+    if (status != NORVIK_STATUS_SUCCESS)
+        return status;
     for (auto& entry : handles_)
     {
         Handle& target = entry.second;
-        if (!target.hasRole || (skipOrigin && target.origin == exceptOrigin))
+        // Origin 0 is anonymous: in-process tests hear their own changes.
+        if (!target.hasRole || (cause != nullptr && cause->origin != 0 && target.origin == cause->origin))
             continue;
         if ((audience == SimAudience::Server && target.role == NORVIK_ROLE_SERVER) ||
             (audience == SimAudience::Clients && target.role == NORVIK_ROLE_CLIENT))
             Enqueue(target, message, true);
     }
-}
-
-void DriverModel::SetDriverInfo(const NorvikDriverInfo& info)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    info_ = info;
-}
-
-NorvikDriverInfo DriverModel::DriverInfo() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return info_;
-}
-
-NorvikStatus DriverModel::PlugUnit(const SimUnitSpec& spec, NorvikDeviceKeys* keys)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    NorvikStatus status = PlugLocked(spec, keys);
-    if (status == NORVIK_STATUS_SUCCESS)
-        NotifyLocked(SimAudience::Server, NORVIK_NOTIFY_DRIVER_DEVICE_LIST, nullptr, 0);
-    return status;
-}
-
-NorvikStatus DriverModel::PlugLocked(const SimUnitSpec& spec, NorvikDeviceKeys* keys)
-{
-    if (units_.size() >= NORVIK_MAX_DEVICES)
-        return NORVIK_STATUS_NO_RESOURCES;
-    uint32_t instance = nextUnitInstance_++;
-    units_.push_back(std::make_unique<SimUnit>(instance, spec, kKey1Base + instance, kKey2Base + instance));
-    if (keys)
-        *keys = {units_.back()->Key1(), units_.back()->Key2()};
     return NORVIK_STATUS_SUCCESS;
 }
 
-NorvikStatus DriverModel::UnplugUnit(uint32_t key1, uint32_t key2)
+void DriverModel::NotifyUnit(SimAudience audience, uint32_t code, const SimUnit& unit, const Handle* cause)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto found = std::find_if(units_.begin(), units_.end(), [&](const std::unique_ptr<SimUnit>& unit) {
-        return unit->Key1() == key1 && unit->Key2() == key2;
-    });
-    if (found == units_.end())
-        return NORVIK_STATUS_OBJECT_NOT_FOUND;
-    units_.erase(found);
-    NotifyLocked(SimAudience::Server, NORVIK_NOTIFY_DRIVER_DEVICE_LIST, nullptr, 0);
-    return NORVIK_STATUS_SUCCESS;
-}
-
-std::vector<NorvikDeviceRecord> DriverModel::Units() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<NorvikDeviceRecord> records;
-    for (const auto& unit : units_)
-        records.push_back(unit->Record());
-    return records;
+    NorvikDeviceKeys keys{unit.Key1(), unit.Key2()};
+    (void)NotifyLocked(audience, code, &keys, sizeof(keys), cause);
 }
 
 void DriverModel::InjectFault(uint32_t code, NorvikStatus status, int32_t times, std::vector<uint8_t> output)
@@ -436,7 +414,7 @@ size_t DriverModel::HandleCount() const
 bool DriverModel::HasServer() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return const_cast<DriverModel*>(this)->ServerHandle() != nullptr;
+    return ServerHandle() != nullptr;
 }
 
 size_t DriverModel::QueuedMessages(uint32_t handle) const
@@ -467,7 +445,12 @@ const DriverModel::Handle* DriverModel::FindHandle(uint32_t id) const
 
 DriverModel::Handle* DriverModel::ServerHandle()
 {
-    for (auto& entry : handles_)
+    return const_cast<Handle*>(static_cast<const DriverModel*>(this)->ServerHandle());
+}
+
+const DriverModel::Handle* DriverModel::ServerHandle() const
+{
+    for (const auto& entry : handles_)
     {
         if (entry.second.hasRole && entry.second.role == NORVIK_ROLE_SERVER)
             return &entry.second;
@@ -475,22 +458,3 @@ DriverModel::Handle* DriverModel::ServerHandle()
     return nullptr;
 }
 
-SimUnit* DriverModel::FindUnit(uint32_t key1, uint32_t key2)
-{
-    for (const auto& unit : units_)
-    {
-        if (unit->Key1() == key1 && unit->Key2() == key2)
-            return unit.get();
-    }
-    return nullptr;
-}
-
-SimUnit* DriverModel::FindUnitByInstance(uint32_t instance)
-{
-    for (const auto& unit : units_)
-    {
-        if (unit->Instance() == instance)
-            return unit.get();
-    }
-    return nullptr;
-}

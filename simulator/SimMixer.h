@@ -1,0 +1,72 @@
+// One unit's mixer: its pins, level meters, output volumes and crosspoint weights.
+#pragma once
+
+#include "driverapi/NorvikIoctl.h"
+#include "simulator/SimRequest.h"
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+enum class SimLevelsMode
+{
+    Moving, // a deterministic wave that advances with every level request
+    Off,    // every meter at the floor
+    Fixed,  // every meter at one value
+};
+
+class SimMixer
+{
+  public:
+    SimMixer();
+
+    struct Changes
+    {
+        bool volumes = false;
+        bool weights = false;
+    };
+
+    // The mixer requests of the catalogue; INVALID_IOCTL for any other code.
+    [[nodiscard]] NorvikStatus Handle(SimRequest& request, Changes* changes);
+
+    // For the control commands: a volume change made at the unit itself.
+    [[nodiscard]] NorvikStatus SetOutputVolume(NorvikPin pin, int16_t volume, bool mute);
+    void SetLevelsMode(SimLevelsMode mode, int16_t fixedLevel);
+
+    void DumpTo(nlohmann::json& out) const;
+
+    static constexpr size_t kMaxItems = 1024;
+    static constexpr int16_t kFloor = -6000;
+
+  private:
+    struct Volume
+    {
+        int16_t volume = 0;
+        bool mute = false;
+    };
+    struct Weight
+    {
+        int16_t weight = 0;
+        bool connected = false;
+    };
+
+    NorvikStatus GetPins(SimRequest& request) const;
+    NorvikStatus GetLevels(SimRequest& request, bool outputs);
+    NorvikStatus Volumes(SimRequest& request, bool set, Changes* changes);
+    NorvikStatus Weights(SimRequest& request, bool set, Changes* changes);
+    int OutputIndex(NorvikPin pin) const;
+    bool IsMixerInput(NorvikPin pin) const;
+    int16_t LevelFor(size_t pinSeed) const;
+    static uint32_t WeightKey(NorvikPin output, NorvikPin input);
+
+    std::vector<NorvikPin> outputs_;
+    std::vector<NorvikPin> hardwareInputs_;
+    std::vector<NorvikPin> softwareOutputs_;
+    std::vector<Volume> volumes_; // one per output pin
+    std::map<uint32_t, Weight> weights_;
+    SimLevelsMode levelsMode_ = SimLevelsMode::Moving;
+    int16_t fixedLevel_ = 0;
+    uint32_t tick_ = 0;
+};

@@ -1,0 +1,37 @@
+// The most recent requests the model answered, for the control command `log` and for tests.
+#pragma once
+
+#include "driverapi/NorvikStatus.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+struct SimLogEntry
+{
+    uint32_t sequence;
+    uint32_t handle;
+    uint32_t code;
+    uint32_t inSize;
+    uint32_t outSize;
+    NorvikStatus status;
+};
+
+// "SUCCESS", the status name without its prefix, or the number in hex for other codes.
+std::string StatusText(NorvikStatus status);
+
+class SimRequestLog
+{
+  public:
+    void Add(uint32_t handle, uint32_t code, uint32_t inSize, uint32_t outSize, NorvikStatus status);
+    void Clear() { entries_.clear(); }
+    const std::deque<SimLogEntry>& Entries() const { return entries_; }
+    // One JSON array, oldest first.
+    std::string ToJson() const;
+
+    static constexpr size_t kLimit = 2000;
+
+  private:
+    std::deque<SimLogEntry> entries_;
+    uint32_t nextSequence_ = 1;
+};
