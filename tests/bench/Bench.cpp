@@ -1,0 +1,139 @@
+// Round-trip figures of the driver interface: one line per measurement, median and p90 in microseconds.
+// Output format (stable, scripts read it):  <name> median_us=<x> p90_us=<y> runs=<n>
+#include "driverapi/DriverPort.h"
+#include "driverapi/NorvikClient.h"
+#include "driverapi/NorvikDriver.h"
+#include "driverapi/NorvikIoctl.h"
+#include "simulator/DriverModel.h"
+#include "simulator/InProcessPort.h"
+#include "wn/WnEvent.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace
+{
+double NowMicroseconds()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+void Report(const char* name, std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    const double median = samples[samples.size() / 2];
+    const double p90 = samples[samples.size() * 9 / 10];
+    std::printf("%s median_us=%.1f p90_us=%.1f runs=%u\n", name, median, p90,
+                static_cast<unsigned>(samples.size()));
+}
+
+template <typename Operation> std::vector<double> Measure(int runs, Operation operation)
+{
+    std::vector<double> samples;
+    samples.reserve(runs);
+    for (int i = 0; i < runs; ++i)
+    {
+        const double start = NowMicroseconds();
+        if (!operation())
+            return {};
+        samples.push_back(NowMicroseconds() - start);
+    }
+    return samples;
+}
+
+// A server handle that answers every request at once: the smallest possible service.
+class ScriptedServer
+{
+  public:
+    NorvikStatus Start()
+    {
+        NorvikStatus status = server_.OpenWithEvents(NORVIK_DRIVER_NAME, true, true);
+        if (status == 0)
+            status = server_.SetRole(NORVIK_ROLE_SERVER);
+        if (status == 0)
+            status = stop_.Create(true);
+        if (status == 0)
+            thread_ = std::thread([this] { Serve(); });
+        return status;
+    }
+
+    void Stop()
+    {
+        (void)stop_.Set();
+        if (thread_.joinable())
+            thread_.join();
+        server_.CloseAll();
+    }
+
+  private:
+    void Serve()
+    {
+        const HANDLE events[] = {stop_.Get(), server_.MessageEvent()};
+        while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
+        {
+            NorvikMessage request;
+            for (;;)
+            {
+                request.type = 0;
+                request.code = 0;
+                if (server_.ReceiveMsg(&request) != 0)
+                    break;
+                NorvikMessage reply;
+                reply.Init(NORVIK_MSG_REPLY, NORVIK_REPLY_RESULT);
+                reply.sequence = request.sequence;
+                reply.routing1 = request.routing1;
+                reply.routing2 = request.routing2;
+                (void)server_.SendMsg(reply);
+            }
+        }
+    }
+
+    NorvikDriver server_;
+    WnEvent stop_;
+    std::thread thread_;
+};
+} // namespace
+
+int wmain()
+{
+    constexpr int kRuns = 2000;
+    DriverModel model;
+    InProcessPort port(model);
+    SetDriverPortForTesting(&port);
+
+    NorvikDriver auxiliary;
+    if (auxiliary.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY) != 0)
+    {
+        std::fprintf(stderr, "cannot open the in-process driver\n");
+        return 1;
+    }
+    Report("inprocess_get_streaming_status", Measure(kRuns, [&] {
+               NorvikStreamingStatus status{};
+               return auxiliary.GetStreamingStatus(&status) == 0;
+           }));
+
+    ScriptedServer server;
+    NorvikClient client;
+    if (server.Start() != 0 || client.OpenAsClient(NORVIK_DRIVER_NAME) != 0)
+    {
+        std::fprintf(stderr, "cannot start the scripted server\n");
+        return 1;
+    }
+    Report("inprocess_transact", Measure(kRuns, [&] { return client.SetPolicy(0, 30000) == 0; }));
+    client.CloseAll();
+    server.Stop();
+    auxiliary.CloseAll();
+    SetDriverPortForTesting(nullptr);
+    return 0;
+}
