@@ -199,6 +199,43 @@ TEST(SimPipe, ControlPipeLines)
     EXPECT_GT(reply.size(), 4096u) << "long replies arrive whole";
 }
 
+// Run as a child of DiedClientReleasesTheServerRole: takes the server role and dies without closing.
+TEST(SimPipeChild, TakeServerRoleAndDie)
+{
+    wchar_t name[100];
+    if (GetEnvironmentVariableW(L"CORVEX_SIM_CHILD_PIPE", name, 100) == 0)
+        GTEST_SKIP() << "runs only as the child of DiedClientReleasesTheServerRole";
+    PipeDriverPort port(PipePath(name));
+    std::unique_ptr<DriverLink> link;
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, port.Open(L"\\\\.\\" NORVIK_DRIVER_NAME, &link));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, SetRole(*link, NORVIK_ROLE_SERVER));
+    TerminateProcess(GetCurrentProcess(), 7);
+}
+
+TEST(SimPipe, DiedClientReleasesTheServerRole)
+{
+    PipeSimulator sim;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=SimPipeChild.TakeServerRoleAndDie";
+    ASSERT_TRUE(SetEnvironmentVariableW(L"CORVEX_SIM_CHILD_PIPE", sim.name.c_str()));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                  &startup, &info);
+    SetEnvironmentVariableW(L"CORVEX_SIM_CHILD_PIPE", nullptr);
+    ASSERT_TRUE(started);
+    WnHandle process(info.hProcess), thread(info.hThread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.Get(), 30000));
+    DWORD exitCode = 0;
+    ASSERT_TRUE(GetExitCodeProcess(process.Get(), &exitCode));
+    ASSERT_EQ(7u, exitCode) << "the child held the server role when it died";
+    EXPECT_TRUE(Eventually([&] { return !sim.model.HasServer(); }));
+    std::unique_ptr<DriverLink> next = sim.Open();
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS, SetRole(*next, NORVIK_ROLE_SERVER));
+}
+
 // corvexsim.exe next to this test's build directory: tests/simulator/ -> simulator/.
 std::wstring SimulatorExe()
 {
