@@ -17,11 +17,13 @@ namespace
 {
 const char kUsage[] =
     "usage:\n"
-    "  corvexsim.exe [-pipe NAME] [-units N] [-script FILE]   serve the driver on \\\\.\\pipe\\NAME (default\n"
+    "  corvexsim.exe [-pipe NAME] [-units N] [-script FILE]   serve the driver on \\\\.\\pipe\\NAME "
+    "(default\n"
     "                                                          corvex-driver) and control commands on\n"
     "                                                          \\\\.\\pipe\\NAME-control until 'quit'\n"
     "  corvexsim.exe [-pipe NAME] ctl COMMAND...              send one control command, print the reply\n"
-    "                                                          (exit 0 for ok, 1 for error, 2 without simulator)\n"
+    "                                                          (exit 0 for ok, 1 for error, 2 without "
+    "simulator)\n"
     "  corvexsim.exe selfcheck                                check the simulator with the driver classes\n"
     "  -units N: units connected at start (default 2: CVX10001, CVX10002 with the effect)\n"
     "  -script FILE: control commands run at start, one per line ('#' starts a comment)\n\n";
@@ -90,8 +92,8 @@ int SendControlCommand(const Options& options)
         error = client.Send(options.command, &reply);
     if (error != ERROR_SUCCESS)
     {
-        std::printf("error: no simulator on \\\\.\\pipe\\%s-control (Win32 error %lu)\n", Utf8(options.pipe.c_str()).c_str(),
-                    error);
+        std::printf("error: no simulator on \\\\.\\pipe\\%s-control (Win32 error %lu)\n",
+                    Utf8(options.pipe.c_str()).c_str(), error);
         return 2;
     }
     std::printf("%s\n", reply.c_str());
@@ -128,14 +130,16 @@ int Serve(const Options& options)
     DWORD error = server.Start(options.pipe);
     if (error != ERROR_SUCCESS)
     {
-        std::printf("error: cannot serve \\\\.\\pipe\\%s (Win32 error %lu%s)\n", Utf8(options.pipe.c_str()).c_str(),
-                    error, error == ERROR_ACCESS_DENIED ? ": another simulator serves this name" : "");
+        std::printf("error: cannot serve \\\\.\\pipe\\%s (Win32 error %lu%s)\n",
+                    Utf8(options.pipe.c_str()).c_str(), error,
+                    error == ERROR_ACCESS_DENIED ? ": another simulator serves this name" : "");
         return 1;
     }
     if (!options.script.empty() && !RunScript(options.script, server))
         return 1;
-    std::printf("corvexsim: serving \\\\.\\pipe\\%s with %u units; control commands on \\\\.\\pipe\\%s-control\n",
-                Utf8(options.pipe.c_str()).c_str(), options.units, Utf8(options.pipe.c_str()).c_str());
+    std::printf(
+        "corvexsim: serving \\\\.\\pipe\\%s with %u units; control commands on \\\\.\\pipe\\%s-control\n",
+        Utf8(options.pipe.c_str()).c_str(), options.units, Utf8(options.pipe.c_str()).c_str());
     std::fflush(stdout);
     (void)WaitForSingleObject(server.QuitEvent(), INFINITE);
     server.Stop();

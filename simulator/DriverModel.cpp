@@ -158,7 +158,8 @@ NorvikStatus DriverModel::DispatchDriverRequest(Handle& handle, SimRequest& requ
 {
     switch (request.code)
     {
-    case NORVIK_IOCTL_GET_DRIVER_INFO: {
+    case NORVIK_IOCTL_GET_DRIVER_INFO:
+    {
         NorvikStatus status = request.ExpectSizes(0, sizeof(NorvikDriverInfo));
         request.WriteOut(state_.info);
         return status;
@@ -183,11 +184,13 @@ NorvikStatus DriverModel::DispatchDriverRequest(Handle& handle, SimRequest& requ
         return GetChannelInfo(request);
     case NORVIK_IOCTL_SET_STREAMING_DEVICE:
         return SetStreamingDevice(request);
-    default: {
+    default:
+    {
         SimDriverState::Changes changes;
         NorvikStatus status = state_.Handle(request, StreamingReadiness(), &changes);
         if (status == NORVIK_STATUS_SUCCESS && changes.rateOrBuffers)
-            (void)NotifyLocked(SimAudience::Clients, NORVIK_NOTIFY_RATE_OR_BUFFERS_CHANGED, nullptr, 0, &handle);
+            (void)NotifyLocked(SimAudience::Clients, NORVIK_NOTIFY_RATE_OR_BUFFERS_CHANGED, nullptr, 0,
+                               &handle);
         return status;
     }
     }
@@ -205,7 +208,8 @@ NorvikStatus DriverModel::SendMessage(Handle& sender, SimRequest& request)
     std::memcpy(&message, request.in.data(), NORVIK_MSG_HEADER_SIZE);
     if (message.headerSize != NORVIK_MSG_HEADER_SIZE)
         return NORVIK_STATUS_INVALID_HD_SIZE;
-    if (message.length > NORVIK_MSG_MAX_PAYLOAD || request.in.size() != NORVIK_MSG_HEADER_SIZE + message.length)
+    if (message.length > NORVIK_MSG_MAX_PAYLOAD ||
+        request.in.size() != NORVIK_MSG_HEADER_SIZE + message.length)
         return NORVIK_STATUS_INVALID_MSG_SIZE;
     if (message.length != 0)
         std::memcpy(message.payload, request.in.data() + NORVIK_MSG_HEADER_SIZE, message.length);
@@ -213,7 +217,8 @@ NorvikStatus DriverModel::SendMessage(Handle& sender, SimRequest& request)
     bool isServer = sender.hasRole && sender.role == NORVIK_ROLE_SERVER;
     switch (message.type)
     {
-    case NORVIK_MSG_REQUEST: {
+    case NORVIK_MSG_REQUEST:
+    {
         if (!sender.hasRole || sender.role != NORVIK_ROLE_CLIENT)
             return NORVIK_STATUS_NOT_ALLOWED;
         Handle* server = ServerHandle();
@@ -225,7 +230,8 @@ NorvikStatus DriverModel::SendMessage(Handle& sender, SimRequest& request)
         Enqueue(*server, message, false);
         return NORVIK_STATUS_SUCCESS;
     }
-    case NORVIK_MSG_REPLY: {
+    case NORVIK_MSG_REPLY:
+    {
         if (!isServer)
             return NORVIK_STATUS_NOT_ALLOWED;
         Handle* target = FindHandle(message.routing1);
@@ -279,7 +285,8 @@ NorvikStatus DriverModel::SetEvents(Handle& handle, SimRequest& request)
             continue;
         HANDLE source = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(values[i]));
         HANDLE copy = nullptr;
-        if (!DuplicateHandle(handle.eventSource, source, GetCurrentProcess(), &copy, EVENT_MODIFY_STATE, FALSE, 0))
+        if (!DuplicateHandle(handle.eventSource, source, GetCurrentProcess(), &copy, EVENT_MODIFY_STATE,
+                             FALSE, 0))
             return NORVIK_STATUS_INVALID_PARAMETER;
         duplicated[i].Attach(copy);
     }
@@ -363,8 +370,8 @@ NorvikStatus DriverModel::Notify(SimAudience audience, uint32_t code, const void
     return NotifyLocked(audience, code, payload, length);
 }
 
-NorvikStatus DriverModel::NotifyLocked(SimAudience audience, uint32_t code, const void* payload, uint32_t length,
-                                       const Handle* cause)
+NorvikStatus DriverModel::NotifyLocked(SimAudience audience, uint32_t code, const void* payload,
+                                       uint32_t length, const Handle* cause)
 {
     NorvikMessage message;
     message.Init(NORVIK_MSG_NOTIFICATION, code);
@@ -457,4 +464,3 @@ const DriverModel::Handle* DriverModel::ServerHandle() const
     }
     return nullptr;
 }
-

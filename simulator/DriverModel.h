@@ -52,8 +52,8 @@ class DriverModel
     void ReleaseHandle(uint32_t handle);
     // Runs one request. The output is written only on success (or as an injected fault says);
     // *bytesReturned never exceeds outSize.
-    [[nodiscard]] NorvikStatus Ioctl(uint32_t handle, uint32_t code, const void* in, uint32_t inSize, void* out,
-                                     uint32_t outSize, uint32_t* bytesReturned);
+    [[nodiscard]] NorvikStatus Ioctl(uint32_t handle, uint32_t code, const void* in, uint32_t inSize,
+                                     void* out, uint32_t outSize, uint32_t* bytesReturned);
 
     // While absent, OpenHandle fails as a missing device does.
     void SetPresent(bool present);
@@ -86,9 +86,11 @@ class DriverModel
     std::vector<NorvikDeviceRecord> Units() const;
     bool FindUnitBySerial(const std::wstring& serial, NorvikDeviceKeys* keys) const;
     // S/P-DIF input state; 3040 to clients.
-    [[nodiscard]] NorvikStatus SetSpdifIn(NorvikDeviceKeys keys, bool present, const NorvikSpdifInStatus& status);
+    [[nodiscard]] NorvikStatus SetSpdifIn(NorvikDeviceKeys keys, bool present,
+                                          const NorvikSpdifInStatus& status);
     // A volume turned at the unit; 3051 to the server and to clients.
-    [[nodiscard]] NorvikStatus ChangeHardwareVolume(NorvikDeviceKeys keys, NorvikPin pin, int16_t volume, bool mute);
+    [[nodiscard]] NorvikStatus ChangeHardwareVolume(NorvikDeviceKeys keys, NorvikPin pin, int16_t volume,
+                                                    bool mute);
     // A Windows render endpoint's volume changed (levels in 16.16 dB); 3060 {keys, 2, index} to the server.
     [[nodiscard]] NorvikStatus ChangeEndpointVolume(NorvikDeviceKeys keys, uint32_t index,
                                                     const std::vector<int32_t>& levels,
@@ -101,7 +103,8 @@ class DriverModel
     // --- Notifications -----------------------------------------------------------------------------------
     // Queues a driver notification (type 3) and signals the receivers' notification events. Payloads over
     // 512 bytes are refused with NORVIK_STATUS_INVALID_LENGTH.
-    NorvikStatus Notify(SimAudience audience, uint32_t code, const void* payload = nullptr, uint32_t length = 0);
+    NorvikStatus Notify(SimAudience audience, uint32_t code, const void* payload = nullptr,
+                        uint32_t length = 0);
 
     // --- Fault injection ---------------------------------------------------------------------------------
     // The next `times` requests with `code` (-1: all; 0 removes the fault) fail with `status` before the

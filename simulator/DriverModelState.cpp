@@ -117,7 +117,8 @@ void DriverModel::ClearRequestLog()
 
 std::string DriverModel::DumpJson() const
 {
-    static const char* const kStates[] = {"Undefined", "Down", "Ready", "Prepared", "Running", "Error", "USB11"};
+    static const char* const kStates[] = {"Undefined", "Down",  "Ready", "Prepared",
+                                          "Running",   "Error", "USB11"};
     std::lock_guard<std::mutex> lock(mutex_);
     const SimDriverState& s = state_;
     nlohmann::json out;
@@ -127,12 +128,10 @@ std::string DriverModel::DumpJson() const
                          {"flags", s.info.flags}};
     out["sampleRates"] = {{"current", s.currentRate}, {"offered", s.rates}, {"announced", s.announcedRate}};
     NorvikBufferSizes sizes = s.BufferSizes();
-    out["buffers"] = {{"streamingClass", s.streamingClass},
-                      {"asioClass", s.asioClass},
-                      {"third", s.thirdBufferValue},
-                      {"streamingLatencyUs", sizes.streamingLatencyUs},
-                      {"asioLatencyUs", sizes.asioLatencyUs},
-                      {"asioLatencySamples", sizes.asioLatencySamples}};
+    out["buffers"] = {
+        {"streamingClass", s.streamingClass},   {"asioClass", s.asioClass},
+        {"third", s.thirdBufferValue},          {"streamingLatencyUs", sizes.streamingLatencyUs},
+        {"asioLatencyUs", sizes.asioLatencyUs}, {"asioLatencySamples", sizes.asioLatencySamples}};
     out["streaming"] = {{"state", s.state < 7 ? kStates[s.state] : "?"},
                         {"stateValue", s.state},
                         {"mode", s.mode},
@@ -145,12 +144,13 @@ std::string DriverModel::DumpJson() const
     for (const auto& entry : handles_)
     {
         const Handle& h = entry.second;
-        nlohmann::json item = {{"id", h.id},
-                               {"origin", h.origin},
-                               {"role", h.hasRole ? nlohmann::json(h.role) : nlohmann::json(nullptr)},
-                               {"events", {static_cast<bool>(h.messageEvent), static_cast<bool>(h.notificationEvent)}},
-                               {"messages", h.messages.size()},
-                               {"notifications", h.notifications.size()}};
+        nlohmann::json item = {
+            {"id", h.id},
+            {"origin", h.origin},
+            {"role", h.hasRole ? nlohmann::json(h.role) : nlohmann::json(nullptr)},
+            {"events", {static_cast<bool>(h.messageEvent), static_cast<bool>(h.notificationEvent)}},
+            {"messages", h.messages.size()},
+            {"notifications", h.notifications.size()}};
         if (const SimUnit* unit = h.boundUnit ? FindUnitByInstance(h.boundUnit) : nullptr)
             item["bound"] = {unit->Key1(), unit->Key2()};
         else if (h.boundUnit)

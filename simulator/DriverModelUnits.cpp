@@ -44,9 +44,9 @@ NorvikStatus DriverModel::PlugLocked(const SimUnitSpec& spec, NorvikDeviceKeys* 
 NorvikStatus DriverModel::UnplugUnit(uint32_t key1, uint32_t key2)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto found = std::find_if(units_.begin(), units_.end(), [&](const std::unique_ptr<SimUnit>& unit) {
-        return unit->Key1() == key1 && unit->Key2() == key2;
-    });
+    auto found = std::find_if(units_.begin(), units_.end(),
+                              [&](const std::unique_ptr<SimUnit>& unit)
+                              { return unit->Key1() == key1 && unit->Key2() == key2; });
     if (found == units_.end())
         return NORVIK_STATUS_OBJECT_NOT_FOUND;
     uint32_t instance = (*found)->Instance();
@@ -95,7 +95,8 @@ NorvikStatus DriverModel::SetSpdifIn(NorvikDeviceKeys keys, bool present, const 
     return NORVIK_STATUS_SUCCESS;
 }
 
-NorvikStatus DriverModel::ChangeHardwareVolume(NorvikDeviceKeys keys, NorvikPin pin, int16_t volume, bool mute)
+NorvikStatus DriverModel::ChangeHardwareVolume(NorvikDeviceKeys keys, NorvikPin pin, int16_t volume,
+                                               bool mute)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     SimUnit* unit = FindUnit(keys.key1, keys.key2);
@@ -119,8 +120,8 @@ NorvikStatus DriverModel::ChangeEndpointVolume(NorvikDeviceKeys keys, uint32_t i
     SimUnit* unit = FindUnit(keys.key1, keys.key2);
     if (unit == nullptr)
         return NORVIK_STATUS_OBJECT_NOT_FOUND;
-    NorvikStatus status = unit->SetEndpointVolume(index, levels.data(), switches.data(),
-                                                  static_cast<uint32_t>(levels.size()));
+    NorvikStatus status =
+        unit->SetEndpointVolume(index, levels.data(), switches.data(), static_cast<uint32_t>(levels.size()));
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
     const uint32_t record[4] = {keys.key1, keys.key2, SimUnit::kRenderDirection, index};
@@ -188,8 +189,9 @@ NorvikStatus DriverModel::StreamingReadiness() const
         return NORVIK_STATUS_NO_DEVICES;
     if (state_.mode == 1)
     {
-        bool allHighSpeed = std::all_of(units_.begin(), units_.end(),
-                                        [](const std::unique_ptr<SimUnit>& unit) { return unit->IsHighSpeed(); });
+        bool allHighSpeed =
+            std::all_of(units_.begin(), units_.end(),
+                        [](const std::unique_ptr<SimUnit>& unit) { return unit->IsHighSpeed(); });
         return allHighSpeed ? NORVIK_STATUS_SUCCESS : NORVIK_STATUS_NOT_IN_HIGH_SPEED_MODE;
     }
     SimUnit* unit = FindUnitByInstance(streamingUnit_);

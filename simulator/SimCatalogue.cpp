@@ -8,7 +8,10 @@
 
 namespace
 {
-#define SIM_REQUEST(name, scope) {NORVIK_IOCTL_##name, #name, SimScope::scope}
+#define SIM_REQUEST(name, scope)                                                                             \
+    {                                                                                                        \
+        NORVIK_IOCTL_##name, #name, SimScope::scope                                                          \
+    }
 const SimCatalogueEntry kCatalogue[] = {
     SIM_REQUEST(GET_DRIVER_INFO, Any),
     SIM_REQUEST(SEND_MESSAGE, Driver),

@@ -149,7 +149,8 @@ std::string SimControl::Execute(const std::string& line)
         return Error("empty command");
     const std::string& command = words[0];
     if (command == "help")
-        return "ok commands: plug unplug set client spdif hwvolume endpoint-volume topology levels notify fail log "
+        return "ok commands: plug unplug set client spdif hwvolume endpoint-volume topology levels notify "
+               "fail log "
                "dump quit (details: corvexsim.exe --help)";
     if (command == "plug")
         return Plug(words);
@@ -315,8 +316,9 @@ std::string SimControl::Set(const Words& words)
     {
         uint32_t values[3];
         bool debug = words.size() == 6 && words[5] == "debug";
-        if (!ParseU32s(words, 2, 3, values) && !(debug && ParseU32(words[2], &values[0]) &&
-                                                 ParseU32(words[3], &values[1]) && ParseU32(words[4], &values[2])))
+        if (!ParseU32s(words, 2, 3, values) &&
+            !(debug && ParseU32(words[2], &values[0]) && ParseU32(words[3], &values[1]) &&
+              ParseU32(words[4], &values[2])))
             return Error("usage: set driver-version MAJOR MINOR BUILD [debug]");
         NorvikDriverInfo info = model_.DriverInfo();
         info.driverMajor = values[0];
@@ -393,8 +395,8 @@ std::string SimControl::EndpointVolume(const Words& words)
     uint32_t index;
     std::vector<int32_t> levels(2);
     std::vector<uint32_t> switches(2, 0);
-    if ((words.size() != 5 && words.size() != 7) || !ParseU32(words[2], &index) || !ParseI32(words[3], &levels[0]) ||
-        !ParseI32(words[4], &levels[1]) ||
+    if ((words.size() != 5 && words.size() != 7) || !ParseU32(words[2], &index) ||
+        !ParseI32(words[3], &levels[0]) || !ParseI32(words[4], &levels[1]) ||
         (words.size() == 7 && (!ParseU32(words[5], &switches[0]) || !ParseU32(words[6], &switches[1]))))
         return Error("usage: endpoint-volume SERIAL INDEX LEFT RIGHT [MUTELEFT MUTERIGHT]");
     if (!UnitKeys(words[1], &keys, &error))

@@ -10,11 +10,13 @@ DWORD SimControlClient::Connect(const std::wstring& name, DWORD timeoutMs)
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;)
     {
-        pipe_.Attach(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        pipe_.Attach(
+            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         if (pipe_)
         {
             DWORD mode = PIPE_READMODE_MESSAGE;
-            return SetNamedPipeHandleState(pipe_.Get(), &mode, nullptr, nullptr) ? ERROR_SUCCESS : GetLastError();
+            return SetNamedPipeHandleState(pipe_.Get(), &mode, nullptr, nullptr) ? ERROR_SUCCESS
+                                                                                 : GetLastError();
         }
         DWORD error = GetLastError();
         ULONGLONG now = GetTickCount64();

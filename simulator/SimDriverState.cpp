@@ -40,7 +40,8 @@ NorvikBufferSizes SimDriverState::BufferSizes() const
     sizes.thirdValue = thirdBufferValue;
     uint32_t factor = std::max<uint32_t>(1, (currentRate + 47999) / 48000);
     if (streamingClass < kStreamingClasses)
-        sizes.streamingLatencyUs = kStreamingMicroframes[streamingClass] * 125 + Microseconds(16, currentRate);
+        sizes.streamingLatencyUs =
+            kStreamingMicroframes[streamingClass] * 125 + Microseconds(16, currentRate);
     if (asioClass < kAsioClasses)
     {
         sizes.asioLatencySamples = kAsioSamples[asioClass] * factor;
@@ -64,7 +65,8 @@ NorvikStatus SimDriverState::Handle(SimRequest& request, NorvikStatus readiness,
     NorvikStatus status;
     switch (request.code)
     {
-    case NORVIK_IOCTL_GET_SAMPLE_RATES: {
+    case NORVIK_IOCTL_GET_SAMPLE_RATES:
+    {
         status = request.ExpectSizes(0, sizeof(NorvikSampleRates));
         NorvikSampleRates record{};
         record.current = currentRate;
@@ -91,13 +93,15 @@ NorvikStatus SimDriverState::Handle(SimRequest& request, NorvikStatus readiness,
         return status;
     case NORVIK_IOCTL_SET_POLICY:
         return request.ReadIn(&policy);
-    case NORVIK_IOCTL_STREAMING_COMMAND: {
+    case NORVIK_IOCTL_STREAMING_COMMAND:
+    {
         NorvikStreamingCommand command;
         status = request.ReadIn(&command);
         return status != NORVIK_STATUS_SUCCESS ? status : StreamingCommand(command, readiness);
     }
     case NORVIK_IOCTL_ANNOUNCE_SAMPLE_RATE:
-    case NORVIK_IOCTL_SET_SAMPLE_RATE: {
+    case NORVIK_IOCTL_SET_SAMPLE_RATE:
+    {
         uint32_t rate;
         status = request.ReadIn(&rate);
         if (status != NORVIK_STATUS_SUCCESS)
@@ -115,7 +119,8 @@ NorvikStatus SimDriverState::Handle(SimRequest& request, NorvikStatus readiness,
         currentRate = rate;
         return NORVIK_STATUS_SUCCESS;
     }
-    case NORVIK_IOCTL_SET_BUFFER_SIZES: {
+    case NORVIK_IOCTL_SET_BUFFER_SIZES:
+    {
         NorvikSetBufferSizes sizes;
         status = request.ReadIn(&sizes);
         if (status != NORVIK_STATUS_SUCCESS)
@@ -147,14 +152,18 @@ NorvikStatus SimDriverState::StreamingCommand(const NorvikStreamingCommand& comm
         bool takesFlag;
     };
     static const Transition kTransitions[] = {
-        {NORVIK_CMD_CLEAR_ERROR, NORVIK_STREAMING_ERROR, NORVIK_STREAMING_USB11, NORVIK_STREAMING_DOWN, false},
-        {NORVIK_CMD_DOWN_TO_READY, NORVIK_STREAMING_DOWN, NORVIK_STREAMING_DOWN, NORVIK_STREAMING_READY, true},
-        {NORVIK_CMD_READY_TO_DOWN, NORVIK_STREAMING_READY, NORVIK_STREAMING_READY, NORVIK_STREAMING_DOWN, true},
-        {NORVIK_CMD_READY_TO_PREPARED, NORVIK_STREAMING_READY, NORVIK_STREAMING_READY, NORVIK_STREAMING_PREPARED,
+        {NORVIK_CMD_CLEAR_ERROR, NORVIK_STREAMING_ERROR, NORVIK_STREAMING_USB11, NORVIK_STREAMING_DOWN,
          false},
+        {NORVIK_CMD_DOWN_TO_READY, NORVIK_STREAMING_DOWN, NORVIK_STREAMING_DOWN, NORVIK_STREAMING_READY,
+         true},
+        {NORVIK_CMD_READY_TO_DOWN, NORVIK_STREAMING_READY, NORVIK_STREAMING_READY, NORVIK_STREAMING_DOWN,
+         true},
+        {NORVIK_CMD_READY_TO_PREPARED, NORVIK_STREAMING_READY, NORVIK_STREAMING_READY,
+         NORVIK_STREAMING_PREPARED, false},
         {NORVIK_CMD_PREPARED_TO_RUNNING, NORVIK_STREAMING_PREPARED, NORVIK_STREAMING_PREPARED,
          NORVIK_STREAMING_RUNNING, false},
-        {NORVIK_CMD_TO_READY, NORVIK_STREAMING_PREPARED, NORVIK_STREAMING_RUNNING, NORVIK_STREAMING_READY, false},
+        {NORVIK_CMD_TO_READY, NORVIK_STREAMING_PREPARED, NORVIK_STREAMING_RUNNING, NORVIK_STREAMING_READY,
+         false},
     };
     for (const Transition& transition : kTransitions)
     {

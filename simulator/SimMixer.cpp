@@ -68,7 +68,8 @@ SimMixer::SimMixer()
     for (uint8_t channel = 0; channel < kAnalogChannels; ++channel)
         weights_[WeightKey({NORVIK_PIN_ANALOG, channel, {}}, {NORVIK_PIN_SOFTWARE, channel, {}})] = {0, true};
     for (uint8_t channel = 0; channel < kSpdifChannels; ++channel)
-        weights_[WeightKey({NORVIK_PIN_SPDIF, channel, {}}, {NORVIK_PIN_SOFTWARE_SPDIF, channel, {}})] = {0, true};
+        weights_[WeightKey({NORVIK_PIN_SPDIF, channel, {}}, {NORVIK_PIN_SOFTWARE_SPDIF, channel, {}})] = {
+            0, true};
 }
 
 NorvikStatus SimMixer::Handle(SimRequest& request, Changes* changes)
@@ -103,10 +104,10 @@ NorvikStatus SimMixer::GetPins(SimRequest& request) const
     if (request.outSize == 0 || request.outSize % sizeof(NorvikPin) != 0)
         return NORVIK_STATUS_INVALID_OUTBUFFER_SIZE;
     std::memcpy(&selector, request.in.data(), sizeof(selector));
-    const std::vector<NorvikPin>* pins = selector == NORVIK_PINS_MIXER_OUTPUTS       ? &outputs_
-                                         : selector == NORVIK_PINS_HARDWARE_INPUTS   ? &hardwareInputs_
+    const std::vector<NorvikPin>* pins = selector == NORVIK_PINS_MIXER_OUTPUTS      ? &outputs_
+                                         : selector == NORVIK_PINS_HARDWARE_INPUTS  ? &hardwareInputs_
                                          : selector == NORVIK_PINS_SOFTWARE_OUTPUTS ? &softwareOutputs_
-                                                                                     : nullptr;
+                                                                                    : nullptr;
     if (pins == nullptr)
         return NORVIK_STATUS_INVALID_PARAMETER;
     size_t count = std::min<size_t>(pins->size(), request.outSize / sizeof(NorvikPin));
@@ -142,7 +143,8 @@ int16_t SimMixer::LevelFor(size_t pinSeed) const
     case SimLevelsMode::Fixed:
         return fixedLevel_;
     case SimLevelsMode::Moving:
-    default: {
+    default:
+    {
         uint32_t phase = static_cast<uint32_t>((tick_ * 150u + pinSeed * 700u) % 12000u);
         uint32_t height = phase < 6000 ? phase : 12000 - phase;
         return static_cast<int16_t>(kFloor + static_cast<int>(height));
@@ -248,12 +250,14 @@ void SimMixer::DumpTo(nlohmann::json& out) const
     out["levels"] = {{"mode", kModes[static_cast<int>(levelsMode_)]}, {"fixed", fixedLevel_}};
     nlohmann::json volumes = nlohmann::json::array();
     for (size_t i = 0; i < outputs_.size(); ++i)
-        volumes.push_back({{"pin", PinText(outputs_[i])}, {"volume", volumes_[i].volume}, {"mute", volumes_[i].mute}});
+        volumes.push_back(
+            {{"pin", PinText(outputs_[i])}, {"volume", volumes_[i].volume}, {"mute", volumes_[i].mute}});
     out["volumes"] = volumes;
     nlohmann::json weights = nlohmann::json::array();
     for (const auto& entry : weights_)
     {
-        NorvikPin output{static_cast<uint8_t>(entry.first >> 24), static_cast<uint8_t>(entry.first >> 16), {}};
+        NorvikPin output{
+            static_cast<uint8_t>(entry.first >> 24), static_cast<uint8_t>(entry.first >> 16), {}};
         NorvikPin input{static_cast<uint8_t>(entry.first >> 8), static_cast<uint8_t>(entry.first), {}};
         weights.push_back({{"output", PinText(output)},
                            {"input", PinText(input)},

@@ -33,8 +33,9 @@ DWORD SimPipeConnection::ReadMessage(std::vector<uint8_t>* message, size_t limit
     OVERLAPPED overlapped{};
     overlapped.hEvent = ioEvent_.Get();
     DWORD read = 0;
-    DWORD error = Complete(ReadFile(pipe_.Get(), message->data(), static_cast<DWORD>(limit), nullptr, &overlapped),
-                           &overlapped, &read);
+    DWORD error =
+        Complete(ReadFile(pipe_.Get(), message->data(), static_cast<DWORD>(limit), nullptr, &overlapped),
+                 &overlapped, &read);
     message->resize(error == ERROR_SUCCESS || error == ERROR_MORE_DATA ? read : 0);
     if (error != ERROR_MORE_DATA)
         return error;
@@ -60,8 +61,8 @@ DWORD SimPipeConnection::WriteMessage(const void* bytes, size_t size)
     OVERLAPPED overlapped{};
     overlapped.hEvent = ioEvent_.Get();
     DWORD written = 0;
-    return Complete(WriteFile(pipe_.Get(), bytes, static_cast<DWORD>(size), nullptr, &overlapped), &overlapped,
-                    &written);
+    return Complete(WriteFile(pipe_.Get(), bytes, static_cast<DWORD>(size), nullptr, &overlapped),
+                    &overlapped, &written);
 }
 
 DWORD SimPipeListener::Start(const std::wstring& path, Serve serve)
@@ -93,7 +94,8 @@ DWORD SimPipeListener::Start(const std::wstring& path, Serve serve)
 DWORD SimPipeListener::CreateInstance(bool first, WnFileHandle* pipe) const
 {
     DWORD openMode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
-    pipe->Attach(CreateNamedPipeW(path_.c_str(), openMode, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+    pipe->Attach(CreateNamedPipeW(path_.c_str(), openMode,
+                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
                                   PIPE_UNLIMITED_INSTANCES, kBufferSize, kBufferSize, 0, nullptr));
     return pipe->IsValid() ? ERROR_SUCCESS : GetLastError();
 }
@@ -119,7 +121,7 @@ void SimPipeListener::AcceptLoop(WnFileHandle pipe)
                 return;
             }
             error = GetOverlappedResult(pipe.Get(), &overlapped, &transferred, FALSE) ? ERROR_SUCCESS
-                                                                                        : GetLastError();
+                                                                                      : GetLastError();
         }
         if (error == ERROR_SUCCESS || error == ERROR_PIPE_CONNECTED)
         {
@@ -128,11 +130,14 @@ void SimPipeListener::AcceptLoop(WnFileHandle pipe)
             workers_.emplace_back();
             Worker* worker = &workers_.back();
             HANDLE stop = stopEvent_.Get();
-            worker->thread = std::thread([this, worker, stop](WnFileHandle connection) {
-                SimPipeConnection served(std::move(connection), stop);
-                serve_(served);
-                worker->done = true;
-            }, std::move(pipe));
+            worker->thread = std::thread(
+                [this, worker, stop](WnFileHandle connection)
+                {
+                    SimPipeConnection served(std::move(connection), stop);
+                    serve_(served);
+                    worker->done = true;
+                },
+                std::move(pipe));
         }
         // A client that left before it was accepted just drops its instance.
         WnFileHandle next;

@@ -12,8 +12,8 @@ constexpr uint32_t kReplyHeader = 8;
 
 uint32_t GetU32(const uint8_t* at)
 {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
 }
 
 void PutU32(uint8_t* at, uint32_t value)
@@ -76,8 +76,8 @@ void SimPipeServer::ServeDriver(SimPipeConnection& connection)
             uint32_t outSize = GetU32(&request[4]);
             reply.resize(kReplyHeader + outSize);
             uint32_t inSize = static_cast<uint32_t>(request.size()) - kRequestHeader;
-            status = model_.Ioctl(handle, GetU32(&request[0]), inSize ? &request[kRequestHeader] : nullptr, inSize,
-                                  outSize ? &reply[kReplyHeader] : nullptr, outSize, &returned);
+            status = model_.Ioctl(handle, GetU32(&request[0]), inSize ? &request[kRequestHeader] : nullptr,
+                                  inSize, outSize ? &reply[kReplyHeader] : nullptr, outSize, &returned);
         }
         reply.resize(kReplyHeader + returned);
         PutU32(&reply[0], status);

@@ -16,7 +16,8 @@ std::string StatusText(NorvikStatus status)
     return number;
 }
 
-void SimRequestLog::Add(uint32_t handle, uint32_t code, uint32_t inSize, uint32_t outSize, NorvikStatus status)
+void SimRequestLog::Add(uint32_t handle, uint32_t code, uint32_t inSize, uint32_t outSize,
+                        NorvikStatus status)
 {
     if (entries_.size() >= kLimit)
         entries_.pop_front();

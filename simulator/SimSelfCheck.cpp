@@ -18,14 +18,16 @@ class Checks
   public:
     bool Check(bool passed, const char* what, const std::string& detail = std::string())
     {
-        std::printf("%s %s%s%s\n", passed ? "ok    " : "FAILED", what, detail.empty() ? "" : ": ", detail.c_str());
+        std::printf("%s %s%s%s\n", passed ? "ok    " : "FAILED", what, detail.empty() ? "" : ": ",
+                    detail.c_str());
         std::fflush(stdout);
         ++(passed ? passed_ : failed_);
         return passed;
     }
     int Finish()
     {
-        std::printf("selfcheck %s: %d passed, %d failed\n", failed_ == 0 ? "passed" : "FAILED", passed_, failed_);
+        std::printf("selfcheck %s: %d passed, %d failed\n", failed_ == 0 ? "passed" : "FAILED", passed_,
+                    failed_);
         return failed_ == 0 ? 0 : 1;
     }
 
@@ -95,22 +97,24 @@ int RunSelfCheck()
     NorvikDriverInfo info{};
     status = client.Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info, sizeof(info), nullptr);
     checks.Check(status == NORVIK_STATUS_SUCCESS && info.interfaceMajor == 2, "driver information",
-                 "interface " + std::to_string(info.interfaceMajor) + "." + std::to_string(info.interfaceMinor) +
-                     ", driver " + std::to_string(info.driverMajor) + "." + std::to_string(info.driverMinor) + "." +
-                     std::to_string(info.driverBuild));
+                 "interface " + std::to_string(info.interfaceMajor) + "." +
+                     std::to_string(info.interfaceMinor) + ", driver " + std::to_string(info.driverMajor) +
+                     "." + std::to_string(info.driverMinor) + "." + std::to_string(info.driverBuild));
 
     bool changed = false;
     status = client.UpdateDeviceList(&changed);
     std::string units;
     for (size_t i = 0; i < client.DeviceCount(); ++i)
-        units += (i ? ", " : "") + Narrow(client.DeviceAt(i)->Name()) + " " + Narrow(client.DeviceAt(i)->Serial());
-    checks.Check(status == NORVIK_STATUS_SUCCESS && client.DeviceCount() == 2, "device list with two units", units);
+        units +=
+            (i ? ", " : "") + Narrow(client.DeviceAt(i)->Name()) + " " + Narrow(client.DeviceAt(i)->Serial());
+    checks.Check(status == NORVIK_STATUS_SUCCESS && client.DeviceCount() == 2, "device list with two units",
+                 units);
 
     std::thread answer(AnswerOneRequest, &server, NORVIK_STATUS_SOUND_DEVICE_IN_USE);
     status = client.SetSampleRate(96000, 10000);
     answer.join();
-    checks.Check(status == NORVIK_STATUS_SOUND_DEVICE_IN_USE, "request relayed to the server and its reply back",
-                 StatusString(status));
+    checks.Check(status == NORVIK_STATUS_SOUND_DEVICE_IN_USE,
+                 "request relayed to the server and its reply back", StatusString(status));
 
     NorvikPluginRecord plugin{};
     plugin.selector = NORVIK_PLUGIN_CHANNEL_COUNT;
@@ -124,7 +128,8 @@ int RunSelfCheck()
     DWORD error = controlClient.Connect(name);
     if (error == ERROR_SUCCESS)
         error = controlClient.Send("plug CVX20001 plugin", &reply);
-    checks.Check(error == ERROR_SUCCESS && reply.compare(0, 2, "ok") == 0, "control pipe plugs a unit", reply);
+    checks.Check(error == ERROR_SUCCESS && reply.compare(0, 2, "ok") == 0, "control pipe plugs a unit",
+                 reply);
     bool arrived = WaitForSingleObject(server.NotificationEvent(), 10000) == WAIT_OBJECT_0;
     NorvikMessage note;
     status = server.ReceiveNotification(&note);

@@ -80,7 +80,8 @@ NorvikStatus SimUnit::Handle(SimRequest& request, Changes* changes)
     case NORVIK_IOCTL_GET_PIN_VOLUMES:
     case NORVIK_IOCTL_SET_PIN_VOLUMES:
     case NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS:
-    case NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS: {
+    case NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS:
+    {
         SimMixer::Changes mixerChanges;
         NorvikStatus status = mixer_.Handle(request, &mixerChanges);
         changes->volumes = mixerChanges.volumes;
@@ -127,7 +128,8 @@ NorvikStatus SimUnit::HandleSpdif(SimRequest& request, Changes* changes)
 
 NorvikStatus SimUnit::HandleBypass(SimRequest& request, Changes* changes)
 {
-    bool volume = request.code == NORVIK_IOCTL_SET_VOLUME_BYPASS || request.code == NORVIK_IOCTL_GET_VOLUME_BYPASS;
+    bool volume =
+        request.code == NORVIK_IOCTL_SET_VOLUME_BYPASS || request.code == NORVIK_IOCTL_GET_VOLUME_BYPASS;
     uint8_t& value = volume ? volumeBypass_ : muteBypass_;
     if (request.code == NORVIK_IOCTL_GET_VOLUME_BYPASS || request.code == NORVIK_IOCTL_GET_MUTE_BYPASS)
     {
@@ -162,7 +164,8 @@ NorvikStatus SimUnit::HandlePlugin(SimRequest& request)
     if (query)
     {
         if (record.selector == NORVIK_PLUGIN_CHANNEL_COUNT || record.selector == NORVIK_PLUGIN_MAX_DELAY)
-            record.count = record.selector == NORVIK_PLUGIN_CHANNEL_COUNT ? kPluginChannels : kPluginMaxDelayMs;
+            record.count =
+                record.selector == NORVIK_PLUGIN_CHANNEL_COUNT ? kPluginChannels : kPluginMaxDelayMs;
         else if (values == nullptr || record.count != 1 || record.pairs[0].channel >= kPluginChannels)
             return NORVIK_STATUS_INVALID_PARAMETER;
         else

@@ -70,8 +70,8 @@ class SimUnit
     void SetKind2Topology(bool on) { kind2Topology_ = on; }
     SimMixer& Mixer() { return mixer_; }
     // Sets the levels and switches of one render endpoint, as Windows does when its volume changes.
-    [[nodiscard]] NorvikStatus SetEndpointVolume(uint32_t index, const int32_t* levels, const uint32_t* switches,
-                                                 uint32_t count);
+    [[nodiscard]] NorvikStatus SetEndpointVolume(uint32_t index, const int32_t* levels,
+                                                 const uint32_t* switches, uint32_t count);
 
     void DumpTo(nlohmann::json& out) const;
 

@@ -32,7 +32,8 @@ bool ValidNames(const NorvikChannelNameHalf& half)
     for (uint32_t i = 0; i < half.count; ++i)
     {
         const NorvikChannelNameEntry& entry = half.entries[i];
-        if ((entry.kind != 1 && entry.kind != 10 && entry.kind != 40) || entry.side > 1 || !IsTerminated(entry.name))
+        if ((entry.kind != 1 && entry.kind != 10 && entry.kind != 40) || entry.side > 1 ||
+            !IsTerminated(entry.name))
             return false;
     }
     return true;
@@ -58,7 +59,8 @@ uint64_t PinConfigKey(uint32_t direction, uint32_t index)
     return static_cast<uint64_t>(direction) << 32 | index;
 }
 
-void AddDefaultChannels(std::vector<SimChannel>* channels, uint32_t kind, uint32_t count, const wchar_t* format)
+void AddDefaultChannels(std::vector<SimChannel>* channels, uint32_t kind, uint32_t count,
+                        const wchar_t* format)
 {
     for (uint32_t i = 0; i < count; ++i)
     {
@@ -106,7 +108,8 @@ NorvikStatus SimUnit::HandleWdm(SimRequest& request)
     {
     case NORVIK_IOCTL_GET_ENDPOINT_TOPOLOGY:
         return GetTopology(request);
-    case NORVIK_IOCTL_SET_WDM_CONFIG: {
+    case NORVIK_IOCTL_SET_WDM_CONFIG:
+    {
         NorvikWdmConfig config;
         NorvikStatus status = request.ReadIn(&config);
         if (status != NORVIK_STATUS_SUCCESS)
@@ -117,7 +120,8 @@ NorvikStatus SimUnit::HandleWdm(SimRequest& request)
         wdmConfigSent_ = true;
         return NORVIK_STATUS_SUCCESS;
     }
-    case NORVIK_IOCTL_SET_CHANNEL_NAMES: {
+    case NORVIK_IOCTL_SET_CHANNEL_NAMES:
+    {
         NorvikChannelNames names;
         NorvikStatus status = request.ReadIn(&names);
         if (status != NORVIK_STATUS_SUCCESS)
@@ -128,7 +132,8 @@ NorvikStatus SimUnit::HandleWdm(SimRequest& request)
         channelNamesSent_ = true;
         return NORVIK_STATUS_SUCCESS;
     }
-    case NORVIK_IOCTL_SET_WDM_ENDPOINTS: {
+    case NORVIK_IOCTL_SET_WDM_ENDPOINTS:
+    {
         NorvikWdmEndpoints endpoints;
         NorvikStatus status = request.ReadIn(&endpoints);
         if (status != NORVIK_STATUS_SUCCESS)
@@ -258,8 +263,8 @@ void SimUnit::DumpWdmTo(nlohmann::json& out) const
         const NorvikWdmPinConfig& c = entry.second;
         pins.push_back({{"direction", c.direction},
                         {"index", c.endpointIndex},
-                        {"levels", {c.levels[0], c.levels[1]}},
-                        {"switches", {c.switches[0], c.switches[1]}}});
+                        {"levels", c.levels},
+                        {"switches", c.switches}});
     }
     out["wdmPinConfigs"] = pins;
     nlohmann::json selection = nlohmann::json::object();

@@ -33,8 +33,9 @@ TEST(DriverModelRoles, RoleValues)
     {
         uint32_t role;
         NorvikStatus expected;
-    } cases[] = {{0, NORVIK_STATUS_SUCCESS}, {1, NORVIK_STATUS_INVALID_PARAMETER}, {2, NORVIK_STATUS_SUCCESS},
-                 {3, NORVIK_STATUS_SUCCESS}, {4, NORVIK_STATUS_SUCCESS},           {5, NORVIK_STATUS_INVALID_PARAMETER}};
+    } cases[] = {{0, NORVIK_STATUS_SUCCESS}, {1, NORVIK_STATUS_INVALID_PARAMETER},
+                 {2, NORVIK_STATUS_SUCCESS}, {3, NORVIK_STATUS_SUCCESS},
+                 {4, NORVIK_STATUS_SUCCESS}, {5, NORVIK_STATUS_INVALID_PARAMETER}};
     for (const auto& c : cases)
     {
         DriverModel model;
@@ -80,8 +81,9 @@ TEST(DriverModelRelay, RepliesReachTheClientThatAsked)
     for (int i = 1; i >= 0; --i)
     {
         uint32_t marker = 100 + i;
-        ASSERT_EQ(NORVIK_STATUS_SUCCESS, x.server.Send(kReply, NORVIK_REPLY_RESULT, &marker, 4, requests[i].routing1,
-                                                       requests[i].routing2, requests[i].sequence));
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS,
+                  x.server.Send(kReply, NORVIK_REPLY_RESULT, &marker, 4, requests[i].routing1,
+                                requests[i].routing2, requests[i].sequence));
     }
 
     const struct
@@ -185,7 +187,8 @@ TEST(DriverModelRelay, MalformedMessageRecords)
     {
         message.headerSize = c.headerSize;
         message.length = c.length;
-        EXPECT_EQ(c.expected, x.clientA.Ioctl(NORVIK_IOCTL_SEND_MESSAGE, &message, c.sent, nullptr, 0)) << c.what;
+        EXPECT_EQ(c.expected, x.clientA.Ioctl(NORVIK_IOCTL_SEND_MESSAGE, &message, c.sent, nullptr, 0))
+            << c.what;
     }
     EXPECT_EQ(1u, x.model.QueuedMessages(x.server.Id()));
 }
@@ -195,20 +198,22 @@ TEST(DriverModelEvents, ServerThreadWakesForEachRequest)
     Exchange x;
     const int kRequests = 50;
     std::vector<uint32_t> seen;
-    std::thread serverThread([&] {
-        while (seen.size() < kRequests)
+    std::thread serverThread(
+        [&]
         {
-            if (WaitForSingleObject(x.server.messageEvent.Get(), 10000) != WAIT_OBJECT_0)
-                return;
-            NorvikMessage request;
-            while (x.server.Receive(&request) == NORVIK_STATUS_SUCCESS)
+            while (seen.size() < kRequests)
             {
-                seen.push_back(request.sequence);
-                (void)x.server.Send(kReply, NORVIK_REPLY_RESULT, nullptr, 0, request.routing1, request.routing2,
-                                    request.sequence);
+                if (WaitForSingleObject(x.server.messageEvent.Get(), 10000) != WAIT_OBJECT_0)
+                    return;
+                NorvikMessage request;
+                while (x.server.Receive(&request) == NORVIK_STATUS_SUCCESS)
+                {
+                    seen.push_back(request.sequence);
+                    (void)x.server.Send(kReply, NORVIK_REPLY_RESULT, nullptr, 0, request.routing1,
+                                        request.routing2, request.sequence);
+                }
             }
-        }
-    });
+        });
     int answered = 0;
     for (uint32_t sequence = 1; sequence <= kRequests; ++sequence)
     {
@@ -337,13 +342,16 @@ TEST(DriverModelFaults, OnceTimesAlwaysAndReplacementOutput)
     model.InjectFault(NORVIK_IOCTL_GET_DEVICE_LIST, NORVIK_STATUS_SUCCESS, 1, bogus);
     NorvikDeviceList list{};
     uint32_t bytes = 0;
-    EXPECT_EQ(NORVIK_STATUS_SUCCESS, handle.Ioctl(NORVIK_IOCTL_GET_DEVICE_LIST, nullptr, 0, &list, sizeof(list), &bytes));
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS,
+              handle.Ioctl(NORVIK_IOCTL_GET_DEVICE_LIST, nullptr, 0, &list, sizeof(list), &bytes));
     EXPECT_EQ(6u, bytes);
     EXPECT_EQ(0xFFFFu, list.count);
 
     // Replacement output is cut to the caller's buffer.
-    model.InjectFault(NORVIK_IOCTL_GET_DRIVER_INFO, NORVIK_STATUS_SUCCESS, 1, std::vector<uint8_t>(100, 0xAB));
-    EXPECT_EQ(NORVIK_STATUS_SUCCESS, handle.Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info, sizeof(info), &bytes));
+    model.InjectFault(NORVIK_IOCTL_GET_DRIVER_INFO, NORVIK_STATUS_SUCCESS, 1,
+                      std::vector<uint8_t>(100, 0xAB));
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS,
+              handle.Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info, sizeof(info), &bytes));
     EXPECT_EQ(sizeof(info), bytes);
 }
 
@@ -375,13 +383,15 @@ TEST(DriverModelRequests, SizesAndUnknownCodes)
     for (const auto& c : cases)
     {
         uint32_t bytes = 77;
-        EXPECT_EQ(c.expected, handle.Ioctl(c.code, buffer, c.in, buffer, c.out, &bytes)) << std::hex << c.code;
+        EXPECT_EQ(c.expected, handle.Ioctl(c.code, buffer, c.in, buffer, c.out, &bytes))
+            << std::hex << c.code;
         if (c.expected != NORVIK_STATUS_SUCCESS)
         {
             EXPECT_EQ(0u, bytes);
         }
     }
-    EXPECT_EQ(NORVIK_STATUS_NOT_OPENED, model.Ioctl(4711, NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, buffer, 24, nullptr));
+    EXPECT_EQ(NORVIK_STATUS_NOT_OPENED,
+              model.Ioctl(4711, NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, buffer, 24, nullptr));
 }
 
 TEST(InProcessPort, OpensHandlesOnTheDriverPathOnly)
@@ -394,7 +404,8 @@ TEST(InProcessPort, OpensHandlesOnTheDriverPathOnly)
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, port.Open(L"\\\\.\\{53a43fdf-0796-4483-9547-a6b25c1fa343}", &link));
     EXPECT_EQ(1u, model.HandleCount());
     uint32_t role = NORVIK_ROLE_SERVER, bytes = 5;
-    EXPECT_EQ(NORVIK_STATUS_SUCCESS, link->Ioctl(NORVIK_IOCTL_SET_ROLE, &role, 4, nullptr, 0, &bytes, nullptr));
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS,
+              link->Ioctl(NORVIK_IOCTL_SET_ROLE, &role, 4, nullptr, 0, &bytes, nullptr));
     EXPECT_EQ(0u, bytes);
     EXPECT_TRUE(model.HasServer());
     link.reset();

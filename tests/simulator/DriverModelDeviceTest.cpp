@@ -57,8 +57,8 @@ TEST(DriverModelMixer, PinsPerSelector)
     {
         NorvikPin pins[40] = {};
         uint32_t bytes = 0;
-        ASSERT_EQ(NORVIK_STATUS_SUCCESS, u.device.Ioctl(NORVIK_IOCTL_GET_MIXER_PINS, &c.selector, 4, pins,
-                                                        c.capacity * 4, &bytes));
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS,
+                  u.device.Ioctl(NORVIK_IOCTL_GET_MIXER_PINS, &c.selector, 4, pins, c.capacity * 4, &bytes));
         ASSERT_EQ(c.expectedCount * 4, bytes) << c.selector;
         std::string kinds;
         for (uint32_t i = 0; i < c.expectedCount; ++i)
@@ -68,18 +68,22 @@ TEST(DriverModelMixer, PinsPerSelector)
     }
     uint32_t selector = 3;
     NorvikPin pins[26];
-    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER, u.device.Ioctl(NORVIK_IOCTL_GET_MIXER_PINS, &selector, 4, pins, 104));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER,
+              u.device.Ioctl(NORVIK_IOCTL_GET_MIXER_PINS, &selector, 4, pins, 104));
     selector = 0;
-    EXPECT_EQ(NORVIK_STATUS_INVALID_OUTBUFFER_SIZE, u.device.Ioctl(NORVIK_IOCTL_GET_MIXER_PINS, &selector, 4, pins, 6));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_OUTBUFFER_SIZE,
+              u.device.Ioctl(NORVIK_IOCTL_GET_MIXER_PINS, &selector, 4, pins, 6));
 }
 
 TEST(DriverModelMixer, VolumesAreClampedAndAnnouncedToOthers)
 {
     BoundUnit u;
-    NorvikVolumeItem items[2] = {{{NORVIK_PIN_ANALOG, 2, {}}, 0, 1, -650}, {{NORVIK_PIN_VIRTUAL, 7, {}}, 0, 0, 12000}};
+    NorvikVolumeItem items[2] = {{{NORVIK_PIN_ANALOG, 2, {}}, 0, 1, -650},
+                                 {{NORVIK_PIN_VIRTUAL, 7, {}}, 0, 0, 12000}};
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, u.device.InOut(NORVIK_IOCTL_SET_PIN_VOLUMES, &items));
     EXPECT_EQ(9000, items[1].volume) << "the set request answers what the unit took";
-    NorvikVolumeItem read[2] = {{{NORVIK_PIN_ANALOG, 2, {}}, 0, 0, 0}, {{NORVIK_PIN_VIRTUAL, 7, {}}, 0, 0, 0}};
+    NorvikVolumeItem read[2] = {{{NORVIK_PIN_ANALOG, 2, {}}, 0, 0, 0},
+                                {{NORVIK_PIN_VIRTUAL, 7, {}}, 0, 0, 0}};
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, u.device.InOut(NORVIK_IOCTL_GET_PIN_VOLUMES, &read));
     EXPECT_EQ(-650, read[0].volume);
     EXPECT_EQ(1, read[0].flags);
@@ -129,7 +133,8 @@ TEST(DriverModelMixer, WeightsStartWithPlaybackRoutedAndAnnounceChanges)
         {{NORVIK_PIN_ANALOG, 0, {}}, {NORVIK_PIN_VIRTUAL, 0, {}}, 0, 0, 0},    // a virtual pin is no input
     };
     for (NorvikWeightItem item : invalid)
-        EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER, u.device.InOut(NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS, &item));
+        EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER,
+                  u.device.InOut(NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS, &item));
 }
 
 TEST(DriverModelMixer, LevelModes)
@@ -165,8 +170,10 @@ TEST(DriverModelMixer, LevelModes)
     NorvikLevelItem big[8] = {};
     EXPECT_EQ(NORVIK_STATUS_INVALID_OUTBUFFER_SIZE,
               u.device.Ioctl(NORVIK_IOCTL_GET_OUTPUT_LEVELS, big, 16, big, 64));
-    EXPECT_EQ(NORVIK_STATUS_INVALID_INBUFFER_SIZE, u.device.Ioctl(NORVIK_IOCTL_GET_OUTPUT_LEVELS, big, 12, big, 12));
-    EXPECT_EQ(NORVIK_STATUS_INVALID_INBUFFER_SIZE, u.device.Ioctl(NORVIK_IOCTL_GET_OUTPUT_LEVELS, big, 0, big, 0));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_INBUFFER_SIZE,
+              u.device.Ioctl(NORVIK_IOCTL_GET_OUTPUT_LEVELS, big, 12, big, 12));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_INBUFFER_SIZE,
+              u.device.Ioctl(NORVIK_IOCTL_GET_OUTPUT_LEVELS, big, 0, big, 0));
 }
 
 NorvikPluginRecord Plugin(uint32_t selector, uint32_t count, uint32_t channel = 0, uint32_t value = 0)
@@ -203,16 +210,20 @@ TEST(DriverModelEffect, QueriesAndSettings)
         ASSERT_EQ(q.expected, u.device.InOut(NORVIK_IOCTL_QUERY_PLUGIN, &record)) << q.record.selector;
         if (q.expected == NORVIK_STATUS_SUCCESS)
         {
-            EXPECT_EQ(q.answer, reinterpret_cast<const uint32_t*>(&record)[q.answerWord]) << q.record.selector;
+            EXPECT_EQ(q.answer, reinterpret_cast<const uint32_t*>(&record)[q.answerWord])
+                << q.record.selector;
         }
     }
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, u.device.Set(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, Plugin(2, 2, 2, 250)));
     NorvikPluginRecord read = Plugin(2, 1, 3);
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, u.device.InOut(NORVIK_IOCTL_QUERY_PLUGIN, &read));
     EXPECT_EQ(250u, read.pairs[0].value);
-    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER, u.device.Set(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, Plugin(2, 2, 0, 501)));
-    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER, u.device.Set(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, Plugin(3, 2, 0, 1001)));
-    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER, u.device.Set(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, Plugin(2, 2, 7, 1)));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER,
+              u.device.Set(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, Plugin(2, 2, 0, 501)));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER,
+              u.device.Set(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, Plugin(3, 2, 0, 1001)));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER,
+              u.device.Set(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, Plugin(2, 2, 7, 1)));
 
     ModelTestHandle plain(u.model);
     NorvikDeviceRecord first = u.model.Units()[0];
@@ -241,7 +252,8 @@ TEST(DriverModelUnitState, SpdifAndBypass)
     {
         NorvikSpdifPassThrough record;
         NorvikStatus expected;
-    } passCases[] = {{{0, 0, 1}, NORVIK_STATUS_SUCCESS}, {{0, 0, 2}, NORVIK_STATUS_INVALID_PARAMETER},
+    } passCases[] = {{{0, 0, 1}, NORVIK_STATUS_SUCCESS},
+                     {{0, 0, 2}, NORVIK_STATUS_INVALID_PARAMETER},
                      {{1, 0, 0}, NORVIK_STATUS_INVALID_PARAMETER}};
     for (const auto& c : passCases)
         EXPECT_EQ(c.expected, u.device.Set(NORVIK_IOCTL_SET_SPDIF_PASS_THROUGH, c.record));
@@ -266,11 +278,13 @@ TEST(DriverModelWdm, RecordsFromTheServiceAndWindowsVolumes)
 {
     BoundUnit u;
     NorvikEndpointTopologyBuffer topology{};
-    auto hasKind2 = [&] {
+    auto hasKind2 = [&]
+    {
         EXPECT_EQ(NORVIK_STATUS_SUCCESS, u.device.Get(NORVIK_IOCTL_GET_ENDPOINT_TOPOLOGY, &topology));
         for (uint32_t e = 0; e < topology.topology.count; ++e)
             for (int i = 0; i < 16; ++i)
-                if (topology.topology.endpoints[e].first[i].kind == 2 || topology.topology.endpoints[e].second[i].kind == 2)
+                if (topology.topology.endpoints[e].first[i].kind == 2 ||
+                    topology.topology.endpoints[e].second[i].kind == 2)
                     return true;
         return false;
     };
@@ -291,8 +305,8 @@ TEST(DriverModelWdm, RecordsFromTheServiceAndWindowsVolumes)
     endpoints->render.count = 2;
     endpoints->render.entries[0] = {1, 1, 0, {}, 0, 3, L"CVX Out 1/2", 0, 0, 0xFF800000, 0};
     endpoints->render.entries[1] = {20, 1, 0, {}, 2, 0, L"CVX Midi Out", 1, 1, 0, 0};
-    ASSERT_EQ(NORVIK_STATUS_SUCCESS,
-              u.device.Ioctl(NORVIK_IOCTL_SET_WDM_ENDPOINTS, endpoints.get(), sizeof(NorvikWdmEndpoints), nullptr, 0));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, u.device.Ioctl(NORVIK_IOCTL_SET_WDM_ENDPOINTS, endpoints.get(),
+                                                    sizeof(NorvikWdmEndpoints), nullptr, 0));
     NorvikWdmConfig config{4, {{40, 0}, {40, 0}, {40, 0}, {40, 0}}, 0};
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, u.device.Set(NORVIK_IOCTL_SET_WDM_CONFIG, config));
     config.count = 17;
@@ -326,7 +340,8 @@ TEST(DriverModelWdm, RecordsFromTheServiceAndWindowsVolumes)
     EXPECT_EQ(NORVIK_STATUS_OBJECT_NOT_FOUND, u.model.ChangeEndpointVolume(u.Keys(), 2, {0}, {0}));
 
     // A hardware volume change reaches the server and the clients.
-    ASSERT_EQ(NORVIK_STATUS_SUCCESS, u.model.ChangeHardwareVolume(u.Keys(), {NORVIK_PIN_ANALOG, 1, {}}, -600, false));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS,
+              u.model.ChangeHardwareVolume(u.Keys(), {NORVIK_PIN_ANALOG, 1, {}}, -600, false));
     EXPECT_EQ(std::vector<uint32_t>{NORVIK_NOTIFY_VOLUMES_CHANGED}, DrainCodes(u.server));
     EXPECT_EQ(std::vector<uint32_t>{NORVIK_NOTIFY_VOLUMES_CHANGED}, DrainCodes(u.client));
 
@@ -335,13 +350,14 @@ TEST(DriverModelWdm, RecordsFromTheServiceAndWindowsVolumes)
                                            NORVIK_STATUS_INVALID_PARAMETER, NORVIK_STATUS_INVALID_PARAMETER};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(expectedSelect[i], u.device.Set(NORVIK_IOCTL_SELECT_ENDPOINT, selections[i])) << i;
-    EXPECT_EQ(NORVIK_STATUS_SUCCESS, u.device.Set(NORVIK_IOCTL_SET_ENDPOINT_DEFAULT, NorvikEndpointSelection{2, 8}));
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS,
+              u.device.Set(NORVIK_IOCTL_SET_ENDPOINT_DEFAULT, NorvikEndpointSelection{2, 8}));
     EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER,
               u.device.Set(NORVIK_IOCTL_SET_ENDPOINT_DEFAULT, NorvikEndpointSelection{2, 0}));
 
     std::string dump = u.model.DumpJson();
-    for (const char* text : {"\"CVX Midi Out\"", "\"wdmConfig\":[[40,0],[40,0],[40,0],[40,0]]", "\"kind2Topology\":true",
-                             "\"endpointSelection\":{\"0\":1,\"2\":8}"})
+    for (const char* text : {"\"CVX Midi Out\"", "\"wdmConfig\":[[40,0],[40,0],[40,0],[40,0]]",
+                             "\"kind2Topology\":true", "\"endpointSelection\":{\"0\":1,\"2\":8}"})
         EXPECT_NE(std::string::npos, dump.find(text)) << text;
 }
 

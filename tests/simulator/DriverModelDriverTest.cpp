@@ -42,13 +42,29 @@ TEST(DriverModelStreaming, StateMachineTable)
         NorvikStatus expected;
         uint32_t to;
     } cases[] = {
-        {E, 1, 0, ok, D},  {S, 1, 0, ok, D},  {D, 1, 0, bad, D}, {U, 1, 0, bad, U},
-        {D, 2, 0, ok, R},  {D, 2, 1, ok, R},  {R, 2, 0, bad, R}, {D, 2, 2, NORVIK_STATUS_INVALID_PARAMETER, D},
-        {R, 3, 1, ok, D},  {D, 3, 0, bad, D}, {P, 3, 0, bad, P},
-        {R, 4, 0, ok, P},  {D, 4, 0, bad, D}, {R, 4, 1, NORVIK_STATUS_INVALID_PARAMETER, R},
-        {P, 5, 0, ok, U},  {R, 5, 0, bad, R}, {U, 5, 0, bad, U},
-        {P, 6, 0, ok, R},  {U, 6, 0, ok, R},  {R, 6, 0, bad, R}, {E, 6, 0, bad, E},
-        {D, 0, 0, NORVIK_STATUS_INVALID_COMMAND, D}, {D, 7, 0, NORVIK_STATUS_INVALID_COMMAND, D},
+        {E, 1, 0, ok, D},
+        {S, 1, 0, ok, D},
+        {D, 1, 0, bad, D},
+        {U, 1, 0, bad, U},
+        {D, 2, 0, ok, R},
+        {D, 2, 1, ok, R},
+        {R, 2, 0, bad, R},
+        {D, 2, 2, NORVIK_STATUS_INVALID_PARAMETER, D},
+        {R, 3, 1, ok, D},
+        {D, 3, 0, bad, D},
+        {P, 3, 0, bad, P},
+        {R, 4, 0, ok, P},
+        {D, 4, 0, bad, D},
+        {R, 4, 1, NORVIK_STATUS_INVALID_PARAMETER, R},
+        {P, 5, 0, ok, U},
+        {R, 5, 0, bad, R},
+        {U, 5, 0, bad, U},
+        {P, 6, 0, ok, R},
+        {U, 6, 0, ok, R},
+        {R, 6, 0, bad, R},
+        {E, 6, 0, bad, E},
+        {D, 0, 0, NORVIK_STATUS_INVALID_COMMAND, D},
+        {D, 7, 0, NORVIK_STATUS_INVALID_COMMAND, D},
     };
     for (const auto& c : cases)
     {
@@ -89,10 +105,13 @@ TEST(DriverModelStreaming, SettingsChangeOnlyWhileDown)
     std::vector<NorvikDeviceRecord> units = model.Units();
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, Command(handle, 2));
     EXPECT_EQ(NORVIK_STATUS_INVALID_STATE, handle.Set(NORVIK_IOCTL_SET_SAMPLE_RATE, uint32_t(96000)));
-    EXPECT_EQ(NORVIK_STATUS_INVALID_STATE, handle.Set(NORVIK_IOCTL_SET_BUFFER_SIZES, NorvikSetBufferSizes{1, 1, 0}));
     EXPECT_EQ(NORVIK_STATUS_INVALID_STATE,
-              handle.Set(NORVIK_IOCTL_SET_STREAMING_DEVICE, NorvikStreamingDevice{0, units[1].key1, units[1].key2}));
-    EXPECT_EQ(NORVIK_STATUS_SUCCESS, handle.Set(NORVIK_IOCTL_SET_POLICY, uint32_t(1))) << "policy in any state";
+              handle.Set(NORVIK_IOCTL_SET_BUFFER_SIZES, NorvikSetBufferSizes{1, 1, 0}));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_STATE,
+              handle.Set(NORVIK_IOCTL_SET_STREAMING_DEVICE,
+                         NorvikStreamingDevice{0, units[1].key1, units[1].key2}));
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS, handle.Set(NORVIK_IOCTL_SET_POLICY, uint32_t(1)))
+        << "policy in any state";
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, handle.Set(NORVIK_IOCTL_ANNOUNCE_SAMPLE_RATE, uint32_t(96000)));
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, Command(handle, 3, 1));
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, handle.Set(NORVIK_IOCTL_SET_SAMPLE_RATE, uint32_t(96000)));
@@ -153,7 +172,8 @@ TEST(DriverModelStreaming, RatesAndBuffers)
 TEST(DriverModelStreaming, LatenciesFollowClassAndRate)
 {
     DriverModel model;
-    auto latency = [&](uint32_t streamingClass, uint32_t asioClass, uint32_t rate) {
+    auto latency = [&](uint32_t streamingClass, uint32_t asioClass, uint32_t rate)
+    {
         model.SetBufferClasses(streamingClass, asioClass, 0);
         model.SetCurrentRate(rate);
         return model.Settings().BufferSizes();
@@ -163,7 +183,8 @@ TEST(DriverModelStreaming, LatenciesFollowClassAndRate)
     EXPECT_LT(small.asioLatencySamples, large.asioLatencySamples);
     EXPECT_LT(small.asioLatencyUs, large.asioLatencyUs);
     NorvikBufferSizes fast = latency(0, 0, 96000);
-    EXPECT_EQ(2 * small.asioLatencySamples, fast.asioLatencySamples) << "the ASIO buffer scales with the rate";
+    EXPECT_EQ(2 * small.asioLatencySamples, fast.asioLatencySamples)
+        << "the ASIO buffer scales with the rate";
     EXPECT_EQ(small.asioLatencyUs, fast.asioLatencyUs);
     EXPECT_NE(small.streamingLatencyUs, fast.streamingLatencyUs);
     NorvikBufferSizes unknown = latency(9, 9, 48000);
@@ -176,7 +197,8 @@ TEST(DriverModelStreaming, StreamingDeviceFlagsFollowTheSelection)
     DriverModel model(3);
     ModelTestHandle handle(model), client(model);
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, client.SetRole(NORVIK_ROLE_CLIENT));
-    auto flags = [&] {
+    auto flags = [&]
+    {
         std::string text;
         for (const NorvikDeviceRecord& unit : model.Units())
             text += (unit.streamingFlags & 1) ? 'X' : '-';
@@ -223,9 +245,8 @@ TEST(DriverModelChannels, ListsAndInformationFollowThePublishedNames)
     EXPECT_EQ(52u, inputs.count);
     EXPECT_EQ(36u, outputs.count);
 
-    auto info = [&](const NorvikChannelId& id, NorvikChannelInfo* out) {
-        return handle.Ioctl(NORVIK_IOCTL_GET_CHANNEL_INFO, &id, sizeof(id), out, sizeof(*out));
-    };
+    auto info = [&](const NorvikChannelId& id, NorvikChannelInfo* out)
+    { return handle.Ioctl(NORVIK_IOCTL_GET_CHANNEL_INFO, &id, sizeof(id), out, sizeof(*out)); };
     NorvikChannelInfo channel{};
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, info(outputs.channels[18], &channel));
     EXPECT_EQ(units[1].key1, channel.key1);
@@ -250,7 +271,9 @@ TEST(DriverModelChannels, ListsAndInformationFollowThePublishedNames)
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, info(inputs.channels[26], &channel));
     EXPECT_STREQ(L"CVX Virtual In 8", channel.name);
 
-    const NorvikChannelId unknown[] = {{999, 0}, {units.size() + 5u, 0}, {inputs.channels[0].word1, 0x20000},
+    const NorvikChannelId unknown[] = {{999, 0},
+                                       {units.size() + 5u, 0},
+                                       {inputs.channels[0].word1, 0x20000},
                                        {inputs.channels[0].word1, 500}};
     for (const NorvikChannelId& id : unknown)
         EXPECT_EQ(NORVIK_STATUS_OBJECT_NOT_FOUND, info(id, &channel)) << id.word1 << " " << id.word2;

@@ -32,13 +32,25 @@ class ModelTestHandle
     {
         return model_.Ioctl(id_, code, in, inSize, out, outSize, bytes);
     }
-    template <class In> NorvikStatus Set(uint32_t code, const In& in) { return Ioctl(code, &in, sizeof(In), nullptr, 0); }
-    template <class Out> NorvikStatus Get(uint32_t code, Out* out) { return Ioctl(code, nullptr, 0, out, sizeof(Out)); }
+    template <class In> NorvikStatus Set(uint32_t code, const In& in)
+    {
+        return Ioctl(code, &in, sizeof(In), nullptr, 0);
+    }
+    template <class Out> NorvikStatus Get(uint32_t code, Out* out)
+    {
+        return Ioctl(code, nullptr, 0, out, sizeof(Out));
+    }
     // Records that are input and output at once.
-    template <class Rec> NorvikStatus InOut(uint32_t code, Rec* rec) { return Ioctl(code, rec, sizeof(Rec), rec, sizeof(Rec)); }
+    template <class Rec> NorvikStatus InOut(uint32_t code, Rec* rec)
+    {
+        return Ioctl(code, rec, sizeof(Rec), rec, sizeof(Rec));
+    }
 
     NorvikStatus SetRole(uint32_t role) { return Set(NORVIK_IOCTL_SET_ROLE, role); }
-    NorvikStatus Bind(uint32_t key1, uint32_t key2) { return Set(NORVIK_IOCTL_BIND_DEVICE, NorvikDeviceKeys{key1, key2}); }
+    NorvikStatus Bind(uint32_t key1, uint32_t key2)
+    {
+        return Set(NORVIK_IOCTL_BIND_DEVICE, NorvikDeviceKeys{key1, key2});
+    }
 
     // Creates auto-reset events and registers them.
     NorvikStatus RegisterEvents()
@@ -62,7 +74,10 @@ class ModelTestHandle
         return Ioctl(NORVIK_IOCTL_SEND_MESSAGE, &message, message.WireSize(), nullptr, 0);
     }
     NorvikStatus Receive(NorvikMessage* message) { return Get(NORVIK_IOCTL_RECEIVE_MESSAGE, message); }
-    NorvikStatus ReceiveNotification(NorvikMessage* message) { return Get(NORVIK_IOCTL_RECEIVE_NOTIFICATION, message); }
+    NorvikStatus ReceiveNotification(NorvikMessage* message)
+    {
+        return Get(NORVIK_IOCTL_RECEIVE_NOTIFICATION, message);
+    }
 
     WnEvent messageEvent;
     WnEvent notificationEvent;

@@ -107,9 +107,8 @@ TEST(SimControl, PlugTellsTheObserverAndTheServer)
 {
     DriverModel model;
     std::vector<std::pair<bool, std::wstring>> seen;
-    SimControl control(model, [&](bool plugged, const NorvikDeviceRecord& record) {
-        seen.emplace_back(plugged, record.serial);
-    });
+    SimControl control(model, [&](bool plugged, const NorvikDeviceRecord& record)
+                       { seen.emplace_back(plugged, record.serial); });
     ModelTestHandle server(model);
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, server.SetRole(NORVIK_ROLE_SERVER));
     EXPECT_EQ("ok", control.Execute("plug CVX40001").substr(0, 2));

@@ -68,7 +68,8 @@ TEST(SimPipe, RequestsAndDisconnectReleasesTheRole)
     ASSERT_TRUE(server);
     NorvikDriverInfo info{};
     uint32_t bytes = 0;
-    ASSERT_EQ(NORVIK_STATUS_SUCCESS, server->Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info, 24, &bytes, nullptr));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS,
+              server->Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info, 24, &bytes, nullptr));
     EXPECT_EQ(24u, bytes);
     EXPECT_EQ(2u, info.interfaceMajor);
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, SetRole(*server, NORVIK_ROLE_SERVER));
@@ -76,7 +77,8 @@ TEST(SimPipe, RequestsAndDisconnectReleasesTheRole)
     std::unique_ptr<DriverLink> other = sim.Open();
     EXPECT_EQ(NORVIK_STATUS_ALREADY_DONE, SetRole(*other, NORVIK_ROLE_SERVER));
     server.reset();
-    EXPECT_TRUE(Eventually([&] { return !sim.model.HasServer(); })) << "the closed connection's role is released";
+    EXPECT_TRUE(Eventually([&] { return !sim.model.HasServer(); }))
+        << "the closed connection's role is released";
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, SetRole(*other, NORVIK_ROLE_SERVER));
     other.reset();
     EXPECT_TRUE(Eventually([&] { return sim.model.HandleCount() == 0; }));
@@ -107,7 +109,8 @@ class RawClient
 {
   public:
     explicit RawClient(const std::wstring& path)
-        : pipe_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+        : pipe_(
+              CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
     {
         DWORD mode = PIPE_READMODE_MESSAGE;
         EXPECT_TRUE(pipe_ && SetNamedPipeHandleState(pipe_.Get(), &mode, nullptr, nullptr));
@@ -217,13 +220,14 @@ TEST(SimPipe, DiedClientReleasesTheServerRole)
     PipeSimulator sim;
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=SimPipeChild.TakeServerRoleAndDie";
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" --gtest_filter=SimPipeChild.TakeServerRoleAndDie";
     ASSERT_TRUE(SetEnvironmentVariableW(L"CORVEX_SIM_CHILD_PIPE", sim.name.c_str()));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                  &startup, &info);
+    BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                  nullptr, &startup, &info);
     SetEnvironmentVariableW(L"CORVEX_SIM_CHILD_PIPE", nullptr);
     ASSERT_TRUE(started);
     WnHandle process(info.hProcess), thread(info.hThread);
@@ -256,8 +260,8 @@ class SimulatorProcess
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
-        EXPECT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                   &startup, &info))
+        EXPECT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   nullptr, &startup, &info))
             << GetLastError();
         process_.Attach(info.hProcess);
         WnHandle thread(info.hThread);
@@ -316,7 +320,8 @@ TEST(CorvexSim, ServesOtherProcessesAndQuits)
     EXPECT_TRUE(GetExitCodeProcess(simulator.Get(), &exitCode));
     EXPECT_EQ(0u, exitCode);
     NorvikDriverInfo info{};
-    EXPECT_NE(NORVIK_STATUS_SUCCESS, client.Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info, 24, nullptr))
+    EXPECT_NE(NORVIK_STATUS_SUCCESS,
+              client.Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info, 24, nullptr))
         << "the simulator is gone";
     client.CloseAll();
     next.CloseAll();
