@@ -1,0 +1,44 @@
+// Mix-in that answers WM_GETMINMAXINFO with a minimum and a maximum track size; -1 leaves the system value.
+#pragma once
+
+#include <windows.h>
+
+template <typename T> class WtlMinMaxTrackSize
+{
+  public:
+    WtlMinMaxTrackSize(SIZE minimum, SIZE maximum) : minTrackSize_(minimum), maxTrackSize_(maximum)
+    {
+    }
+    virtual ~WtlMinMaxTrackSize() = default;
+
+    // The host calls this first for every message; true when handled.
+    bool ProcessMinMaxTrackSize(UINT message, LPARAM lParam)
+    {
+        if (message != WM_GETMINMAXINFO)
+        {
+            return false;
+        }
+        auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
+        if (minTrackSize_.cx >= 0)
+        {
+            info.ptMinTrackSize.x = minTrackSize_.cx;
+        }
+        if (minTrackSize_.cy >= 0)
+        {
+            info.ptMinTrackSize.y = minTrackSize_.cy;
+        }
+        if (maxTrackSize_.cx >= 0)
+        {
+            info.ptMaxTrackSize.x = maxTrackSize_.cx;
+        }
+        if (maxTrackSize_.cy >= 0)
+        {
+            info.ptMaxTrackSize.y = maxTrackSize_.cy;
+        }
+        return true;
+    }
+
+  private:
+    SIZE minTrackSize_;
+    SIZE maxTrackSize_;
+};
