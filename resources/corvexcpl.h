@@ -47,4 +47,5 @@
 
 // Frame controls.
 #define IDC_REBAR 0xE800
+#define IDC_SPLITTER 0xE900
 #define IDC_STATUS_BAR 59393

@@ -1,0 +1,35 @@
+// The "Sample Rate" page: the rates the driver offers, the current one selected, and Apply, which asks the
+// service to change the rate. Says when the driver runs in DSD mode.
+#pragma once
+
+#include "cpl/framework/FormBaseImpl.h"
+#include "resources/corvexcpl.h"
+
+#include <cstdint>
+#include <string>
+
+class FormSampleRate : public FormBaseImpl<FormSampleRate>
+{
+  public:
+    static constexpr int kDialogId = IDD_SAMPLE_RATE;
+
+    LRESULT OnInitForm(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    void Refresh() override;
+
+    // Button 1038.
+    void Apply();
+
+    // "%u.%03u kHz" of a rate in Hz.
+    static std::wstring FormatRate(uint32_t rateHz);
+    static bool IsDsdRate(uint32_t rateHz);
+
+  protected:
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
+  private:
+    void Disable();
+
+    HWND rateList_ = nullptr;
+    HWND applyButton_ = nullptr;
+    HWND dsdText_ = nullptr;
+};

@@ -1,0 +1,146 @@
+// The control panel's single top-level window: command bar, page tree and current page in a splitter,
+// status bar, tray icon, window placement, and the driver connections whose notifications it turns into page
+// refreshes and tree rebuilds.
+#pragma once
+
+#include "cpl/FormSampleRate.h"
+#include "cpl/FormSelection.h"
+#include "cpl/FormStaticText.h"
+#include "cpl/NorvikCplClient.h"
+#include "cpl/framework/CommandBar.h"
+#include "cpl/framework/MessageLoop.h"
+#include "cpl/framework/StatusBar.h"
+#include "cpl/framework/UiHandles.h"
+#include "cpl/framework/VerticalSplitter.h"
+#include "cpl/framework/WindowImpl.h"
+#include "cpl/framework/WtlMinMaxTrackSize.h"
+#include "cpl/framework/WtlRegistrySetting.h"
+#include "cpl/framework/WtlTrayIcon.h"
+#include "driverapi/NorvikMessage.h"
+#include "wn/WnDeviceNotificationList.h"
+
+#include <memory>
+
+// Posted by the notification thread when mainClient has notifications waiting.
+constexpr UINT WM_DRIVER_NOTIFICATION = WM_APP + 10;
+// Mouse events on the tray icon (wParam: icon id; lParam: the mouse message).
+constexpr UINT WM_TRAYICON = WM_USER + 100;
+
+// Names both the single-instance mutex and the main window's class, so other instances find the window.
+constexpr const wchar_t* kCplInstanceId = L"{DFACB534-986A-4604-8AC7-BBE74ACBF2B8}";
+constexpr const wchar_t* kCplRegistryKey = L"Software\\MERIDANT\\corvex\\cpl";
+
+// Images of the page tree, indexes into the frame's image list.
+enum TreeImage : int
+{
+    kTreeImageSettings = 0, // icon 237
+    kTreeImageInfo = 1,     // icon 232
+    kTreeImageChannels = 3, // icon 233
+    kTreeImageDevice = 4,   // icon 234
+};
+
+class MainFrame : public WindowImpl,
+                  public WtlTrayIcon<MainFrame>,
+                  public WtlMinMaxTrackSize<MainFrame>,
+                  public WtlRegistrySetting<MainFrame>,
+                  public MessageFilter,
+                  public IdleHandler
+{
+  public:
+    static constexpr int kDefaultWidth = 550;
+    static constexpr int kDefaultHeight = 420;
+    static constexpr int kSplitterPosition = 150;
+
+    MainFrame();
+    ~MainFrame() override;
+
+    static bool RegisterWindowClass();
+    // Creates the hidden main window with the title (string 128) and menu 128; null on failure.
+    HWND CreateFrame(const RECT& rect);
+
+    // Switches the right-hand pane to `page` (refreshed by its Show); null does nothing.
+    void ShowPage(FormBase* page);
+    // Refills the tree (and the per-device pages) from mainClient's device list.
+    void RebuildPageTree();
+    void UpdateStatusBar();
+    // Opens mainClient and starts the notification thread; returns true when it newly connected.
+    bool ConnectDriver();
+    void DisconnectDriver();
+    // Receives and dispatches every pending notification of mainClient.
+    void DrainNotifications();
+    void OnDriverNotification(const NorvikMessage& message);
+
+    FormBase* CurrentPage() const
+    {
+        return currentPage_;
+    }
+    FormSelection& Selection()
+    {
+        return *selection_;
+    }
+    FormStaticText& NoDevicePage()
+    {
+        return *noDevicePage_;
+    }
+    FormSampleRate& SampleRatePage()
+    {
+        return *sampleRatePage_;
+    }
+    StatusBar& Status()
+    {
+        return statusBar_;
+    }
+    CommandBar& Commands()
+    {
+        return commandBar_;
+    }
+    VerticalSplitter& Splitter()
+    {
+        return splitter_;
+    }
+    const NorvikCplClient& VisibleClient() const
+    {
+        return visibleClient_;
+    }
+    static bool IsNotificationThreadRunning();
+
+    // Dialog navigation (Tab, arrows, Enter) inside the panes; nothing else is translated.
+    bool PreTranslateMessage(MSG& message) override;
+    void OnIdle() override
+    {
+    }
+
+  protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnCreate(const CREATESTRUCTW& create) override;
+    void OnDestroy() override;
+    bool OnClose() override;
+    bool OnSize(UINT type, SIZE size) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool OnShowWindow(bool shown, UINT reason) override;
+    bool OnSysCommand(UINT command, POINT cursor) override;
+    bool OnDeviceChange(UINT event, LPARAM data, LRESULT& result) override;
+    bool OnMenuSelect(UINT item, UINT flags, HMENU menu) override;
+
+  private:
+    bool CreateImageList();
+    bool CreateFixedPages();
+    void UpdateLayout();
+    void OnSelectionChanged();
+    // The fixed pages that enter the tree, in tree order.
+    void AddFixedPages();
+    void RemoveFixedPages();
+
+    CommandBar commandBar_;
+    StatusBar statusBar_;
+    VerticalSplitter splitter_;
+    UniqueImageList images_;
+    std::unique_ptr<FormSelection> selection_;
+    std::unique_ptr<FormStaticText> noDevicePage_;
+    std::unique_ptr<FormSampleRate> sampleRatePage_;
+    FormBase* currentPage_ = nullptr; // one of the pages above
+    NorvikCplClient visibleClient_;   // role 3, open exactly while the window is visible
+    WnDeviceNotificationList deviceNotifications_;
+    bool registeredWithLoop_ = false;
+};

@@ -1,0 +1,133 @@
+// The frame's side of the driver: connecting mainClient, the notification path and the status bar.
+#include "cpl/MainFrame.h"
+
+#include "wn/WnPostWindowMessageThread.h"
+
+#include <strsafe.h>
+
+namespace
+{
+// Turns mainClient's notification event into WM_DRIVER_NOTIFICATION; it never touches the client itself.
+WnPostWindowMessageThread notificationThread;
+
+const wchar_t* StreamingStateText(uint32_t state)
+{
+    static const wchar_t* const texts[] = {
+        L"Streaming state: Undefined", L"Streaming state: Down",  L"Streaming state: Ready",
+        L"Streaming state: Prepared",  L"Streaming state: Running", L"Streaming state: Error",
+        L"Streaming not supported on USB 1.1 port.",
+    };
+    return state < ARRAYSIZE(texts) ? texts[state] : nullptr;
+}
+} // namespace
+
+bool MainFrame::IsNotificationThreadRunning()
+{
+    return notificationThread.IsRunning();
+}
+
+bool MainFrame::ConnectDriver()
+{
+    if (mainClient.IsOpen() || mainClient.OpenAsClient(NORVIK_DRIVER_NAME) != NORVIK_STATUS_SUCCESS)
+    {
+        return false;
+    }
+    (void)notificationThread.Start(Hwnd(), mainClient.NotificationEvent(), WM_DRIVER_NOTIFICATION);
+    // The service announces the device list only when it changes; read it now so the pages start complete.
+    bool changed = false;
+    (void)mainClient.UpdateDeviceList(&changed);
+    return true;
+}
+
+void MainFrame::DisconnectDriver()
+{
+    visibleClient_.CloseAll();
+    if (mainClient.IsOpen())
+    {
+        // The thread waits on the client's event: stop it before the event goes.
+        (void)notificationThread.Stop();
+        mainClient.CloseAll();
+    }
+}
+
+void MainFrame::DrainNotifications()
+{
+    NorvikMessage message;
+    for (;;)
+    {
+        message.Init(0, 0);
+        if (mainClient.ReceiveNotification(&message) != NORVIK_STATUS_SUCCESS)
+        {
+            return;
+        }
+        OnDriverNotification(message);
+    }
+}
+
+void MainFrame::OnDriverNotification(const NorvikMessage& message)
+{
+    switch (message.code)
+    {
+    case NORVIK_NOTIFY_RATE_OR_BUFFERS_CHANGED:
+        sampleRatePage_->Refresh();
+        UpdateStatusBar();
+        break;
+    case NORVIK_NOTIFY_SAMPLE_RATE_CHANGED:
+        sampleRatePage_->Refresh();
+        UpdateStatusBar();
+        break;
+    case NORVIK_NOTIFY_DEVICE_LIST_CHANGED: {
+        if (IsWindowVisible(Hwnd()) && !visibleClient_.IsOpen())
+        {
+            (void)visibleClient_.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY);
+        }
+        bool changed = false;
+        (void)mainClient.UpdateDeviceList(&changed);
+        if (changed)
+        {
+            if (mainClient.DeviceCount() == 0)
+            {
+                DisconnectDriver();
+            }
+            RebuildPageTree();
+            UpdateStatusBar();
+        }
+        if (FormBase* selected = selection_->SelectedPage())
+        {
+            selected->Refresh();
+        }
+        break;
+    }
+    case NORVIK_NOTIFY_DEVICE_STATE_CHANGED:
+        UpdateStatusBar();
+        break;
+    default:
+        // 3010 and everything else: nothing to show.
+        break;
+    }
+}
+
+void MainFrame::UpdateStatusBar()
+{
+    if (!mainClient.IsOpen())
+    {
+        statusBar_.SetPaneText(1, L"Driver not available.");
+        statusBar_.SetPaneText(2, L"");
+        return;
+    }
+    NorvikStreamingStatus status{};
+    if (mainClient.GetStreamingStatus(&status) != NORVIK_STATUS_SUCCESS)
+    {
+        statusBar_.SetPaneText(1, L"Streaming state unknown");
+        statusBar_.SetPaneText(2, L"Current sampling rate: unknown");
+        return;
+    }
+    if (const wchar_t* state = StreamingStateText(status.state))
+    {
+        statusBar_.SetPaneText(1, state);
+    }
+    wchar_t rate[64] = L"";
+    (void)StringCchPrintfW(rate, 64, L"Current sampling rate: %u.%03u kHz", status.sampleRate / 1000,
+                           status.sampleRate % 1000);
+    statusBar_.SetPaneText(2, rate);
+}

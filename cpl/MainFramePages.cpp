@@ -1,0 +1,72 @@
+// The frame's page handling: the tree, the current page and keyboard navigation inside the panes.
+#include "cpl/MainFrame.h"
+
+void MainFrame::ShowPage(FormBase* page)
+{
+    if (page == nullptr)
+    {
+        return;
+    }
+    if (currentPage_ != nullptr)
+    {
+        currentPage_->Hide();
+    }
+    page->Show();
+    currentPage_ = page;
+    splitter_.SetRightPane(page->Window());
+}
+
+void MainFrame::OnSelectionChanged()
+{
+    FormBase* page = selection_->SelectedPage();
+    if (page != nullptr)
+    {
+        page->Refresh();
+        ShowPage(page);
+    }
+}
+
+void MainFrame::RemoveFixedPages()
+{
+    selection_->RemovePage(sampleRatePage_.get());
+}
+
+void MainFrame::AddFixedPages()
+{
+    selection_->AddPage(L"Sample Rate", sampleRatePage_.get(), nullptr, kTreeImageSettings);
+}
+
+void MainFrame::RebuildPageTree()
+{
+    RemoveFixedPages();
+    (void)EnableWindow(selection_->Window(), FALSE);
+    ShowPage(noDevicePage_.get());
+    if (!mainClient.IsOpen())
+    {
+        return;
+    }
+    AddFixedPages();
+    (void)EnableWindow(selection_->Window(), TRUE);
+    if (selection_->SelectedPage() == nullptr)
+    {
+        selection_->SelectFirst();
+    }
+}
+
+bool MainFrame::PreTranslateMessage(MSG& message)
+{
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || splitter_.Hwnd() == nullptr ||
+        !IsChild(splitter_.Hwnd(), message.hwnd))
+    {
+        return false;
+    }
+    // The form (a direct child of the splitter) that holds the keyboard focus.
+    HWND form = message.hwnd;
+    while (form != nullptr && GetParent(form) != splitter_.Hwnd())
+    {
+        form = GetParent(form);
+    }
+    const bool enter = (message.message == WM_KEYDOWN || message.message == WM_CHAR) && message.wParam == VK_RETURN;
+    // Enter belongs to the form's default button; Tab and the arrows move across both panes.
+    return IsDialogMessageW(enter && form != nullptr ? form : splitter_.Hwnd(), &message) != FALSE;
+}
