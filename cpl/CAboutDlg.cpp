@@ -23,7 +23,9 @@ bool CAboutDlg::OnInitDialog(HWND, LPARAM)
     CenterOverOwner();
     (void)SetDlgItemTextW(Hwnd(), IDC_VERSION_TEXT, VersionText().c_str());
     (void)link_.Attach(Item(IDC_WEB_LINK), kWebAddress, kWebAddress);
-    return true;
+    // OK, not the link, starts with the focus.
+    (void)SetFocus(Item(IDOK));
+    return false;
 }
 
 void CAboutDlg::CenterOverOwner()

@@ -71,6 +71,9 @@ bool MainFrame::OnCreate(const CREATESTRUCTW&)
     {
         return false;
     }
+    // The longest texts of the panes must fit whatever font the system gives the bar.
+    statusBar_.FitPaneTo(1, L"Streaming not supported on USB 1.1 port.");
+    statusBar_.FitPaneTo(2, L"Current sampling rate: 5644.800 kHz");
     RECT client{};
     (void)GetClientRect(Hwnd(), &client);
     if (splitter_.Create(Hwnd(), client, IDC_SPLITTER) == nullptr)

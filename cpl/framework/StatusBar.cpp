@@ -17,6 +17,31 @@ HWND StatusBar::Create(HWND parent, UINT controlId, const wchar_t* defaultText, 
     return hwnd_;
 }
 
+void StatusBar::FitPaneTo(int pane, const wchar_t* text)
+{
+    if (hwnd_ == nullptr || pane < 1 || pane > static_cast<int>(fixedWidths_.size()))
+    {
+        return;
+    }
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    (void)GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &extent);
+    SelectObject(dc, old);
+    (void)ReleaseDC(hwnd_, dc);
+    // The part's borders and inner margins, and the size grip over the last part.
+    int needed = extent.cx + 4 * GetSystemMetrics(SM_CXEDGE) + 4;
+    if (pane == static_cast<int>(fixedWidths_.size()))
+    {
+        needed += GetSystemMetrics(SM_CXVSCROLL);
+    }
+    if (needed > fixedWidths_[pane - 1])
+    {
+        fixedWidths_[pane - 1] = needed;
+        UpdateLayout();
+    }
+}
+
 void StatusBar::SetPaneText(int pane, const wchar_t* text)
 {
     (void)SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text));

@@ -17,6 +17,13 @@ class StatusBar
         return hwnd_;
     }
 
+    // Widens fixed pane `pane` (1..n) when `text` would not fit it in the bar's font; the widths given at
+    // creation are minimums.
+    void FitPaneTo(int pane, const wchar_t* text);
+    int PaneWidth(int pane) const
+    {
+        return pane >= 1 && pane <= static_cast<int>(fixedWidths_.size()) ? fixedWidths_[pane - 1] : 0;
+    }
     void SetPaneText(int pane, const wchar_t* text);
     std::wstring PaneText(int pane) const;
     // Follows the parent's size (call from the parent's WM_SIZE).

@@ -1,0 +1,87 @@
+#include "tests/cpl/CplFrameFixture.h"
+
+#include "driverapi/DriverPort.h"
+
+ServerThread::ServerThread()
+    : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), arrival_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
+{
+    thread_ = std::thread([this] { server_.RunServer(stop_, arrival_); });
+}
+
+ServerThread::~ServerThread()
+{
+    SetEvent(stop_);
+    thread_.join();
+    server_.CloseAll();
+    CloseHandle(stop_);
+    CloseHandle(arrival_);
+}
+
+void CplFrameFixture::SetUp()
+{
+    port_ = std::make_unique<InProcessPort>(model_);
+    SetDriverPortForTesting(port_.get());
+    DeletePlacement();
+    ASSERT_TRUE(MainFrame::RegisterWindowClass());
+}
+
+void CplFrameFixture::TearDown()
+{
+    DestroyFrame();
+    service_.reset();
+    // mainClient lives for the process: its device objects must go before the model they were opened on.
+    mainClient.CloseAll();
+    bool changed = false;
+    (void)mainClient.UpdateDeviceList(&changed);
+    SetDriverPortForTesting(nullptr);
+    port_.reset();
+    DeletePlacement();
+}
+
+void CplFrameFixture::CreateFrame(const wchar_t* commandLine)
+{
+    CplCommandLine::Store(commandLine);
+    frame_ = std::make_unique<MainFrame>();
+    ASSERT_NE(nullptr, frame_->CreateFrame(RECT{100, 100, 100 + MainFrame::kDefaultWidth,
+                                                100 + MainFrame::kDefaultHeight}));
+    ShowWindow(frame_->Hwnd(), SW_SHOW);
+    PumpMessages();
+}
+
+void CplFrameFixture::DestroyFrame()
+{
+    frame_.reset();
+    PumpMessages();
+}
+
+void CplFrameFixture::StartService()
+{
+    service_ = std::make_unique<ServerThread>();
+    ASSERT_TRUE(PumpUntil([this] { return model_.HasServer(); }));
+}
+
+void CplFrameFixture::DrainDriver()
+{
+    PumpMessages();
+    frame_->DrainNotifications();
+    PumpMessages();
+}
+
+void CplFrameFixture::DeletePlacement()
+{
+    (void)RegDeleteKeyW(HKEY_CURRENT_USER, kCplRegistryKey);
+}
+
+void CplFrameFixture::StorePlacement(DWORD x, DWORD y, DWORD width, DWORD height)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kCplRegistryKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                             nullptr, &key, nullptr));
+    const wchar_t* names[] = {L"PosX", L"PosY", L"Width", L"Height"};
+    const DWORD values[] = {x, y, width, height};
+    for (int i = 0; i < 4; ++i)
+    {
+        RegSetValueExW(key, names[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&values[i]), sizeof(DWORD));
+    }
+    RegCloseKey(key);
+}

@@ -1,0 +1,58 @@
+// A main frame against the simulator model inside the test process, with the service's server on a thread
+// of its own when a test needs the service.
+#pragma once
+
+#include "cpl/CplCommandLine.h"
+#include "cpl/MainFrame.h"
+#include "service/CustomServer.h"
+#include "simulator/DriverModel.h"
+#include "simulator/InProcessPort.h"
+#include "tests/cpl/CplTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+// The service's server loop on its own thread, as corvexsvc runs it.
+class ServerThread
+{
+  public:
+    ServerThread();
+    ~ServerThread();
+    ServerThread(const ServerThread&) = delete;
+    ServerThread& operator=(const ServerThread&) = delete;
+
+  private:
+    CustomServer server_;
+    HANDLE stop_;
+    HANDLE arrival_;
+    std::thread thread_;
+};
+
+class CplFrameFixture : public testing::Test
+{
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates and shows the frame with `commandLine` as the program's command line.
+    void CreateFrame(const wchar_t* commandLine = L"-notray");
+    void DestroyFrame();
+    void StartService();
+
+    std::wstring StatusText(int pane)
+    {
+        return frame_->Status().PaneText(pane);
+    }
+    // Lets the frame handle what the driver queued for it, without waiting for the notification thread.
+    void DrainDriver();
+
+    static void DeletePlacement();
+    static void StorePlacement(DWORD x, DWORD y, DWORD width, DWORD height);
+
+    DriverModel model_;
+    std::unique_ptr<InProcessPort> port_;
+    std::unique_ptr<MainFrame> frame_;
+    std::unique_ptr<ServerThread> service_;
+};

@@ -1,0 +1,261 @@
+#include "tests/cpl/CplTestSupport.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <strsafe.h>
+
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (message.message == WM_QUIT)
+        {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        PumpMessages();
+        if (done())
+        {
+            return true;
+        }
+        if (GetTickCount() - start > timeoutMs)
+        {
+            return false;
+        }
+        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+DialogCloser::DialogCloser(std::function<void(HWND)> inspect)
+    : inspect_(std::move(inspect)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+    thread_ = std::thread([this] { Watch(); });
+}
+
+DialogCloser::~DialogCloser()
+{
+    SetEvent(stop_);
+    thread_.join();
+    CloseHandle(stop_);
+}
+
+std::vector<SeenMessageBox> DialogCloser::Seen() const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return seen_;
+}
+
+namespace
+{
+struct FoundDialogs
+{
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectDialogs(HWND hwnd, LPARAM data)
+{
+    wchar_t className[16] = L"";
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(hwnd) && GetClassNameW(hwnd, className, 16) > 0 &&
+        wcscmp(className, L"#32770") == 0)
+    {
+        reinterpret_cast<FoundDialogs*>(data)->windows.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+std::wstring WindowText(HWND hwnd)
+{
+    wchar_t text[1024] = L"";
+    GetWindowTextW(hwnd, text, 1024);
+    return text;
+}
+} // namespace
+
+void DialogCloser::Watch()
+{
+    while (WaitForSingleObject(stop_, 20) == WAIT_TIMEOUT)
+    {
+        FoundDialogs found;
+        EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&found));
+        for (HWND dialog : found.windows)
+        {
+            SeenMessageBox seen;
+            seen.caption = WindowText(dialog);
+            // A message box's text is its static control 0xFFFF.
+            if (HWND text = GetDlgItem(dialog, 0xFFFF))
+            {
+                seen.text = WindowText(text);
+            }
+            // Its icon is the shared system icon of the box's type.
+            for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            {
+                const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+                seen.errorIcon = seen.errorIcon || (icon != nullptr && icon == LoadIconW(nullptr, IDI_ERROR));
+                seen.warningIcon = seen.warningIcon || (icon != nullptr && icon == LoadIconW(nullptr, IDI_WARNING));
+            }
+            if (inspect_)
+            {
+                inspect_(dialog);
+            }
+            {
+                std::lock_guard<std::mutex> guard(lock_);
+                seen_.push_back(seen);
+            }
+            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        }
+    }
+}
+
+namespace
+{
+uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0)
+{
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i)
+    {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+        {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+void PutBigEndian(std::vector<uint8_t>& out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        out.push_back(static_cast<uint8_t>(value >> shift));
+    }
+}
+
+void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data)
+{
+    PutBigEndian(out, static_cast<uint32_t>(data.size()));
+    std::vector<uint8_t> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    out.insert(out.end(), body.begin(), body.end());
+    PutBigEndian(out, Crc32(body.data(), body.size()));
+}
+
+// An RGB PNG with stored (uncompressed) deflate blocks: no compression library needed.
+std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> raw;
+    for (uint32_t y = 0; y < height; ++y)
+    {
+        raw.push_back(0); // filter: none
+        raw.insert(raw.end(), rgb.begin() + y * width * 3, rgb.begin() + (y + 1) * width * 3);
+    }
+    std::vector<uint8_t> zlib = {0x78, 0x01};
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : raw)
+    {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (size_t offset = 0; offset < raw.size() || offset == 0; offset += 65535)
+    {
+        const size_t length = std::min<size_t>(65535, raw.size() - offset);
+        const bool last = offset + length >= raw.size();
+        zlib.push_back(last ? 1 : 0);
+        zlib.push_back(static_cast<uint8_t>(length));
+        zlib.push_back(static_cast<uint8_t>(length >> 8));
+        zlib.push_back(static_cast<uint8_t>(~length));
+        zlib.push_back(static_cast<uint8_t>(~length >> 8));
+        zlib.insert(zlib.end(), raw.begin() + offset, raw.begin() + offset + length);
+        if (last)
+        {
+            break;
+        }
+    }
+    PutBigEndian(zlib, (b << 16) | a);
+
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    PutBigEndian(header, width);
+    PutBigEndian(header, height);
+    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8-bit RGB
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "IDAT", zlib);
+    PutChunk(png, "IEND", {});
+    return png;
+}
+} // namespace
+
+std::wstring SaveScreenshot(HWND window, const wchar_t* name)
+{
+    RECT rect{};
+    if (!GetWindowRect(window, &rect))
+    {
+        return std::wstring();
+    }
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_FRAME);
+    PumpMessages();
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+    const auto* pixels = static_cast<const uint8_t*>(bits);
+    for (int i = 0; i < width * height; ++i)
+    {
+        rgb[i * 3] = pixels[i * 4 + 2];
+        rgb[i * 3 + 1] = pixels[i * 4 + 1];
+        rgb[i * 3 + 2] = pixels[i * 4];
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    wchar_t directory[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"CORVEX_BUILD_DIR", directory, MAX_PATH) == 0)
+    {
+        StringCchCopyW(directory, MAX_PATH, L".");
+    }
+    std::wstring path = directory;
+    // The build directory arrives as a Unix path; Wine maps it through drive Z:.
+    if (!path.empty() && path[0] == L'/')
+    {
+        path = L"Z:" + path;
+    }
+    path += L"\\screenshots";
+    CreateDirectoryW(path.c_str(), nullptr);
+    path += L"\\";
+    path += name;
+    path += L".png";
+    const std::vector<uint8_t> png = EncodePng(rgb, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    if (file == nullptr)
+    {
+        return std::wstring();
+    }
+    const bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
+    fclose(file);
+    return written ? path : std::wstring();
+}
