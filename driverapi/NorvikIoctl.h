@@ -202,7 +202,7 @@ struct NorvikStreamingStatus
     uint32_t state;
     uint32_t mode; // 0 one selected device, 1 all devices
     uint32_t sampleRate;
-    uint32_t activity[6]; // words 3..8; words 4 and 5 mean a client is streaming
+    uint32_t activity[6]; // words 3..8: activity counters of the driver's clients
 };
 static_assert(sizeof(NorvikStreamingStatus) == 36, "streaming status");
 

@@ -4,9 +4,11 @@
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikDriver.h"
 #include "driverapi/NorvikIoctl.h"
+#include "driverapi/PipeDriverPort.h"
 #include "simulator/DriverModel.h"
 #include "simulator/InProcessPort.h"
 #include "wn/WnEvent.h"
+#include "tests/service/ChildProcess.h"
 
 #include <windows.h>
 
@@ -29,13 +31,20 @@ double NowMicroseconds()
     return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
 }
 
-void Report(const char* name, std::vector<double> samples)
+// Prints the figures and returns the median (0 when the measurement failed).
+double Report(const char* name, std::vector<double> samples)
 {
+    if (samples.empty())
+    {
+        std::printf("%s failed\n", name);
+        return 0;
+    }
     std::sort(samples.begin(), samples.end());
     const double median = samples[samples.size() / 2];
     const double p90 = samples[samples.size() * 9 / 10];
     std::printf("%s median_us=%.1f p90_us=%.1f runs=%u\n", name, median, p90,
                 static_cast<unsigned>(samples.size()));
+    return median;
 }
 
 template <typename Operation> std::vector<double> Measure(int runs, Operation operation)
@@ -103,6 +112,60 @@ class ScriptedServer
     WnEvent stop_;
     std::thread thread_;
 };
+// The same through real processes: corvexsim.exe on a pipe, then corvexsvc.exe -console in front of it.
+bool MeasureProcesses()
+{
+    const std::wstring pipe = L"corvex-bench-" + std::to_wstring(GetCurrentProcessId());
+    BackgroundChild simulator;
+    if (!simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 2"))
+    {
+        std::fprintf(stderr, "cannot start corvexsim.exe\n");
+        return false;
+    }
+    PipeDriverPort port(L"\\\\.\\pipe\\" + pipe);
+    SetDriverPortForTesting(&port);
+    NorvikDriver auxiliary;
+    for (int i = 0; i < 500 && auxiliary.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY) != 0; ++i)
+        Sleep(20);
+    const double pipeMedian = Report("pipe_get_streaming_status", Measure(500, [&] {
+                                         NorvikStreamingStatus status{};
+                                         return auxiliary.GetStreamingStatus(&status) == 0;
+                                     }));
+
+    BackgroundChild service;
+    bool ok = service.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console", L"CORVEX_DRIVER=pipe:" + pipe);
+    NorvikClient client;
+    NorvikStreamingStatus status{};
+    ok = ok && client.OpenAsClient(NORVIK_DRIVER_NAME) == 0 && auxiliary.GetStreamingStatus(&status) == 0;
+    // The service is ready once it answers; a no-op rate change is the cheapest full exchange.
+    NorvikStatus answer = NORVIK_STATUS_NO_SERVER;
+    for (int i = 0; ok && i < 300 && answer != 0; ++i)
+    {
+        answer = client.SetSampleRate(status.sampleRate, 1000);
+        if (answer != 0)
+            Sleep(50);
+    }
+    double serviceMedian = 0;
+    if (ok && answer == 0)
+    {
+        serviceMedian = Report("service_noop_rate_request", Measure(300, [&] {
+                                   return client.SetSampleRate(status.sampleRate, 30000) == 0;
+                               }));
+    }
+    else
+    {
+        std::printf("service_noop_rate_request failed status=0x%08X\n", static_cast<unsigned>(answer));
+    }
+    if (pipeMedian > 0 && serviceMedian > 0)
+        std::printf("service_over_pipe_ratio %.1f\n", serviceMedian / pipeMedian);
+
+    client.CloseAll();
+    auxiliary.CloseAll();
+    SetDriverPortForTesting(nullptr);
+    service.Kill();
+    simulator.Kill();
+    return pipeMedian > 0 && serviceMedian > 0;
+}
 } // namespace
 
 int wmain()
@@ -135,5 +198,5 @@ int wmain()
     server.Stop();
     auxiliary.CloseAll();
     SetDriverPortForTesting(nullptr);
-    return 0;
+    return MeasureProcesses() ? 0 : 1;
 }

@@ -20,12 +20,12 @@ TEST_F(ContextTest, OpenRejectCloseReopen)
 
     EXPECT_EQ(NORVIK_STATUS_REJECTED, context.Open(NORVIK_DRIVER_NAME));
     EXPECT_TRUE(context.IsOpen()) << "the first handle stays";
-    EXPECT_EQ(1u, model_.HandleCount());
+    EXPECT_EQ(1u, SettledHandleCount(1u));
 
     context.Close();
     context.Close();
     EXPECT_FALSE(context.IsOpen());
-    EXPECT_EQ(0u, model_.HandleCount());
+    EXPECT_EQ(0u, SettledHandleCount(0u));
 
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, context.Open(NORVIK_DRIVER_NAME));
     NorvikDriverInfo info{};
@@ -52,7 +52,7 @@ TEST_F(ContextTest, InterfaceVersion)
         EXPECT_EQ(c.expected, context.Open(NORVIK_DRIVER_NAME)) << c.major << "." << c.minor;
         EXPECT_EQ(c.expected == NORVIK_STATUS_SUCCESS, context.IsOpen()) << c.major << "." << c.minor;
         context.Close();
-        EXPECT_EQ(0u, model_.HandleCount()) << "a refused driver keeps no handle";
+        EXPECT_EQ(0u, SettledHandleCount(0u)) << "a refused driver keeps no handle";
     }
 }
 
@@ -79,9 +79,15 @@ TEST_F(ContextTest, OpenFailuresLeaveItClosed)
     {
         c.arrange(model_);
         NorvikApiContext context;
-        EXPECT_EQ(c.expected, context.Open(NORVIK_DRIVER_NAME)) << c.what;
+        const NorvikStatus status = context.Open(NORVIK_DRIVER_NAME);
+        // Over the pipe an absent driver is a connection closed at once: the open fails all the same.
+        if (!(OverPipe() && c.expected == ERROR_FILE_NOT_FOUND))
+        {
+            EXPECT_EQ(c.expected, status) << c.what;
+        }
+        EXPECT_NE(0u, status) << c.what;
         EXPECT_FALSE(context.IsOpen()) << c.what;
-        EXPECT_EQ(0u, model_.HandleCount()) << c.what;
+        EXPECT_EQ(0u, SettledHandleCount(0u)) << c.what;
         model_.SetPresent(true);
         model_.ClearFaults();
     }

@@ -75,7 +75,7 @@ TEST_F(DriverTest, DeviceListFollowsPlugAndUnplug)
     EXPECT_EQ(device, driver.FindDevice(keys.key1, keys.key2));
     EXPECT_STREQ(L"S-1", device->Serial());
     EXPECT_STREQ(NORVIK_DRIVER_NAME, device->DriverName());
-    EXPECT_EQ(2u, model_.HandleCount()) << "the device has a handle of its own";
+    EXPECT_EQ(2u, SettledHandleCount(2u)) << "the device has a handle of its own";
 
     EXPECT_FALSE(Update(driver)) << "nothing added or removed";
     EXPECT_EQ(device, driver.DeviceAt(0));
@@ -87,7 +87,7 @@ TEST_F(DriverTest, DeviceListFollowsPlugAndUnplug)
     EXPECT_EQ(0u, driver.DeviceCount());
     EXPECT_EQ(nullptr, driver.DeviceAt(0));
     EXPECT_EQ(nullptr, driver.FindDevice(keys.key1, keys.key2));
-    EXPECT_EQ(1u, model_.HandleCount()) << "the device's handle went with it";
+    EXPECT_EQ(1u, SettledHandleCount(1u)) << "the device's handle went with it";
 }
 
 TEST_F(DriverTest, UnitRecognisedByIdentityWordsAndSerial)
@@ -229,7 +229,7 @@ TEST_F(DriverTest, DevicesThatCannotOpenStayOut)
         EXPECT_FALSE(Update(driver)) << c.what;
         EXPECT_EQ(0u, driver.DeviceCount()) << c.what;
         EXPECT_EQ(nullptr, driver.FindDevice(keys.key1, keys.key2)) << c.what;
-        EXPECT_EQ(1u, model_.HandleCount()) << c.what << ": the failed device's handle is closed";
+        EXPECT_EQ(1u, SettledHandleCount(1u)) << c.what << ": the failed device's handle is closed";
         model_.ClearFaults();
 
         // The next update tries again with a new object.
@@ -251,7 +251,7 @@ TEST_F(DriverTest, OpenInEachRole)
     EXPECT_STREQ(NORVIK_DRIVER_NAME, client.DriverName());
 
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, client.OpenAsClient(NORVIK_DRIVER_NAME)) << "a second open is a no-op";
-    EXPECT_EQ(1u, model_.HandleCount());
+    EXPECT_EQ(1u, SettledHandleCount(1u));
     EXPECT_EQ(messageEvent, client.MessageEvent());
     EXPECT_EQ(NORVIK_STATUS_REJECTED, client.OpenWithEvents(NORVIK_DRIVER_NAME, true, true));
     EXPECT_TRUE(client.IsOpen());
@@ -261,14 +261,14 @@ TEST_F(DriverTest, OpenInEachRole)
     EXPECT_FALSE(client.IsOpen());
     EXPECT_EQ(nullptr, client.MessageEvent());
     EXPECT_EQ(nullptr, client.NotificationEvent());
-    EXPECT_EQ(0u, model_.HandleCount());
+    EXPECT_EQ(0u, SettledHandleCount(0u));
 
     NorvikDriver auxiliary;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS,
               auxiliary.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY_MIXER));
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, auxiliary.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY));
     EXPECT_EQ(nullptr, auxiliary.MessageEvent());
-    EXPECT_EQ(1u, model_.HandleCount());
+    EXPECT_EQ(1u, SettledHandleCount(1u));
 
     // A role the driver refuses leaves the object closed.
     NorvikDriver refused;
@@ -280,7 +280,7 @@ TEST_F(DriverTest, OpenInEachRole)
     EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER,
               refused.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY));
     EXPECT_FALSE(refused.IsOpen());
-    EXPECT_EQ(1u, model_.HandleCount());
+    EXPECT_EQ(1u, SettledHandleCount(1u));
 }
 
 TEST_F(DriverTest, CloseAllKeepsTheDeviceList)
