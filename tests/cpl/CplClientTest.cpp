@@ -1,0 +1,156 @@
+// NorvikCplClient's two requests for a unit's sound device configuration, answered by a scripted server
+// handle on the simulator model (the service would never send the malformed replies tested here).
+#include "cpl/NorvikCplClient.h"
+#include "driverapi/DriverPort.h"
+#include "simulator/DriverModel.h"
+#include "simulator/InProcessPort.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <thread>
+
+namespace
+{
+// Holds the server role and answers each request with the reply that `answer` builds.
+class ScriptedServer
+{
+  public:
+    explicit ScriptedServer(std::function<void(const NorvikMessage&, NorvikMessage*)> answer)
+        : answer_(std::move(answer)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    {
+        EXPECT_EQ(NORVIK_STATUS_SUCCESS, server_.OpenWithEvents(NORVIK_DRIVER_NAME, true, true));
+        EXPECT_EQ(NORVIK_STATUS_SUCCESS, server_.SetRole(NORVIK_ROLE_SERVER));
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~ScriptedServer()
+    {
+        SetEvent(stop_);
+        thread_.join();
+        server_.CloseAll();
+        CloseHandle(stop_);
+    }
+    NorvikMessage LastRequest() const
+    {
+        return lastRequest_;
+    }
+
+  private:
+    void Run()
+    {
+        const HANDLE events[] = {stop_, server_.MessageEvent()};
+        while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
+        {
+            NorvikMessage request;
+            while (server_.ReceiveMsg(&request) == NORVIK_STATUS_SUCCESS)
+            {
+                lastRequest_ = request;
+                NorvikMessage reply;
+                reply.Init(NORVIK_MSG_REPLY, NORVIK_REPLY_RESULT);
+                reply.sequence = request.sequence;
+                reply.routing1 = request.routing1;
+                reply.routing2 = request.routing2;
+                answer_(request, &reply);
+                (void)server_.SendMsg(reply);
+            }
+        }
+    }
+
+    std::function<void(const NorvikMessage&, NorvikMessage*)> answer_;
+    NorvikDriver server_;
+    HANDLE stop_;
+    NorvikMessage lastRequest_{};
+    std::thread thread_;
+};
+
+class CplClientTest : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        SetDriverPortForTesting(&port_);
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, client_.OpenAsClient(NORVIK_DRIVER_NAME));
+    }
+    void TearDown() override
+    {
+        client_.CloseAll();
+        SetDriverPortForTesting(nullptr);
+    }
+
+    DriverModel model_{0};
+    InProcessPort port_{model_};
+    NorvikCplClient client_;
+};
+} // namespace
+
+TEST_F(CplClientTest, GetSoundDeviceConfigurationChecksTheReplysCodeAndSize)
+{
+    const struct
+    {
+        const char* name;
+        uint32_t code;
+        NorvikStatus result;
+        uint32_t payloadBytes;
+        NorvikStatus expected;
+    } cases[] = {
+        {"proper reply", NORVIK_REPLY_SOUND_CONFIG, 0, 16, NORVIK_STATUS_SUCCESS},
+        {"plain result reply", NORVIK_REPLY_RESULT, 0, 16, NORVIK_STATUS_UNEXPECTED_MSG_CODE},
+        {"12-byte record", NORVIK_REPLY_SOUND_CONFIG, 0, 12, NORVIK_STATUS_INVALID_MSG_SIZE},
+        {"20-byte record", NORVIK_REPLY_SOUND_CONFIG, 0, 20, NORVIK_STATUS_INVALID_MSG_SIZE},
+        {"refused", NORVIK_REPLY_SOUND_CONFIG, NORVIK_STATUS_OBJECT_NOT_FOUND, 0, NORVIK_STATUS_OBJECT_NOT_FOUND},
+    };
+    for (const auto& c : cases)
+    {
+        ScriptedServer server([&](const NorvikMessage&, NorvikMessage* reply) {
+            reply->code = c.code;
+            reply->result = c.result;
+            const uint32_t record[5] = {11, 22, 3, 1, 0};
+            (void)reply->SetPayload(record, c.payloadBytes);
+        });
+        uint32_t render = 0xAAAA;
+        uint32_t capture = 0xBBBB;
+        EXPECT_EQ(c.expected, client_.GetSoundDeviceConfiguration(11, 22, &render, &capture)) << c.name;
+        const bool success = c.expected == NORVIK_STATUS_SUCCESS;
+        EXPECT_EQ(success ? 3u : 0xAAAAu, render) << c.name;
+        EXPECT_EQ(success ? 1u : 0xBBBBu, capture) << c.name;
+
+        const NorvikMessage request = server.LastRequest();
+        EXPECT_EQ(NORVIK_REQ_GET_SOUND_CONFIG, request.code);
+        uint32_t payload[4] = {};
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, request.GetExactPayload(payload, sizeof(payload)));
+        EXPECT_EQ(11u, payload[0]);
+        EXPECT_EQ(22u, payload[1]);
+        EXPECT_EQ(0u, payload[2] | payload[3]);
+    }
+}
+
+TEST_F(CplClientTest, SetSoundDeviceConfigurationSendsTheFourWordsAndReturnsTheResult)
+{
+    const struct
+    {
+        uint32_t code;
+        NorvikStatus result;
+        NorvikStatus expected;
+    } cases[] = {
+        {NORVIK_REPLY_RESULT, 0, NORVIK_STATUS_SUCCESS},
+        {NORVIK_REPLY_RESULT, NORVIK_STATUS_SOUND_DEVICE_IN_USE, NORVIK_STATUS_SOUND_DEVICE_IN_USE},
+        {NORVIK_REPLY_SOUND_CONFIG, 0, NORVIK_STATUS_UNEXPECTED_MSG_CODE},
+    };
+    for (const auto& c : cases)
+    {
+        ScriptedServer server([&](const NorvikMessage&, NorvikMessage* reply) {
+            reply->code = c.code;
+            reply->result = c.result;
+        });
+        EXPECT_EQ(c.expected, client_.SetSoundDeviceConfiguration(5, 6, 4, 2));
+        const NorvikMessage request = server.LastRequest();
+        EXPECT_EQ(NORVIK_REQ_SET_SOUND_CONFIG, request.code);
+        uint32_t payload[4] = {};
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, request.GetExactPayload(payload, sizeof(payload)));
+        EXPECT_EQ(5u, payload[0]);
+        EXPECT_EQ(6u, payload[1]);
+        EXPECT_EQ(4u, payload[2]);
+        EXPECT_EQ(2u, payload[3]);
+    }
+}

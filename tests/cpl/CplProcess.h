@@ -1,0 +1,39 @@
+// Runs corvexcpl.exe (and other programs of the build) as child processes of a test.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// build\<relativePath>, found from the test exe's own path (build\tests\<folder>\<exe>).
+std::wstring BuildProgramPath(const wchar_t* relativePath);
+
+class ChildProgram
+{
+  public:
+    ChildProgram() = default;
+    ~ChildProgram();
+    ChildProgram(const ChildProgram&) = delete;
+    ChildProgram& operator=(const ChildProgram&) = delete;
+
+    // `environment`: extra "NAME=value" entries added to the test's own environment.
+    bool Start(const std::wstring& program, const std::wstring& arguments,
+               const std::wstring& environment = std::wstring());
+    // Waits for the end while pumping the test thread's messages (a child may send to our windows).
+    bool WaitForExit(DWORD timeoutMs = 30000);
+    bool HasExited() const;
+    DWORD ExitCode() const;
+    DWORD ProcessId() const
+    {
+        return processId_;
+    }
+    // Ends a child that is still running (clean-up after a failed test).
+    void Kill();
+
+  private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
+
+// The top-level window of class `className` that belongs to process `processId` (0: any), or null.
+HWND FindProcessWindow(const wchar_t* className, DWORD processId);
