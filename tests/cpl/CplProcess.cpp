@@ -51,6 +51,10 @@ bool ChildProgram::Start(const std::wstring& program, const std::wstring& argume
         return false;
     }
     CloseHandle(info.hThread);
+    if (process_ != nullptr)
+    {
+        CloseHandle(process_);
+    }
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
     return true;

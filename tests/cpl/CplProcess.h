@@ -27,6 +27,10 @@ class ChildProgram
     {
         return processId_;
     }
+    HANDLE Process() const
+    {
+        return process_;
+    }
     // Ends a child that is still running (clean-up after a failed test).
     void Kill();
 

@@ -18,7 +18,7 @@ void PumpMessages()
     }
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
 {
     const DWORD start = GetTickCount();
     for (;;)
@@ -32,7 +32,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         {
             return false;
         }
-        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, pollMs, QS_ALLINPUT);
     }
 }
 

@@ -13,7 +13,8 @@
 // Dispatches everything queued for the test thread; a WM_QUIT left by a destroyed frame is dropped.
 void PumpMessages();
 // Pumps until `done` holds or `timeoutMs` passed (a safety net, not a measurement); returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+// `done` is checked again at least every `pollMs`.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000, DWORD pollMs = 20);
 
 // What a message box showed.
 struct SeenMessageBox

@@ -1,0 +1,86 @@
+// Figures of the control panel, end to end with corvexsim.exe and corvexsvc.exe -console: the time from
+// starting corvexcpl.exe until its window shows the filled page tree, and the Apply round trip of the Sample
+// Rate page until the status bar shows the new rate. One line per figure:
+//   <name> median_ms=<x> p90_ms=<y> runs=<n>
+#include "tests/cpl/CplTestSupport.h"
+#include "tests/e2e/e2e_cpl_session.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+double NowMs()
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+void Report(const char* name, std::vector<double> samples)
+{
+    if (samples.empty())
+    {
+        std::printf("%s failed\n", name);
+        return;
+    }
+    std::sort(samples.begin(), samples.end());
+    const double median = samples[samples.size() / 2];
+    const double p90 = samples[std::min(samples.size() - 1, samples.size() * 9 / 10)];
+    std::printf("%s median_ms=%.1f p90_ms=%.1f runs=%u\n", name, median, p90, static_cast<unsigned>(samples.size()));
+}
+
+} // namespace
+
+int wmain()
+{
+    constexpr int kRuns = 7;
+    constexpr DWORD kPollMs = 1;
+    CplEndToEnd session(L"corvex-bench-cpl");
+    if (!session.StartDriverAndService())
+    {
+        std::printf("cpl_bench: the simulator or the service did not start\n");
+        return 1;
+    }
+
+    std::vector<double> startup;
+    for (int run = 0; run < kRuns; ++run)
+    {
+        const double start = NowMs();
+        if (session.StartControlPanel(L"-notray", kPollMs))
+        {
+            startup.push_back(NowMs() - start);
+        }
+        session.StopControlPanel();
+    }
+    Report("cpl_start_to_filled_tree", startup);
+
+    std::vector<double> apply;
+    if (session.StartControlPanel(L"-notray", kPollMs))
+    {
+        const wchar_t* rates[] = {L"96.000 kHz", L"48.000 kHz"};
+        for (int run = 0; run < kRuns; ++run)
+        {
+            const wchar_t* rate = rates[run % 2];
+            const std::wstring expected = std::wstring(L"Current sampling rate: ") + rate;
+            if (!session.SelectRate(rate))
+            {
+                break;
+            }
+            const double start = NowMs();
+            session.PressApply();
+            if (PumpUntil([&] { return session.StatusText(2) == expected; }, 30000, kPollMs))
+            {
+                apply.push_back(NowMs() - start);
+            }
+        }
+        session.StopControlPanel();
+    }
+    Report("cpl_apply_rate_to_status_bar", apply);
+    return 0;
+}
