@@ -1,0 +1,111 @@
+// A driver model in the test process, a server running its loop on a thread of its own, and a real client
+// on the control panel's side.
+#pragma once
+#include "driverapi/NorvikClient.h"
+#include "service/CustomServer.h"
+#include "simulator/DriverModel.h"
+#include "simulator/InProcessPort.h"
+#include "wn/WnEvent.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Serials of this test process, so parallel test runs never share a unit's registry key.
+std::wstring UniqueSerial(int index);
+
+// HKLM\Software\MERIDANT\corvex\Devices\<serial>.
+std::wstring UnitKeyPath(const std::wstring& serial);
+void DeleteUnitKey(const std::wstring& serial);
+
+// Every hook call of the device controllers, in call order, as "Before 1>2", "After 2>3",
+// "Failed 3>4 E0000001", "Up".
+class HookLog
+{
+  public:
+    void Add(const std::string& entry);
+    std::vector<std::string> Take();
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::string> entries_;
+};
+
+// A controller that records the server's hooks and can refuse a step.
+class RecordingCtrl : public NorvikDeviceCtrl
+{
+  public:
+    explicit RecordingCtrl(HookLog& log) : log_(log) {}
+    NorvikStatus BeforeStreamingChange(uint32_t current, uint32_t target, uint32_t rate) override;
+    void AfterStreamingChange(uint32_t current, uint32_t target, uint32_t rate) override;
+    void StreamingChangeFailed(uint32_t current, uint32_t target, NorvikStatus error) override;
+    NorvikStatus BeforeStreamingUp() override;
+    NorvikStatus OnDeviceOption(uint8_t value) override;
+
+    // The status that BeforeStreamingChange returns for changes to `target` (0: none refused).
+    uint32_t refuseTarget = 0;
+    NorvikStatus refusal = 0;
+    NorvikStatus upRefusal = 0;
+    NorvikStatus optionResult = 0;
+
+  private:
+    HookLog& log_;
+};
+
+// The generic server with recording controllers.
+class RecordingServer : public NorvikServer
+{
+  public:
+    explicit RecordingServer(HookLog& log) : log_(log) {}
+    std::unique_ptr<NorvikDevice> CreateDevice() override { return std::make_unique<RecordingCtrl>(log_); }
+    RecordingCtrl* Controller(size_t index) const { return dynamic_cast<RecordingCtrl*>(DeviceAt(index)); }
+
+  private:
+    HookLog& log_;
+};
+
+class ServerHarness
+{
+  public:
+    // A model with `units` units of unique serials, routed to this process's driver port.
+    explicit ServerHarness(int units = 1);
+    ~ServerHarness();
+
+    // Opens the client, then runs `server`'s loop on a thread and waits for its first device-list
+    // notification (3030), so the server is ready.
+    void Start(NorvikServer* server);
+    // Signals the stop event and waits for the loop to end.
+    void Stop();
+    bool Running() const { return thread_.joinable(); }
+
+    // Sends a request with `size` payload bytes; the reply's code must be expectedReplyCode.
+    NorvikStatus Request(uint32_t code, const void* payload, uint32_t size, uint32_t expectedReplyCode = 2001,
+                         NorvikMessage* reply = nullptr);
+    // Every notification code queued for the client so far.
+    std::vector<uint32_t> TakeNotifications();
+    // Waits until `code` has reached the client; the codes received on the way are returned through *seen.
+    bool WaitForNotification(uint32_t code, std::vector<uint32_t>* seen = nullptr, DWORD timeoutMs = 10000);
+    // Polls until `condition` holds (the server works on its own thread).
+    static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+    NorvikDeviceKeys Keys(size_t index) const;
+    std::wstring Serial(size_t index) const { return serials_[index]; }
+    uint32_t State() const { return model.Settings().state; }
+    // Requests of `code` in the model's log since the last ClearRequestLog.
+    size_t CountRequests(uint32_t code) const;
+
+    DriverModel model{0};
+    InProcessPort port{model};
+    NorvikClient client;
+    WnEvent stopEvent;
+    WnEvent arrivalEvent;
+
+  private:
+    std::vector<std::wstring> serials_;
+    std::thread thread_;
+};
