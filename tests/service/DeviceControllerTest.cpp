@@ -393,8 +393,7 @@ TEST(DeviceControllerLoop, EndpointEventsAndTimerRunOnTheServerThread)
         std::atomic<DWORD> timerThread{0};
     };
     ServerHarness harness(1);
-    TimerServer server;
-    harness.Start(&server);
+    TimerServer& server = harness.Start(std::make_unique<TimerServer>());
     EXPECT_TRUE(ServerHarness::WaitUntil([&] { return server.timerThread != 0; })) << "the first expiry comes at once";
     EXPECT_EQ(server.serverThread.load(), server.timerThread.load());
 

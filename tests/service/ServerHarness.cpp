@@ -87,6 +87,7 @@ ServerHarness::ServerHarness(int units)
 ServerHarness::~ServerHarness()
 {
     Stop();
+    server_.reset(); // its handles go before the model does
     client.CloseAll();
     SetDriverPortForTesting(nullptr);
     for (const std::wstring& serial : serials_)
@@ -95,10 +96,12 @@ ServerHarness::~ServerHarness()
     }
 }
 
-void ServerHarness::Start(NorvikServer* server)
+void ServerHarness::StartOwned(std::unique_ptr<NorvikServer> server)
 {
     (void)client.OpenAsClient(NORVIK_DRIVER_NAME);
-    thread_ = std::thread([this, server] { server->RunServer(stopEvent.Get(), arrivalEvent.Get()); });
+    server_ = std::move(server);
+    NorvikServer* running = server_.get();
+    thread_ = std::thread([this, running] { running->RunServer(stopEvent.Get(), arrivalEvent.Get()); });
     (void)WaitForNotification(NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
 }
 

@@ -76,9 +76,14 @@ class ServerHarness
     explicit ServerHarness(int units = 1);
     ~ServerHarness();
 
-    // Opens the client, then runs `server`'s loop on a thread and waits for its first device-list
-    // notification (3030), so the server is ready.
-    void Start(NorvikServer* server);
+    // Opens the client, then runs the server's loop on a thread and waits for its first device-list
+    // notification (3030), so the server is ready. The harness keeps the server until the loop has ended.
+    template <class T> T& Start(std::unique_ptr<T> server)
+    {
+        T& started = *server;
+        StartOwned(std::move(server));
+        return started;
+    }
     // Signals the stop event and waits for the loop to end.
     void Stop();
     bool Running() const { return thread_.joinable(); }
@@ -106,6 +111,9 @@ class ServerHarness
     WnEvent arrivalEvent;
 
   private:
+    void StartOwned(std::unique_ptr<NorvikServer> server);
+
+    std::unique_ptr<NorvikServer> server_;
     std::vector<std::wstring> serials_;
     std::thread thread_;
 };

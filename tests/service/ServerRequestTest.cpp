@@ -25,7 +25,7 @@ std::vector<uint32_t> ServiceCodes(std::vector<uint32_t> codes)
 
 struct Server : testing::Test
 {
-    void SetUp() override { harness.Start(&server); }
+    void SetUp() override { server = &harness.Start(std::make_unique<CustomServer>()); }
 
     std::vector<uint32_t> ServiceNotifications() { return ServiceCodes(harness.TakeNotifications()); }
 
@@ -44,7 +44,7 @@ struct Server : testing::Test
     }
 
     ServerHarness harness{1};
-    CustomServer server;
+    CustomServer* server = nullptr;
 };
 
 std::vector<uint8_t> Bytes(const void* data, size_t size)
@@ -309,10 +309,9 @@ TEST_F(Server, ASecondServerReturnsAtOnce)
 
 TEST(ServerOptions, TheDeviceOptionGoesToEveryControllerUntilOneFails)
 {
-    ServerHarness harness(2);
     HookLog log;
-    RecordingServer server(log);
-    harness.Start(&server);
+    ServerHarness harness(2);
+    RecordingServer& server = harness.Start(std::make_unique<RecordingServer>(log));
     const uint8_t value = 7;
     EXPECT_EQ(0u, harness.Request(1004, &value, 1));
     std::vector<std::string> hooks = log.Take();
