@@ -131,20 +131,28 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& arguments,
 
 BackgroundChild::~BackgroundChild()
 {
+    Release();
+}
+
+void BackgroundChild::Release()
+{
     Kill();
     if (process_ != nullptr)
     {
         CloseHandle(process_);
+        process_ = nullptr;
     }
     if (!outputPath_.empty())
     {
         DeleteFileW(outputPath_.c_str());
+        outputPath_.clear();
     }
 }
 
 bool BackgroundChild::Start(const std::wstring& program, const std::wstring& arguments,
                             const std::wstring& environment)
 {
+    Release();
     EnsureConsole();
     wchar_t directory[MAX_PATH] = {};
     wchar_t file[MAX_PATH] = {};

@@ -28,7 +28,8 @@ class BackgroundChild
     BackgroundChild(const BackgroundChild&) = delete;
     BackgroundChild& operator=(const BackgroundChild&) = delete;
 
-    // The child shares the test's console, so a console Ctrl+C reaches it. environment: extra
+    // Ends and forgets an earlier child first. The child shares the test's console, so a console Ctrl+C
+    // reaches it. environment: extra
     // "NAME=value" pairs, '\n'-separated, added to the test's own.
     bool Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& environment = L"");
     // Waits for the child's end; false on time-out.
@@ -42,6 +43,8 @@ class BackgroundChild
     HANDLE Process() const { return process_; }
 
   private:
+    void Release();
+
     HANDLE process_ = nullptr;
     std::wstring outputPath_;
 };

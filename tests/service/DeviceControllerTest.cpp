@@ -332,11 +332,17 @@ TEST_F(DeviceController, HardwareVolumesReachTheWindowsEndpoints)
         byIndex[std::to_string(pin["index"].get<int>())] = pin;
     }
     ASSERT_EQ(9u, byIndex.size()) << "every render entry but MIDI";
-    EXPECT_EQ(nlohmann::json::parse("[-393216,0]"), byIndex["0"]["levels"]);
-    EXPECT_EQ(nlohmann::json::parse("[1,0]"), byIndex["0"]["switches"]);
-    EXPECT_EQ(nlohmann::json::parse("[0,655]"), byIndex["7"]["levels"]);
-    EXPECT_EQ(nlohmann::json::parse("[0,-5898240]"), byIndex["8"]["levels"]) << "S/P-DIF pins";
-    EXPECT_EQ(nlohmann::json::parse("[0,1]"), byIndex["8"]["switches"]);
+    // One pair per entry: slots beyond the first two stay zero.
+    const auto pair = [](int64_t left, int64_t right) {
+        nlohmann::json slots = nlohmann::json::array({left, right});
+        slots.insert(slots.end(), 14, 0);
+        return slots;
+    };
+    EXPECT_EQ(pair(-393216, 0), byIndex["0"]["levels"]);
+    EXPECT_EQ(pair(1, 0), byIndex["0"]["switches"]);
+    EXPECT_EQ(pair(0, 655), byIndex["7"]["levels"]);
+    EXPECT_EQ(pair(0, -5898240), byIndex["8"]["levels"]) << "S/P-DIF pins";
+    EXPECT_EQ(pair(0, 1), byIndex["8"]["switches"]);
 }
 
 TEST_F(DeviceController, WindowsVolumesReachTheHardwareClamped)
