@@ -5,9 +5,11 @@
 #include "cpl/framework/StatusBar.h"
 #include "cpl/framework/VerticalSplitter.h"
 #include "cpl/framework/WtlRegistrySetting.h"
+#include "resources/corvexcpl.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <vector>
 
 TEST(CplCommandLine, MatchesWholeTokensWithoutRegardToCase)
 {
@@ -149,4 +151,55 @@ TEST(StatusBar, MenuHelpShowsTheTextBeforeTheLineBreak)
     bar.OnMenuSelect(0, 0xFFFF, nullptr);
     EXPECT_FALSE(SendMessageW(bar.Hwnd(), SB_ISSIMPLE, 0, 0));
     EXPECT_EQ(L"Ready", bar.PaneText(0));
+}
+
+namespace
+{
+// The size in dialog units that a DLGTEMPLATEEX resource declares.
+SIZE TemplateSize(int dialogId)
+{
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(dialogId), MAKEINTRESOURCEW(5)); // RT_DIALOG
+    const auto* words = static_cast<const WORD*>(found ? LockResource(LoadResource(nullptr, found)) : nullptr);
+    if (words == nullptr || words[1] != 0xFFFF)
+    {
+        return SIZE{};
+    }
+    // dlgVer, signature, helpID (2), exStyle (2), style (2), cDlgItems, x, y, then cx and cy.
+    return SIZE{static_cast<short>(words[11]), static_cast<short>(words[12])};
+}
+
+class AnyForm : public DialogImpl
+{
+};
+} // namespace
+
+TEST(Resources, DialogsHaveTheirSizesAndControls)
+{
+    const struct
+    {
+        int id;
+        SIZE size;
+        std::vector<int> controls;
+    } cases[] = {
+        {IDD_ABOUTBOX, {224, 102}, {IDC_VERSION_TEXT, IDC_WEB_LINK, IDOK}},
+        {IDD_SAMPLE_RATE, {160, 82}, {IDC_RATE_GROUP, IDC_RATE_LIST, IDC_RATE_APPLY, IDC_DSD_TEXT}},
+        {IDD_STATIC_TEXT, {160, 94}, {IDC_STATIC_TEXT}},
+        {IDD_SELECTION, {100, 200}, {IDC_PAGE_TREE}},
+    };
+    HostWindow host;
+    for (const auto& c : cases)
+    {
+        const SIZE size = TemplateSize(c.id);
+        EXPECT_EQ(c.size.cx, size.cx) << c.id;
+        EXPECT_EQ(c.size.cy, size.cy) << c.id;
+        AnyForm form;
+        ASSERT_NE(nullptr, form.CreateModeless(c.id, host.Hwnd())) << c.id;
+        for (int control : c.controls)
+        {
+            EXPECT_NE(nullptr, form.Item(control)) << c.id << " lacks " << control;
+        }
+    }
+    wchar_t title[64] = L"";
+    EXPECT_GT(LoadStringW(GetModuleHandleW(nullptr), IDR_MAINFRAME, title, 64), 0);
+    EXPECT_STREQ(L"Corvex Control Panel", title);
 }

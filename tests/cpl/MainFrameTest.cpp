@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <dbt.h>
 #include <strsafe.h>
+#include <thread>
 
 namespace
 {
@@ -390,6 +391,18 @@ TEST_F(MainFrameTest, MenuHelpShowsInTheStatusBarWhileAMenuItemIsHighlighted)
     SendMessageW(frame_->Hwnd(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_FALSE(frame_->Status().ShowsMenuHelp());
     EXPECT_EQ(L"Ready", StatusText(0));
+
+    // The command bar: Alt with a mnemonic finds its menu; About shows the toolbar's image, Exit none.
+    EXPECT_EQ(0, frame_->Commands().FindMnemonic(L'F'));
+    EXPECT_EQ(1, frame_->Commands().FindMnemonic(L'h'));
+    EXPECT_EQ(-1, frame_->Commands().FindMnemonic(L'x'));
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_BITMAP;
+    ASSERT_TRUE(GetMenuItemInfoW(frame_->Commands().Menu(), ID_APP_ABOUT, FALSE, &item));
+    EXPECT_NE(nullptr, item.hbmpItem);
+    ASSERT_TRUE(GetMenuItemInfoW(frame_->Commands().Menu(), ID_APP_EXIT, FALSE, &item));
+    EXPECT_EQ(nullptr, item.hbmpItem);
 }
 
 TEST_F(MainFrameTest, AboutBoxShowsTheVersionAndTheLink)
@@ -410,4 +423,41 @@ TEST_F(MainFrameTest, AboutBoxShowsTheVersionAndTheLink)
     EXPECT_EQ(L"About Corvex Control Panel", caption);
     EXPECT_EQ(L"Meridant Device Driver\nVersion 1.36.1\n2008-2024, Meridant", version);
     EXPECT_EQ(L"https://www.meridant.com/", link);
+}
+
+TEST_F(MainFrameTest, CommandBarDropsTheHelpMenuDownWithItsHelpText)
+{
+    CreateFrame();
+    SetForegroundWindow(frame_->Hwnd());
+    std::wstring helpWhileOpen;
+    HWND frame = frame_->Hwnd();
+    StatusBar* status = &frame_->Status();
+    std::thread watcher([&] {
+        HWND menu = nullptr;
+        for (int i = 0; i < 250 && menu == nullptr; ++i)
+        {
+            Sleep(20);
+            menu = FindWindowW(L"#32768", nullptr);
+            menu = menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+        }
+        if (menu == nullptr)
+        {
+            return;
+        }
+        // Highlight the first item, as the mouse would, and photograph frame and menu together.
+        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        for (int i = 0; i < 250 && !SendMessageW(status->Hwnd(), SB_ISSIMPLE, 0, 0); ++i)
+        {
+            Sleep(20);
+        }
+        // The window thread sits in the menu's loop; a sent message makes what it wrote visible here.
+        SendMessageW(frame, WM_NULL, 0, 0);
+        helpWhileOpen = status->MenuHelp();
+        SaveScreenshot(frame, L"menu-help");
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    frame_->Commands().DropDown(1);
+    watcher.join();
+    EXPECT_EQ(L"Display program information, version number and copyright", helpWhileOpen);
+    EXPECT_FALSE(frame_->Status().ShowsMenuHelp());
 }
