@@ -248,6 +248,20 @@ void BackgroundChild::Kill()
     }
 }
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition())
+    {
+        if (GetTickCount64() >= deadline)
+        {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
 bool SendConsoleCtrlC()
 {
     SetConsoleCtrlHandler(nullptr, TRUE);

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // The build tree's root, found from the running test exe (build\tests\<folder>\<exe>).
@@ -48,6 +49,9 @@ class BackgroundChild
     HANDLE process_ = nullptr;
     std::wstring outputPath_;
 };
+
+// Polls until `condition` holds (other threads and processes work at their own pace); false on time-out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
 // Sends Ctrl+C to every process of the test's console (the test itself ignores it meanwhile).
 bool SendConsoleCtrlC();

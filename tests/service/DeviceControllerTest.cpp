@@ -400,11 +400,11 @@ TEST(DeviceControllerLoop, EndpointEventsAndTimerRunOnTheServerThread)
     };
     ServerHarness harness(1);
     TimerServer& server = harness.Start(std::make_unique<TimerServer>());
-    EXPECT_TRUE(ServerHarness::WaitUntil([&] { return server.timerThread != 0; })) << "the first expiry comes at once";
+    EXPECT_TRUE(WaitUntil([&] { return server.timerThread != 0; })) << "the first expiry comes at once";
     EXPECT_EQ(server.serverThread.load(), server.timerThread.load());
 
     UnitProbe probe;
     ASSERT_EQ(0u, probe.Open(harness.Keys(0)));
     ASSERT_EQ(0u, harness.model.ChangeEndpointVolume(harness.Keys(0), 1, {-393216, -393216}, {0, 0}));
-    EXPECT_TRUE(ServerHarness::WaitUntil([&] { return probe.Volume(NORVIK_PIN_ANALOG, 2).first == -600; }));
+    EXPECT_TRUE(WaitUntil([&] { return probe.Volume(NORVIK_PIN_ANALOG, 2).first == -600; }));
 }

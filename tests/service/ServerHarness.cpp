@@ -158,20 +158,6 @@ bool ServerHarness::WaitForNotification(uint32_t code, std::vector<uint32_t>* se
     }
 }
 
-bool ServerHarness::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition())
-    {
-        if (GetTickCount64() >= deadline)
-        {
-            return false;
-        }
-        Sleep(5);
-    }
-    return true;
-}
-
 NorvikDeviceKeys ServerHarness::Keys(size_t index) const
 {
     NorvikDeviceKeys keys = {};

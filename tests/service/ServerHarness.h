@@ -1,6 +1,7 @@
 // A driver model in the test process, a server running its loop on a thread of its own, and a real client
 // on the control panel's side.
 #pragma once
+#include "ChildProcess.h"
 #include "driverapi/NorvikClient.h"
 #include "service/CustomServer.h"
 #include "simulator/DriverModel.h"
@@ -95,8 +96,6 @@ class ServerHarness
     std::vector<uint32_t> TakeNotifications();
     // Waits until `code` has reached the client; the codes received on the way are returned through *seen.
     bool WaitForNotification(uint32_t code, std::vector<uint32_t>* seen = nullptr, DWORD timeoutMs = 10000);
-    // Polls until `condition` holds (the server works on its own thread).
-    static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
     NorvikDeviceKeys Keys(size_t index) const;
     std::wstring Serial(size_t index) const { return serials_[index]; }

@@ -245,7 +245,7 @@ TEST_F(Server, DriverEventsMoveTheStreams)
     const uint32_t busy[6] = {0, 1, 0, 0, 0, 0};
     harness.model.SetActivity(busy);
     (void)harness.model.Notify(SimAudience::Server, NORVIK_NOTIFY_CLIENT_STARTED);
-    EXPECT_TRUE(ServerHarness::WaitUntil([&] { return harness.State() == NORVIK_STREAMING_RUNNING; }));
+    EXPECT_TRUE(WaitUntil([&] { return harness.State() == NORVIK_STREAMING_RUNNING; }));
 
     const uint32_t idle[6] = {};
     harness.model.SetActivity(idle);
@@ -256,7 +256,7 @@ TEST_F(Server, DriverEventsMoveTheStreams)
 
     const uint32_t keys[2] = {1, 2};
     (void)harness.model.Notify(SimAudience::Server, NORVIK_NOTIFY_3016, keys, 8);
-    EXPECT_TRUE(ServerHarness::WaitUntil([&] { return harness.State() == NORVIK_STREAMING_READY; }));
+    EXPECT_TRUE(WaitUntil([&] { return harness.State() == NORVIK_STREAMING_READY; }));
 
     for (const uint32_t code : {3021u, 3099u, 0u})
     {
@@ -273,7 +273,7 @@ TEST_F(Server, TheLastUnitGoingClosesTheDriverAndAnArrivalReopensIt)
     std::vector<uint32_t> seen;
     ASSERT_TRUE(harness.WaitForNotification(k3030, &seen));
     EXPECT_EQ((std::vector<uint32_t>{k3010, k3030}), ServiceCodes(seen));
-    EXPECT_TRUE(ServerHarness::WaitUntil([&] { return !harness.model.HasServer(); })) << "closed at the turn's end";
+    EXPECT_TRUE(WaitUntil([&] { return !harness.model.HasServer(); })) << "closed at the turn's end";
 
     SimUnitSpec spec;
     spec.serial = harness.Serial(0);

@@ -1,0 +1,160 @@
+// corvexsim.exe, corvexsvc.exe -console and a client in this process, talking over the simulator's pipe:
+// a rate change from request to notification, units unplugged and plugged again (arrivals reach the service
+// through its window), and Ctrl+C.
+#include "driverapi/NorvikClient.h"
+#include "driverapi/PipeDriverPort.h"
+#include "simulator/SimControlClient.h"
+#include "tests/service/ChildProcess.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace
+{
+class ServiceEndToEnd : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 2"));
+        ASSERT_EQ(0u, control.Connect(pipe, 10000));
+        SetDriverPortForTesting(&port);
+        ASSERT_TRUE(service.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console", L"CORVEX_DRIVER=pipe:" + pipe));
+        ASSERT_TRUE(WaitUntil([this] { return HasServer(); })) << service.Output();
+        ASSERT_EQ(0u, client.OpenAsClient(NORVIK_DRIVER_NAME));
+    }
+
+    void TearDown() override
+    {
+        client.CloseAll();
+        SetDriverPortForTesting(nullptr);
+        service.Kill();
+        (void)Control("quit");
+        (void)simulator.Wait(5000);
+    }
+
+    std::string Control(const std::string& command)
+    {
+        std::string reply;
+        return control.Send(command, &reply) == ERROR_SUCCESS ? reply : "error: no simulator";
+    }
+
+    nlohmann::json Dump()
+    {
+        const std::string reply = Control("dump");
+        const size_t start = reply.find('{');
+        return start == std::string::npos ? nlohmann::json() : nlohmann::json::parse(reply.substr(start), nullptr, false);
+    }
+
+    bool HasServer()
+    {
+        const nlohmann::json dump = Dump();
+        if (!dump.contains("handles"))
+        {
+            return false;
+        }
+        return std::any_of(dump["handles"].begin(), dump["handles"].end(), [](const nlohmann::json& handle) {
+            return handle.contains("role") && handle["role"] == 0;
+        });
+    }
+
+    nlohmann::json Unit(const std::string& serial)
+    {
+        const nlohmann::json dump = Dump();
+        for (const nlohmann::json& unit : dump["units"])
+        {
+            if (unit["serial"] == serial)
+            {
+                return unit;
+            }
+        }
+        return nullptr;
+    }
+
+    // Whether the service has given the unit its channel names and endpoint table.
+    bool IsConfigured(const std::string& serial)
+    {
+        const nlohmann::json unit = Unit(serial);
+        return unit.is_object() && unit["channelNames"].is_object() && unit["wdmEndpoints"].is_object();
+    }
+
+    // Collects the client's notifications until `code` arrives.
+    bool WaitForNotification(uint32_t code, std::vector<uint32_t>* seen)
+    {
+        return WaitUntil([&] {
+            NorvikMessage message;
+            while (client.ReceiveNotification(&message) == NORVIK_STATUS_SUCCESS)
+            {
+                seen->push_back(message.code);
+                if (message.code == code)
+                {
+                    return true;
+                }
+            }
+            return false;
+        });
+    }
+
+    const std::wstring pipe = L"corvex-e2e-svc-" + std::to_wstring(GetCurrentProcessId());
+    PipeDriverPort port{L"\\\\.\\pipe\\" + pipe};
+    BackgroundChild simulator;
+    BackgroundChild service;
+    SimControlClient control;
+    NorvikClient client;
+};
+
+bool Contains(const std::vector<uint32_t>& codes, uint32_t code)
+{
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+} // namespace
+
+TEST_F(ServiceEndToEnd, ARateChangeTravelsThroughTheService)
+{
+    ASSERT_TRUE(WaitUntil([this] { return IsConfigured("CVX10001") && IsConfigured("CVX10002"); }));
+    const nlohmann::json unit = Unit("CVX10001");
+    EXPECT_EQ(18u, unit["channelNames"]["outputs"].size());
+    EXPECT_EQ("CVX Out 15/16", unit["wdmEndpoints"]["render"][7]["name"]);
+    EXPECT_EQ("CVX Midi In", unit["wdmEndpoints"]["capture"][13]["name"]);
+
+    const uint32_t rate = Dump()["sampleRates"]["current"] == 44100 ? 48000 : 44100;
+    EXPECT_EQ(0u, client.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS));
+    std::vector<uint32_t> seen;
+    EXPECT_TRUE(WaitForNotification(NORVIK_NOTIFY_SAMPLE_RATE_CHANGED, &seen));
+    EXPECT_TRUE(Contains(seen, NORVIK_NOTIFY_STREAMING_STATE_CHANGED));
+    EXPECT_EQ(rate, Dump()["sampleRates"]["current"]);
+    EXPECT_EQ(NORVIK_STATUS_UNSUPPORTED_SAMPLE_RATE, client.SetSampleRate(12345, NORVIK_CLIENT_TIMEOUT_MS));
+}
+
+TEST_F(ServiceEndToEnd, UnpluggedUnitsComeBackThroughTheArrivalWindow)
+{
+    ASSERT_TRUE(WaitUntil([this] { return IsConfigured("CVX10002"); }));
+    std::vector<uint32_t> seen;
+    ASSERT_EQ(0u, Control("unplug CVX10002").rfind("ok", 0));
+    EXPECT_TRUE(WaitForNotification(NORVIK_NOTIFY_DEVICE_LIST_CHANGED, &seen));
+    ASSERT_EQ(0u, Control("plug CVX10002").rfind("ok", 0));
+    EXPECT_TRUE(WaitUntil([this] { return IsConfigured("CVX10002"); })) << "set up again after the arrival";
+
+    // With every unit gone the service lets the driver go, and the next arrival brings it back.
+    ASSERT_EQ(0u, Control("unplug CVX10001").rfind("ok", 0));
+    ASSERT_EQ(0u, Control("unplug CVX10002").rfind("ok", 0));
+    EXPECT_TRUE(WaitUntil([this] { return !HasServer(); }));
+    ASSERT_EQ(0u, Control("plug CVX10001").rfind("ok", 0));
+    EXPECT_TRUE(WaitUntil([this] { return HasServer() && IsConfigured("CVX10001"); })) << service.Output();
+    const uint32_t rate = Dump()["sampleRates"]["current"];
+    EXPECT_EQ(0u, client.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS)) << "serving again";
+}
+
+TEST_F(ServiceEndToEnd, CtrlCEndsTheConsoleRun)
+{
+    ASSERT_TRUE(SendConsoleCtrlC());
+    ASSERT_TRUE(service.Wait(10000)) << service.Output();
+    EXPECT_EQ(0u, service.ExitCode());
+    EXPECT_NE(std::string::npos, service.Output().find("corvexsvc started\r\n"));
+    EXPECT_NE(std::string::npos, service.Output().find("corvexsvc terminating.\r\n"));
+    EXPECT_TRUE(WaitUntil([this] { return !HasServer(); })) << "the server role went with the process";
+}
