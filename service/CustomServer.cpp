@@ -21,7 +21,7 @@ NorvikStatus CustomServer::DispatchCustomRequest(const NorvikMessage& request, N
 NorvikStatus CustomServer::SetSoundDeviceConfiguration(const NorvikMessage& request)
 {
     uint32_t values[4] = {};
-    NorvikStatus result = ReadRequestPayload(request, values, sizeof(values));
+    NorvikStatus result = ReadPayload(request, values, sizeof(values));
     if (result != NORVIK_STATUS_SUCCESS)
     {
         return result;
@@ -49,7 +49,7 @@ NorvikStatus CustomServer::SetSoundDeviceConfiguration(const NorvikMessage& requ
 NorvikStatus CustomServer::GetSoundDeviceConfiguration(const NorvikMessage& request, NorvikMessage& reply)
 {
     uint32_t values[4] = {};
-    const NorvikStatus result = ReadRequestPayload(request, values, sizeof(values));
+    const NorvikStatus result = ReadPayload(request, values, sizeof(values));
     if (result != NORVIK_STATUS_SUCCESS)
     {
         return result;

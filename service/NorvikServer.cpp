@@ -194,7 +194,7 @@ void NorvikServer::ProcessRequests()
     }
 }
 
-NorvikStatus NorvikServer::ReadRequestPayload(const NorvikMessage& request, void* payload, uint32_t size)
+NorvikStatus NorvikServer::ReadPayload(const NorvikMessage& request, void* payload, uint32_t size)
 {
     if (request.length > size)
     {
@@ -215,27 +215,27 @@ NorvikStatus NorvikServer::DispatchRequest(const NorvikMessage& request, NorvikM
     {
     case NORVIK_REQ_SET_SAMPLE_RATE: {
         uint32_t rate = 0;
-        status = ReadRequestPayload(request, &rate, sizeof(rate));
+        status = ReadPayload(request, &rate, sizeof(rate));
         return status != NORVIK_STATUS_SUCCESS ? status : SetSampleRate(rate);
     }
     case NORVIK_REQ_SET_BUFFER_SIZES: {
         NorvikSetBufferSizes sizes = {};
-        status = ReadRequestPayload(request, &sizes, sizeof(sizes));
+        status = ReadPayload(request, &sizes, sizeof(sizes));
         return status != NORVIK_STATUS_SUCCESS ? status : SetBufferSizes(sizes);
     }
     case NORVIK_REQ_SELECT_STREAMING_DEVICE: {
         NorvikStreamingDevice selection = {};
-        status = ReadRequestPayload(request, &selection, sizeof(selection));
+        status = ReadPayload(request, &selection, sizeof(selection));
         return status != NORVIK_STATUS_SUCCESS ? status : SelectStreamingDevice(selection);
     }
     case NORVIK_REQ_SET_DEVICE_OPTION: {
         uint8_t value = 0;
-        status = ReadRequestPayload(request, &value, sizeof(value));
+        status = ReadPayload(request, &value, sizeof(value));
         return status != NORVIK_STATUS_SUCCESS ? status : BroadcastDeviceOption(value);
     }
     case NORVIK_REQ_SET_POLICY: {
         uint32_t policy = 0;
-        status = ReadRequestPayload(request, &policy, sizeof(policy));
+        status = ReadPayload(request, &policy, sizeof(policy));
         return status != NORVIK_STATUS_SUCCESS ? status : SetPolicy(policy);
     }
     default:

@@ -67,8 +67,8 @@ class NorvikServer : public NorvikDriver
     NorvikStatus IdleStreamingDown();
     NorvikStatus PostNotification(uint32_t code);
 
-    // A request's payload of exactly `size` bytes: INVALID_LENGTH when longer, INVALID_MSG_SIZE when shorter.
-    static NorvikStatus ReadRequestPayload(const NorvikMessage& request, void* payload, uint32_t size);
+    // A payload of exactly `size` bytes: INVALID_LENGTH when longer, INVALID_MSG_SIZE when shorter.
+    static NorvikStatus ReadPayload(const NorvikMessage& request, void* payload, uint32_t size);
 
     // A state machine that does not reach its goal within this many steps is broken; it gives up.
     static constexpr int kMaxStreamingSteps = 16;

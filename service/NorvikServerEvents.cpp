@@ -17,7 +17,7 @@ void NorvikServer::DispatchEvent(const NorvikMessage& event)
 {
     // Events with a payload are dropped unless it has exactly the expected size.
     uint32_t words[4] = {};
-    const auto payloadIs = [&](uint32_t size) { return ReadRequestPayload(event, words, size) == 0; };
+    const auto payloadIs = [&](uint32_t size) { return ReadPayload(event, words, size) == 0; };
     switch (event.code)
     {
     case NORVIK_NOTIFY_CLIENT_STARTED:
