@@ -13,8 +13,8 @@ INT_PTR CAboutDlg::Run(HWND owner)
 std::wstring CAboutDlg::VersionText()
 {
     wchar_t text[200] = L"";
-    (void)StringCchPrintfW(text, 200, L"%s\nVersion %u.%u.%u\n%s, Meridant", L"Meridant Device Driver", 1u, 36u, 1u,
-                           L"2008-2024");
+    (void)StringCchPrintfW(text, 200, L"%s\nVersion %u.%u.%u\n%s, Meridant", L"Meridant Device Driver", 1u,
+                           36u, 1u, L"2008-2024");
     return text;
 }
 

@@ -16,10 +16,7 @@ class CAboutDlg : public DialogImpl
 
     // "Meridant Device Driver\nVersion 1.36.1\n<years>, Meridant".
     static std::wstring VersionText();
-    const HyperLink& Link() const
-    {
-        return link_;
-    }
+    const HyperLink& Link() const { return link_; }
 
   protected:
     bool OnInitDialog(HWND focus, LPARAM lParam) override;

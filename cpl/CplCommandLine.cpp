@@ -42,8 +42,8 @@ bool CplCommandLine::HasSwitch(const std::wstring& commandLine, const wchar_t* n
             ++end;
         }
         if (end > position &&
-            CompareStringOrdinal(commandLine.c_str() + position, static_cast<int>(end - position), name, -1, TRUE) ==
-                CSTR_EQUAL)
+            CompareStringOrdinal(commandLine.c_str() + position, static_cast<int>(end - position), name, -1,
+                                 TRUE) == CSTR_EQUAL)
         {
             return true;
         }

@@ -84,9 +84,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
 {
     CplCommandLine::Store(commandLine);
     (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_TREEVIEW_CLASSES |
-                                                        ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
-                                                        ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES |
+                                                        ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                        ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     (void)InitCommonControlsEx(&controls);
 
     int exitCode = 1;

@@ -70,7 +70,8 @@ void FormSampleRate::Apply()
     {
         return;
     }
-    const auto rate = static_cast<uint32_t>(SendMessageW(rateList_, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+    const auto rate =
+        static_cast<uint32_t>(SendMessageW(rateList_, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
     if (IsDsdRate(rate))
     {
         // DSD rates belong to the ASIO host that streams DSD; the panel never requests them.

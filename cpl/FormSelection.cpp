@@ -139,7 +139,8 @@ std::wstring FormSelection::ItemText(FormBase* page) const
 
 bool FormSelection::OnCommand(UINT id, UINT code, HWND control)
 {
-    (void)SendMessageW(GetParent(Hwnd()), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    (void)SendMessageW(GetParent(Hwnd()), WM_COMMAND, MAKEWPARAM(id, code),
+                       reinterpret_cast<LPARAM>(control));
     return true;
 }
 

@@ -16,14 +16,10 @@ class FormSelection : public FormBaseImpl<FormSelection>
     static constexpr int kDialogId = IDD_SELECTION;
     static ResizeMapSpan ResizeMap();
 
-    explicit FormSelection(HIMAGELIST images) : images_(images)
-    {
-    }
+    explicit FormSelection(HIMAGELIST images) : images_(images) {}
 
     LRESULT OnInitForm(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-    void Refresh() override
-    {
-    }
+    void Refresh() override {}
 
     // Inserts an item for `page` as the last child of `parent`'s item (expanding it), or as the last root
     // item when there is no parent or it has no item.
@@ -37,10 +33,7 @@ class FormSelection : public FormBaseImpl<FormSelection>
     // Selects the page's item; false when it has none.
     bool SelectPage(FormBase* page);
 
-    HWND Tree() const
-    {
-        return tree_;
-    }
+    HWND Tree() const { return tree_; }
     // The pages of the tree in display order (depth first), for tests and keyboard navigation.
     std::vector<FormBase*> PagesInOrder() const;
     std::wstring ItemText(FormBase* page) const;

@@ -13,18 +13,11 @@ class FormStaticText : public FormBaseImpl<FormStaticText>
     static constexpr int kDialogId = IDD_STATIC_TEXT;
     static ResizeMapSpan ResizeMap();
 
-    explicit FormStaticText(std::wstring text) : text_(std::move(text))
-    {
-    }
+    explicit FormStaticText(std::wstring text) : text_(std::move(text)) {}
 
     LRESULT OnInitForm(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-    void Refresh() override
-    {
-    }
-    const std::wstring& Text() const
-    {
-        return text_;
-    }
+    void Refresh() override {}
+    const std::wstring& Text() const { return text_; }
 
   private:
     std::wstring text_;

@@ -39,32 +39,28 @@ bool MainFrame::RegisterWindowClass()
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     return RegisterClass(windowClass);
 }
 
 HWND MainFrame::CreateFrame(const RECT& rect)
 {
-    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    HWND hwnd = Create(kCplInstanceId, nullptr, CplTitle().c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, rect,
-                       menu);
-    if (hwnd == nullptr && menu != nullptr)
-    {
-        (void)DestroyMenu(menu);
-    }
-    return hwnd;
+    // Menu 128 becomes the command bar at creation; the window itself never has a menu.
+    return Create(kCplInstanceId, nullptr, CplTitle().c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
+                  rect);
 }
 
 bool MainFrame::OnCreate(const CREATESTRUCTW&)
 {
-    if (!commandBar_.Create(Hwnd(), IDC_REBAR, IDR_MAINFRAME))
+    if (!commandBar_.Create(Hwnd(), IDC_REBAR, IDR_MAINFRAME, IDR_MAINFRAME))
     {
         return false;
     }
     // Resizable and minimisable, not maximisable.
-    SetWindowLongPtrW(Hwnd(), GWL_STYLE, GetWindowLongPtrW(Hwnd(), GWL_STYLE) & ~(WS_MAXIMIZEBOX | WS_CLIPCHILDREN));
+    SetWindowLongPtrW(Hwnd(), GWL_STYLE,
+                      GetWindowLongPtrW(Hwnd(), GWL_STYLE) & ~(WS_MAXIMIZEBOX | WS_CLIPCHILDREN));
 
     if (statusBar_.Create(Hwnd(), IDC_STATUS_BAR, LoadResourceString(IDS_READY).c_str(),
                           {kStreamingPaneWidth, kRatePaneWidth}) == nullptr)
@@ -113,8 +109,8 @@ bool MainFrame::CreateImageList()
     {
         return false;
     }
-    const int icons[] = {IDI_TREE_SETTINGS, IDI_TREE_INFO, IDI_TREE_INFO, IDI_TREE_CHANNELS, IDI_TREE_DEVICE,
-                         IDI_TREE_INFO};
+    const int icons[] = {IDI_TREE_SETTINGS, IDI_TREE_INFO,   IDI_TREE_INFO,
+                         IDI_TREE_CHANNELS, IDI_TREE_DEVICE, IDI_TREE_INFO};
     for (int icon : icons)
     {
         UniqueIcon loaded(static_cast<HICON>(
@@ -129,7 +125,8 @@ bool MainFrame::CreateFixedPages()
     selection_ = std::make_unique<FormSelection>(images_.Get());
     noDevicePage_ = std::make_unique<FormStaticText>(L"There is no Meridant device connected.");
     sampleRatePage_ = std::make_unique<FormSampleRate>();
-    return selection_->Create(splitter_.Hwnd()) != nullptr && noDevicePage_->Create(splitter_.Hwnd()) != nullptr &&
+    return selection_->Create(splitter_.Hwnd()) != nullptr &&
+           noDevicePage_->Create(splitter_.Hwnd()) != nullptr &&
            sampleRatePage_->Create(splitter_.Hwnd()) != nullptr;
 }
 
@@ -198,7 +195,8 @@ bool MainFrame::OnCommand(UINT id, UINT, HWND)
 {
     switch (id)
     {
-    case ID_APP_ABOUT: {
+    case ID_APP_ABOUT:
+    {
         HWND owner = GetActiveWindow();
         CAboutDlg about;
         (void)about.Run(owner != nullptr ? owner : Hwnd());
@@ -266,7 +264,8 @@ bool MainFrame::OnDeviceChange(UINT event, LPARAM data, LRESULT& result)
 {
     result = TRUE;
     const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
-    if (event != DBT_DEVICEARRIVAL || header == nullptr || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
+    if (event != DBT_DEVICEARRIVAL || header == nullptr ||
+        header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
         header->dbch_size < offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + sizeof(wchar_t))
     {
         return true;

@@ -55,7 +55,8 @@ class MainFrame : public WindowImpl,
     ~MainFrame() override;
 
     static bool RegisterWindowClass();
-    // Creates the hidden main window with the title (string 128) and menu 128; null on failure.
+    // Creates the hidden main window with the title (string 128) and the command bar of menu 128; null on
+    // failure.
     HWND CreateFrame(const RECT& rect);
 
     // Switches the right-hand pane to `page` (refreshed by its Show); null does nothing.
@@ -70,45 +71,19 @@ class MainFrame : public WindowImpl,
     void DrainNotifications();
     void OnDriverNotification(const NorvikMessage& message);
 
-    FormBase* CurrentPage() const
-    {
-        return currentPage_;
-    }
-    FormSelection& Selection()
-    {
-        return *selection_;
-    }
-    FormStaticText& NoDevicePage()
-    {
-        return *noDevicePage_;
-    }
-    FormSampleRate& SampleRatePage()
-    {
-        return *sampleRatePage_;
-    }
-    StatusBar& Status()
-    {
-        return statusBar_;
-    }
-    CommandBar& Commands()
-    {
-        return commandBar_;
-    }
-    VerticalSplitter& Splitter()
-    {
-        return splitter_;
-    }
-    const NorvikCplClient& VisibleClient() const
-    {
-        return visibleClient_;
-    }
+    FormBase* CurrentPage() const { return currentPage_; }
+    FormSelection& Selection() { return *selection_; }
+    FormStaticText& NoDevicePage() { return *noDevicePage_; }
+    FormSampleRate& SampleRatePage() { return *sampleRatePage_; }
+    StatusBar& Status() { return statusBar_; }
+    CommandBar& Commands() { return commandBar_; }
+    VerticalSplitter& Splitter() { return splitter_; }
+    const NorvikCplClient& VisibleClient() const { return visibleClient_; }
     static bool IsNotificationThreadRunning();
 
     // Dialog navigation (Tab, arrows, Enter) inside the panes; nothing else is translated.
     bool PreTranslateMessage(MSG& message) override;
-    void OnIdle() override
-    {
-    }
+    void OnIdle() override {}
 
   protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

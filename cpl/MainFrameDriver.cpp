@@ -13,8 +13,12 @@ WnPostWindowMessageThread notificationThread;
 const wchar_t* StreamingStateText(uint32_t state)
 {
     static const wchar_t* const texts[] = {
-        L"Streaming state: Undefined", L"Streaming state: Down",  L"Streaming state: Ready",
-        L"Streaming state: Prepared",  L"Streaming state: Running", L"Streaming state: Error",
+        L"Streaming state: Undefined",
+        L"Streaming state: Down",
+        L"Streaming state: Ready",
+        L"Streaming state: Prepared",
+        L"Streaming state: Running",
+        L"Streaming state: Error",
         L"Streaming not supported on USB 1.1 port.",
     };
     return state < ARRAYSIZE(texts) ? texts[state] : nullptr;
@@ -76,7 +80,8 @@ void MainFrame::OnDriverNotification(const NorvikMessage& message)
         sampleRatePage_->Refresh();
         UpdateStatusBar();
         break;
-    case NORVIK_NOTIFY_DEVICE_LIST_CHANGED: {
+    case NORVIK_NOTIFY_DEVICE_LIST_CHANGED:
+    {
         if (IsWindowVisible(Hwnd()) && !visibleClient_.IsOpen())
         {
             (void)visibleClient_.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY);

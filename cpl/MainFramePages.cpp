@@ -66,7 +66,8 @@ bool MainFrame::PreTranslateMessage(MSG& message)
     {
         form = GetParent(form);
     }
-    const bool enter = (message.message == WM_KEYDOWN || message.message == WM_CHAR) && message.wParam == VK_RETURN;
+    const bool enter =
+        (message.message == WM_KEYDOWN || message.message == WM_CHAR) && message.wParam == VK_RETURN;
     // Enter belongs to the form's default button; Tab and the arrows move across both panes.
     return IsDialogMessageW(enter && form != nullptr ? form : splitter_.Hwnd(), &message) != FALSE;
 }

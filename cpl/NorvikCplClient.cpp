@@ -2,7 +2,8 @@
 
 NorvikCplClient mainClient;
 
-NorvikStatus NorvikCplClient::SetSoundDeviceConfiguration(uint32_t key1, uint32_t key2, uint32_t renderConfiguration,
+NorvikStatus NorvikCplClient::SetSoundDeviceConfiguration(uint32_t key1, uint32_t key2,
+                                                          uint32_t renderConfiguration,
                                                           uint32_t captureConfiguration)
 {
     const uint32_t payload[4] = {key1, key2, renderConfiguration, captureConfiguration};
@@ -17,8 +18,8 @@ NorvikStatus NorvikCplClient::GetSoundDeviceConfiguration(uint32_t key1, uint32_
 {
     const uint32_t payload[4] = {key1, key2, 0, 0};
     NorvikMessage reply;
-    NorvikStatus status = Request(NORVIK_REQ_GET_SOUND_CONFIG, payload, sizeof(payload), NORVIK_CLIENT_TIMEOUT_MS,
-                                  NORVIK_REPLY_SOUND_CONFIG, &reply);
+    NorvikStatus status = Request(NORVIK_REQ_GET_SOUND_CONFIG, payload, sizeof(payload),
+                                  NORVIK_CLIENT_TIMEOUT_MS, NORVIK_REPLY_SOUND_CONFIG, &reply);
     if (status != NORVIK_STATUS_SUCCESS)
     {
         return status;

@@ -75,11 +75,15 @@ HBITMAP ExtractImage(HBITMAP strip, int index, int width, int height)
 }
 } // namespace
 
-bool CommandBar::Create(HWND frame, UINT rebarId, int toolbarId)
+bool CommandBar::Create(HWND frame, UINT rebarId, int menuId, int toolbarId)
 {
     frame_ = frame;
-    menu_.Reset(GetMenu(frame));
-    (void)SetMenu(frame, nullptr);
+    if (HMENU own = GetMenu(frame))
+    {
+        (void)SetMenu(frame, nullptr);
+        (void)DestroyMenu(own);
+    }
+    menu_.Reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId)));
     if (!menu_)
     {
         return false;
@@ -211,7 +215,8 @@ int CommandBar::FindMnemonic(wchar_t key) const
     {
         const std::wstring text = MenuItemText(menu_.Get(), i);
         const size_t amp = text.find(L'&');
-        if (amp != std::wstring::npos && amp + 1 < text.size() && std::towlower(text[amp + 1]) == std::towlower(key))
+        if (amp != std::wstring::npos && amp + 1 < text.size() &&
+            std::towlower(text[amp + 1]) == std::towlower(key))
         {
             return i;
         }
@@ -224,8 +229,7 @@ void CommandBar::DropDown(int index)
     HMENU popup = GetSubMenu(menu_.Get(), index);
     const UINT buttonId = kFirstButtonId + static_cast<UINT>(index);
     RECT button{};
-    if (popup == nullptr ||
-        !SendMessageW(toolbar_, TB_GETRECT, buttonId, reinterpret_cast<LPARAM>(&button)))
+    if (popup == nullptr || !SendMessageW(toolbar_, TB_GETRECT, buttonId, reinterpret_cast<LPARAM>(&button)))
     {
         return;
     }
@@ -235,8 +239,8 @@ void CommandBar::DropDown(int index)
     exclude.rcExclude = button;
     (void)SendMessageW(toolbar_, TB_PRESSBUTTON, buttonId, TRUE);
     // The chosen command arrives at the frame as WM_COMMAND, like one from a window menu.
-    (void)TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL, button.left, button.bottom, frame_,
-                           &exclude);
+    (void)TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL, button.left, button.bottom,
+                           frame_, &exclude);
     (void)SendMessageW(toolbar_, TB_PRESSBUTTON, buttonId, FALSE);
 }
 

@@ -10,22 +10,13 @@
 class CommandBar
 {
   public:
-    // Takes the frame's menu away from the frame (the frame then has no menu of its own) and builds the bar.
-    // `toolbarId` names a TOOLBAR resource and its bitmap.
-    bool Create(HWND frame, UINT rebarId, int toolbarId);
+    // Builds the bar from menu resource `menuId`; a menu the frame has of its own is removed. `toolbarId`
+    // names a toolbar resource (type 241) and its bitmap.
+    bool Create(HWND frame, UINT rebarId, int menuId, int toolbarId);
 
-    HWND Rebar() const
-    {
-        return rebar_;
-    }
-    HWND ToolBar() const
-    {
-        return toolbar_;
-    }
-    HMENU Menu() const
-    {
-        return menu_.Get();
-    }
+    HWND Rebar() const { return rebar_; }
+    HWND ToolBar() const { return toolbar_; }
+    HMENU Menu() const { return menu_.Get(); }
     int Height() const;
     // Follows the frame's width (call from the frame's WM_SIZE).
     void UpdateLayout();

@@ -12,8 +12,8 @@ HWND DialogImpl::CreateModeless(int dialogId, HWND parent)
         return nullptr;
     }
     modal_ = false;
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), parent, &DialogImpl::DialogProc,
-                              reinterpret_cast<LPARAM>(this));
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), parent,
+                              &DialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR DialogImpl::RunModal(int dialogId, HWND owner)
@@ -23,8 +23,8 @@ INT_PTR DialogImpl::RunModal(int dialogId, HWND owner)
         return -1;
     }
     modal_ = true;
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), owner, &DialogImpl::DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), owner,
+                           &DialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void DialogImpl::EndModal(INT_PTR result)

@@ -17,10 +17,7 @@ class DialogImpl : public MessageTarget
     void EndModal(INT_PTR result);
     void Destroy();
 
-    HWND Item(int id) const
-    {
-        return GetDlgItem(Hwnd(), id);
-    }
+    HWND Item(int id) const { return GetDlgItem(Hwnd(), id); }
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -27,10 +27,7 @@ class DialogResizer
     void Init(HWND dialog, const ResizeMapEntry* map, size_t count);
     // Lays the controls out for the dialog's current client size.
     void UpdateLayout();
-    SIZE ReferenceSize() const
-    {
-        return reference_;
-    }
+    SIZE ReferenceSize() const { return reference_; }
 
   private:
     struct Control

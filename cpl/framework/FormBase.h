@@ -23,17 +23,10 @@ class FormBase
         Refresh();
         (void)ShowWindow(Window(), SW_SHOW);
     }
-    virtual void Hide()
-    {
-        (void)ShowWindow(Window(), SW_HIDE);
-    }
+    virtual void Hide() { (void)ShowWindow(Window(), SW_HIDE); }
     // Called on every WM_SIZE of the form, after the resize map has laid the controls out.
-    virtual void OnResize()
-    {
-    }
-    virtual void OnTimer(UINT_PTR /*timerId*/)
-    {
-    }
+    virtual void OnResize() {}
+    virtual void OnTimer(UINT_PTR /*timerId*/) {}
     // Re-reads the form's data from the driver and updates the controls.
     virtual void Refresh() = 0;
 };

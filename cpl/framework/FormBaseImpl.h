@@ -23,32 +23,21 @@ template <size_t N> constexpr ResizeMapSpan MakeResizeMap(const ResizeMapEntry (
 template <typename T> class FormBaseImpl : public DialogImpl, public FormBase
 {
   public:
-    HWND Window() const override
-    {
-        return Hwnd();
-    }
+    HWND Window() const override { return Hwnd(); }
 
     // Creates the form's dialog as a child (or owned pop-up) of `parent`; null on failure.
-    HWND Create(HWND parent)
-    {
-        return CreateModeless(T::kDialogId, parent);
-    }
+    HWND Create(HWND parent) { return CreateModeless(T::kDialogId, parent); }
     // Runs the form as a modal dialog owned by `owner`.
-    INT_PTR RunModal(HWND owner)
-    {
-        return DialogImpl::RunModal(T::kDialogId, owner);
-    }
+    INT_PTR RunModal(HWND owner) { return DialogImpl::RunModal(T::kDialogId, owner); }
 
     // The default: no control follows the form's size.
-    static ResizeMapSpan ResizeMap()
-    {
-        return {};
-    }
+    static ResizeMapSpan ResizeMap() { return {}; }
 
   protected:
     bool OnInitDialog(HWND, LPARAM lParam) final
     {
-        // The sunken edge is part of the frame, so the resize map is recorded against the client area inside it.
+        // The sunken edge is part of the frame, so the resize map is recorded against the client area inside
+        // it.
         SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
         (void)SetWindowPos(Hwnd(), nullptr, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);

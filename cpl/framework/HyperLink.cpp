@@ -33,7 +33,8 @@ bool HyperLink::Attach(HWND control, const wchar_t* label, const wchar_t* target
     }
     SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY | WS_TABSTOP);
     (void)SetWindowTextW(control, label);
-    (void)SetWindowSubclass(control, &HyperLink::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    (void)SetWindowSubclass(control, &HyperLink::SubclassProc, kSubclassId,
+                            reinterpret_cast<DWORD_PTR>(this));
     (void)InvalidateRect(control, nullptr, TRUE);
     return true;
 }
@@ -59,8 +60,8 @@ void HyperLink::Paint(HWND hwnd)
     RECT client{};
     (void)GetClientRect(hwnd, &client);
     // The parent paints the background it gives its static controls.
-    HBRUSH background = reinterpret_cast<HBRUSH>(
-        SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+    HBRUSH background = reinterpret_cast<HBRUSH>(SendMessageW(
+        GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
     FillRect(dc, &client, background != nullptr ? background : GetSysColorBrush(COLOR_3DFACE));
     HGDIOBJ oldFont = SelectObject(dc, underlined_ ? underlined_.Get() : GetStockObject(DEFAULT_GUI_FONT));
     (void)SetTextColor(dc, kLinkColour);

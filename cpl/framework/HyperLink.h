@@ -17,14 +17,8 @@ class HyperLink
 
     bool Attach(HWND control, const wchar_t* label, const wchar_t* target);
     void Detach();
-    const std::wstring& Label() const
-    {
-        return label_;
-    }
-    const std::wstring& Target() const
-    {
-        return target_;
-    }
+    const std::wstring& Label() const { return label_; }
+    const std::wstring& Target() const { return target_; }
     // Opens the target with the shell's default handler.
     void Navigate() const;
 

@@ -36,7 +36,7 @@ class MessageLoop
     void RunIdleHandlers();
 
   private:
-    std::vector<MessageFilter*> filters_; // not owned
+    std::vector<MessageFilter*> filters_;    // not owned
     std::vector<IdleHandler*> idleHandlers_; // not owned
 };
 

@@ -39,7 +39,8 @@ bool MessageTarget::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_VSCROLL:
         return OnScroll(message == WM_VSCROLL, LOWORD(wParam), static_cast<short>(HIWORD(wParam)),
                         reinterpret_cast<HWND>(lParam));
-    case WM_CTLCOLORSTATIC: {
+    case WM_CTLCOLORSTATIC:
+    {
         HBRUSH brush = nullptr;
         if (OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), brush))
         {

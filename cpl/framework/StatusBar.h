@@ -12,10 +12,7 @@ class StatusBar
   public:
     // `fixedWidths` are the widths of panes 1..n in pixels; pane 0 takes what is left.
     HWND Create(HWND parent, UINT controlId, const wchar_t* defaultText, std::vector<int> fixedWidths);
-    HWND Hwnd() const
-    {
-        return hwnd_;
-    }
+    HWND Hwnd() const { return hwnd_; }
 
     // Widens fixed pane `pane` (1..n) when `text` would not fit it in the bar's font; the widths given at
     // creation are minimums.
@@ -32,14 +29,8 @@ class StatusBar
 
     // Feed WM_MENUSELECT of the window that owns the menus.
     void OnMenuSelect(UINT item, UINT flags, HMENU menu);
-    bool ShowsMenuHelp() const
-    {
-        return showingMenuHelp_;
-    }
-    const std::wstring& MenuHelp() const
-    {
-        return menuHelp_;
-    }
+    bool ShowsMenuHelp() const { return showingMenuHelp_; }
+    const std::wstring& MenuHelp() const { return menuHelp_; }
     // The help text of a command: its string resource up to the first line break; empty without a string.
     static std::wstring MenuHelpText(UINT commandId);
 

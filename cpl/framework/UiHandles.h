@@ -10,18 +10,11 @@ template <typename Handle, void (*Release)(Handle)> class UniqueUiHandle
 {
   public:
     UniqueUiHandle() = default;
-    explicit UniqueUiHandle(Handle handle) : handle_(handle)
-    {
-    }
-    ~UniqueUiHandle()
-    {
-        Reset();
-    }
+    explicit UniqueUiHandle(Handle handle) : handle_(handle) {}
+    ~UniqueUiHandle() { Reset(); }
     UniqueUiHandle(const UniqueUiHandle&) = delete;
     UniqueUiHandle& operator=(const UniqueUiHandle&) = delete;
-    UniqueUiHandle(UniqueUiHandle&& other) noexcept : handle_(other.Detach())
-    {
-    }
+    UniqueUiHandle(UniqueUiHandle&& other) noexcept : handle_(other.Detach()) {}
     UniqueUiHandle& operator=(UniqueUiHandle&& other) noexcept
     {
         if (this != &other)
@@ -31,14 +24,8 @@ template <typename Handle, void (*Release)(Handle)> class UniqueUiHandle
         return *this;
     }
 
-    Handle Get() const
-    {
-        return handle_;
-    }
-    explicit operator bool() const
-    {
-        return handle_ != nullptr;
-    }
+    Handle Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
     void Reset(Handle handle = nullptr)
     {
         if (handle_ != nullptr)
@@ -47,10 +34,7 @@ template <typename Handle, void (*Release)(Handle)> class UniqueUiHandle
         }
         handle_ = handle;
     }
-    Handle Detach()
-    {
-        return std::exchange(handle_, nullptr);
-    }
+    Handle Detach() { return std::exchange(handle_, nullptr); }
 
   private:
     Handle handle_ = nullptr;

@@ -21,7 +21,8 @@ HWND VerticalSplitter::Create(HWND parent, const RECT& rect, UINT controlId)
     }
     // The panes are dialogs: the control-parent style lets dialog navigation step into them.
     return WindowImpl::Create(kSplitterClass, parent, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                              WS_EX_CONTROLPARENT, rect, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)));
+                              WS_EX_CONTROLPARENT, rect,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)));
 }
 
 void VerticalSplitter::SetPanes(HWND left, HWND right)
@@ -79,8 +80,8 @@ void VerticalSplitter::UpdateLayout()
     }
     if (right_ != nullptr)
     {
-        (void)SetWindowPos(right_, nullptr, bar.right, 0, std::max(0L, client.right - bar.right), client.bottom,
-                           flags);
+        (void)SetWindowPos(right_, nullptr, bar.right, 0, std::max(0L, client.right - bar.right),
+                           client.bottom, flags);
     }
     (void)InvalidateRect(Hwnd(), &bar, TRUE);
 }

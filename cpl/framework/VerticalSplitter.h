@@ -14,20 +14,11 @@ class VerticalSplitter : public WindowImpl
     void SetPanes(HWND left, HWND right);
     void SetLeftPane(HWND left);
     void SetRightPane(HWND right);
-    HWND LeftPane() const
-    {
-        return left_;
-    }
-    HWND RightPane() const
-    {
-        return right_;
-    }
+    HWND LeftPane() const { return left_; }
+    HWND RightPane() const { return right_; }
     // Position of the bar's left edge in client pixels.
     void SetSplitterPos(int position);
-    int SplitterPos() const
-    {
-        return position_;
-    }
+    int SplitterPos() const { return position_; }
     // Moves the panes to the current size and position.
     void UpdateLayout();
 

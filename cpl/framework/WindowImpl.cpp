@@ -16,8 +16,8 @@ bool WindowImpl::RegisterClass(WNDCLASSEXW windowClass)
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND WindowImpl::Create(const wchar_t* className, HWND parent, const wchar_t* title, DWORD style, DWORD exStyle,
-                    const RECT& rect, HMENU menuOrId)
+HWND WindowImpl::Create(const wchar_t* className, HWND parent, const wchar_t* title, DWORD style,
+                        DWORD exStyle, const RECT& rect, HMENU menuOrId)
 {
     if (Hwnd() != nullptr)
     {

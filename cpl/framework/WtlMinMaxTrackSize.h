@@ -6,9 +6,7 @@
 template <typename T> class WtlMinMaxTrackSize
 {
   public:
-    WtlMinMaxTrackSize(SIZE minimum, SIZE maximum) : minTrackSize_(minimum), maxTrackSize_(maximum)
-    {
-    }
+    WtlMinMaxTrackSize(SIZE minimum, SIZE maximum) : minTrackSize_(minimum), maxTrackSize_(maximum) {}
     virtual ~WtlMinMaxTrackSize() = default;
 
     // The host calls this first for every message; true when handled.

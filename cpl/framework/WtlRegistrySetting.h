@@ -29,9 +29,7 @@ inline RECT ClampToScreen(RECT rect, LONG width, LONG height)
 template <typename T> class WtlRegistrySetting
 {
   public:
-    explicit WtlRegistrySetting(const wchar_t* subKey) : subKey_(subKey)
-    {
-    }
+    explicit WtlRegistrySetting(const wchar_t* subKey) : subKey_(subKey) {}
     virtual ~WtlRegistrySetting() = default;
 
     // Applies the stored rectangle, clamped, without showing the window. Returns false (and changes
@@ -44,8 +42,9 @@ template <typename T> class WtlRegistrySetting
         {
             DWORD type = 0;
             DWORD size = sizeof(values[i]);
-            if (!key || RegQueryValueExW(key.Get(), kNames[i], nullptr, &type, reinterpret_cast<BYTE*>(&values[i]),
-                                         &size) != ERROR_SUCCESS ||
+            if (!key ||
+                RegQueryValueExW(key.Get(), kNames[i], nullptr, &type, reinterpret_cast<BYTE*>(&values[i]),
+                                 &size) != ERROR_SUCCESS ||
                 type != REG_DWORD || size != sizeof(DWORD))
             {
                 return false;
@@ -53,11 +52,12 @@ template <typename T> class WtlRegistrySetting
         }
         const auto left = static_cast<LONG>(values[0]);
         const auto top = static_cast<LONG>(values[1]);
-        const RECT rect = ClampToScreen(RECT{left, top, left + static_cast<LONG>(values[2]),
-                                             top + static_cast<LONG>(values[3])},
-                                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        return SetWindowPos(static_cast<T*>(this)->Hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left,
-                            rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+        const RECT rect = ClampToScreen(
+            RECT{left, top, left + static_cast<LONG>(values[2]), top + static_cast<LONG>(values[3])},
+            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        return SetWindowPos(static_cast<T*>(this)->Hwnd(), nullptr, rect.left, rect.top,
+                            rect.right - rect.left, rect.bottom - rect.top,
+                            SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
     }
 
     // Stores the clamped window rectangle; nothing while the window is minimised. Stops at the first
@@ -92,7 +92,8 @@ template <typename T> class WtlRegistrySetting
     {
         HKEY key = nullptr;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, 0,
-                            KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                            KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
         {
             return UniqueRegKey();
         }

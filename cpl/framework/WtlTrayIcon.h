@@ -15,7 +15,8 @@ template <typename T> class WtlTrayIcon
     virtual ~WtlTrayIcon() = default;
 
     // Installs the icon; the tooltip is cut to the 128-character field. Returns whether the shell took it.
-    bool InstallIcon(const wchar_t* tooltip, int iconResourceId, UINT iconId, UINT callbackMessage, UINT menuId)
+    bool InstallIcon(const wchar_t* tooltip, int iconResourceId, UINT iconId, UINT callbackMessage,
+                     UINT menuId)
     {
         HWND window = static_cast<T*>(this)->Hwnd();
         icon_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconResourceId),
@@ -41,10 +42,7 @@ template <typename T> class WtlTrayIcon
             installed_ = false;
         }
     }
-    bool IsIconInstalled() const
-    {
-        return installed_;
-    }
+    bool IsIconInstalled() const { return installed_; }
 
     // The host calls this first for every message; true when handled.
     bool ProcessTrayIcon(UINT message, WPARAM wParam, LPARAM lParam)

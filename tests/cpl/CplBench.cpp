@@ -32,7 +32,8 @@ void Report(const char* name, std::vector<double> samples)
     std::sort(samples.begin(), samples.end());
     const double median = samples[samples.size() / 2];
     const double p90 = samples[std::min(samples.size() - 1, samples.size() * 9 / 10)];
-    std::printf("%s median_ms=%.1f p90_ms=%.1f runs=%u\n", name, median, p90, static_cast<unsigned>(samples.size()));
+    std::printf("%s median_ms=%.1f p90_ms=%.1f runs=%u\n", name, median, p90,
+                static_cast<unsigned>(samples.size()));
 }
 
 } // namespace

@@ -31,10 +31,7 @@ class ScriptedServer
         server_.CloseAll();
         CloseHandle(stop_);
     }
-    NorvikMessage LastRequest() const
-    {
-        return lastRequest_;
-    }
+    NorvikMessage LastRequest() const { return lastRequest_; }
 
   private:
     void Run()
@@ -98,16 +95,19 @@ TEST_F(CplClientTest, GetSoundDeviceConfigurationChecksTheReplysCodeAndSize)
         {"plain result reply", NORVIK_REPLY_RESULT, 0, 16, NORVIK_STATUS_UNEXPECTED_MSG_CODE},
         {"12-byte record", NORVIK_REPLY_SOUND_CONFIG, 0, 12, NORVIK_STATUS_INVALID_MSG_SIZE},
         {"20-byte record", NORVIK_REPLY_SOUND_CONFIG, 0, 20, NORVIK_STATUS_INVALID_MSG_SIZE},
-        {"refused", NORVIK_REPLY_SOUND_CONFIG, NORVIK_STATUS_OBJECT_NOT_FOUND, 0, NORVIK_STATUS_OBJECT_NOT_FOUND},
+        {"refused", NORVIK_REPLY_SOUND_CONFIG, NORVIK_STATUS_OBJECT_NOT_FOUND, 0,
+         NORVIK_STATUS_OBJECT_NOT_FOUND},
     };
     for (const auto& c : cases)
     {
-        ScriptedServer server([&](const NorvikMessage&, NorvikMessage* reply) {
-            reply->code = c.code;
-            reply->result = c.result;
-            const uint32_t record[5] = {11, 22, 3, 1, 0};
-            (void)reply->SetPayload(record, c.payloadBytes);
-        });
+        ScriptedServer server(
+            [&](const NorvikMessage&, NorvikMessage* reply)
+            {
+                reply->code = c.code;
+                reply->result = c.result;
+                const uint32_t record[5] = {11, 22, 3, 1, 0};
+                (void)reply->SetPayload(record, c.payloadBytes);
+            });
         uint32_t render = 0xAAAA;
         uint32_t capture = 0xBBBB;
         EXPECT_EQ(c.expected, client_.GetSoundDeviceConfiguration(11, 22, &render, &capture)) << c.name;
@@ -139,10 +139,12 @@ TEST_F(CplClientTest, SetSoundDeviceConfigurationSendsTheFourWordsAndReturnsTheR
     };
     for (const auto& c : cases)
     {
-        ScriptedServer server([&](const NorvikMessage&, NorvikMessage* reply) {
-            reply->code = c.code;
-            reply->result = c.result;
-        });
+        ScriptedServer server(
+            [&](const NorvikMessage&, NorvikMessage* reply)
+            {
+                reply->code = c.code;
+                reply->result = c.result;
+            });
         EXPECT_EQ(c.expected, client_.SetSoundDeviceConfiguration(5, 6, 4, 2));
         const NorvikMessage request = server.LastRequest();
         EXPECT_EQ(NORVIK_REQ_SET_SOUND_CONFIG, request.code);

@@ -3,7 +3,8 @@
 #include "driverapi/DriverPort.h"
 
 ServerThread::ServerThread()
-    : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), arrival_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
+    : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      arrival_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {
     thread_ = std::thread([this] { server_.RunServer(stop_, arrival_); });
 }
@@ -42,8 +43,8 @@ void CplFrameFixture::CreateFrame(const wchar_t* commandLine)
 {
     CplCommandLine::Store(commandLine);
     frame_ = std::make_unique<MainFrame>();
-    ASSERT_NE(nullptr, frame_->CreateFrame(RECT{100, 100, 100 + MainFrame::kDefaultWidth,
-                                                100 + MainFrame::kDefaultHeight}));
+    ASSERT_NE(nullptr, frame_->CreateFrame(
+                           RECT{100, 100, 100 + MainFrame::kDefaultWidth, 100 + MainFrame::kDefaultHeight}));
     ShowWindow(frame_->Hwnd(), SW_SHOW);
     PumpMessages();
 }

@@ -41,10 +41,7 @@ class CplFrameFixture : public testing::Test
     void DestroyFrame();
     void StartService();
 
-    std::wstring StatusText(int pane)
-    {
-        return frame_->Status().PaneText(pane);
-    }
+    std::wstring StatusText(int pane) { return frame_->Status().PaneText(pane); }
     // Lets the frame handle what the driver queued for it, without waiting for the notification thread.
     void DrainDriver();
 

@@ -26,7 +26,8 @@ ChildProgram::~ChildProgram()
     }
 }
 
-bool ChildProgram::Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& environment)
+bool ChildProgram::Start(const std::wstring& program, const std::wstring& arguments,
+                         const std::wstring& environment)
 {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     std::vector<wchar_t> block;
@@ -45,8 +46,9 @@ bool ChildProgram::Start(const std::wstring& program, const std::wstring& argume
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        block.empty() ? nullptr : block.data(), nullptr, &startup, &info))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(), nullptr, &startup,
+                        &info))
     {
         return false;
     }

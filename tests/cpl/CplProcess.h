@@ -23,14 +23,8 @@ class ChildProgram
     bool WaitForExit(DWORD timeoutMs = 30000);
     bool HasExited() const;
     DWORD ExitCode() const;
-    DWORD ProcessId() const
-    {
-        return processId_;
-    }
-    HANDLE Process() const
-    {
-        return process_;
-    }
+    DWORD ProcessId() const { return processId_; }
+    HANDLE Process() const { return process_; }
     // Ends a child that is still running (clean-up after a failed test).
     void Kill();
 

@@ -99,11 +99,13 @@ void DialogCloser::Watch()
                 seen.text = WindowText(text);
             }
             // Its icon is the shared system icon of the box's type.
-            for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+                 child = GetWindow(child, GW_HWNDNEXT))
             {
                 const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
                 seen.errorIcon = seen.errorIcon || (icon != nullptr && icon == LoadIconW(nullptr, IDI_ERROR));
-                seen.warningIcon = seen.warningIcon || (icon != nullptr && icon == LoadIconW(nullptr, IDI_WARNING));
+                seen.warningIcon =
+                    seen.warningIcon || (icon != nullptr && icon == LoadIconW(nullptr, IDI_WARNING));
             }
             if (inspect_)
             {
@@ -203,7 +205,8 @@ std::wstring SaveScreenshot(HWND window, const wchar_t* name)
     {
         return std::wstring();
     }
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_FRAME);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_FRAME);
     PumpMessages();
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
@@ -249,7 +252,8 @@ std::wstring SaveScreenshot(HWND window, const wchar_t* name)
     path += L"\\";
     path += name;
     path += L".png";
-    const std::vector<uint8_t> png = EncodePng(rgb, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    const std::vector<uint8_t> png =
+        EncodePng(rgb, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr)
     {

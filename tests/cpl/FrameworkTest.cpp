@@ -18,8 +18,10 @@ TEST(CplCommandLine, MatchesWholeTokensWithoutRegardToCase)
         const wchar_t* commandLine;
         bool hasExit;
     } cases[] = {
-        {L"-exit", true},      {L"-EXIT", true},          {L"-Exit", true},     {L"  -hide   -exit ", true},
-        {L"x-exit", false},    {L"-exitnow", false},      {L"\"-exit\"", false}, {L"", false},
+        {L"-exit", true},        {L"-EXIT", true},
+        {L"-Exit", true},        {L"  -hide   -exit ", true},
+        {L"x-exit", false},      {L"-exitnow", false},
+        {L"\"-exit\"", false},   {L"", false},
         {L"-hide\t-eXiT", true}, {L"-notray -exit-", false},
     };
     for (const auto& c : cases)
@@ -36,17 +38,17 @@ TEST(ClampToScreen, KeepsFiftyPixelsOnTheScreen)
         RECT expected;
     } cases[] = {
         {{100, 100, 650, 520}, {100, 100, 650, 520}},
-        {{5000, 100, 5550, 520}, {1870, 100, 1920, 520}},     // far right: a 50-pixel strip stays
-        {{-300, -40, 250, 380}, {0, 0, 250, 380}},            // off the top left
-        {{100, 100, 110, 520}, {935, 515, 985, 565}},         // narrower than 50: the centred square
-        {{100, 1200, 650, 1620}, {100, 1030, 650, 1080}},     // below the screen
+        {{5000, 100, 5550, 520}, {1870, 100, 1920, 520}}, // far right: a 50-pixel strip stays
+        {{-300, -40, 250, 380}, {0, 0, 250, 380}},        // off the top left
+        {{100, 100, 110, 520}, {935, 515, 985, 565}},     // narrower than 50: the centred square
+        {{100, 1200, 650, 1620}, {100, 1030, 650, 1080}}, // below the screen
         {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
     };
     for (const auto& c : cases)
     {
         const RECT r = ClampToScreen(c.stored, 1920, 1080);
-        EXPECT_TRUE(EqualRect(&r, &c.expected)) << c.stored.left << "," << c.stored.top << " -> " << r.left << ","
-                                                << r.top << "," << r.right << "," << r.bottom;
+        EXPECT_TRUE(EqualRect(&r, &c.expected)) << c.stored.left << "," << c.stored.top << " -> " << r.left
+                                                << "," << r.top << "," << r.right << "," << r.bottom;
     }
 }
 
@@ -62,8 +64,8 @@ class HostWindow : public WindowImpl
         windowClass.lpszClassName = L"CplFrameworkTestHost";
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         EXPECT_TRUE(RegisterClass(windowClass));
-        EXPECT_NE(nullptr, Create(L"CplFrameworkTestHost", nullptr, L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                  0, RECT{0, 0, 600, 400}));
+        EXPECT_NE(nullptr, Create(L"CplFrameworkTestHost", nullptr, L"host",
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, RECT{0, 0, 600, 400}));
     }
 };
 
@@ -159,7 +161,8 @@ namespace
 SIZE TemplateSize(int dialogId)
 {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(dialogId), MAKEINTRESOURCEW(5)); // RT_DIALOG
-    const auto* words = static_cast<const WORD*>(found ? LockResource(LoadResource(nullptr, found)) : nullptr);
+    const auto* words =
+        static_cast<const WORD*>(found ? LockResource(LoadResource(nullptr, found)) : nullptr);
     if (words == nullptr || words[1] != 0xFFFF)
     {
         return SIZE{};

@@ -39,7 +39,8 @@ std::vector<DWORD> StoredPlacement()
     {
         DWORD value = 0;
         DWORD size = sizeof(value);
-        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS)
+        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+            ERROR_SUCCESS)
         {
             values.push_back(value);
         }
@@ -120,8 +121,12 @@ TEST_F(MainFrameTest, StatusBarShowsEveryStreamingStateAndTheRate)
         uint32_t state;
         const wchar_t* text;
     } cases[] = {
-        {0, L"Streaming state: Undefined"}, {1, L"Streaming state: Down"},    {2, L"Streaming state: Ready"},
-        {3, L"Streaming state: Prepared"},  {4, L"Streaming state: Running"}, {5, L"Streaming state: Error"},
+        {0, L"Streaming state: Undefined"},
+        {1, L"Streaming state: Down"},
+        {2, L"Streaming state: Ready"},
+        {3, L"Streaming state: Prepared"},
+        {4, L"Streaming state: Running"},
+        {5, L"Streaming state: Error"},
         {6, L"Streaming not supported on USB 1.1 port."},
     };
     for (const auto& c : cases)
@@ -137,7 +142,8 @@ TEST_F(MainFrameTest, StatusBarShowsEveryStreamingStateAndTheRate)
     unknown.state = 7;
     unknown.sampleRate = 44100;
     const auto* bytes = reinterpret_cast<const uint8_t*>(&unknown);
-    model_.InjectFault(NORVIK_IOCTL_GET_STREAMING_STATUS, 0, 1, std::vector<uint8_t>(bytes, bytes + sizeof(unknown)));
+    model_.InjectFault(NORVIK_IOCTL_GET_STREAMING_STATUS, 0, 1,
+                       std::vector<uint8_t>(bytes, bytes + sizeof(unknown)));
     frame_->UpdateStatusBar();
     EXPECT_EQ(L"Streaming not supported on USB 1.1 port.", StatusText(1));
     EXPECT_EQ(L"Current sampling rate: 44.100 kHz", StatusText(2));
@@ -173,7 +179,8 @@ TEST_F(MainFrameTest, NotificationsRefreshThePagesAndTheStatusBarByCode)
     DrainDriver();
     EXPECT_EQ(L"Streaming state: Down", StatusText(1));
     const uint32_t shortPayload = 7;
-    model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_STATE_CHANGED, &shortPayload, sizeof(shortPayload));
+    model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_STATE_CHANGED, &shortPayload,
+                  sizeof(shortPayload));
     DrainDriver();
     EXPECT_EQ(L"Streaming state: Running", StatusText(1));
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetStreamingState(2));
@@ -268,8 +275,8 @@ TEST_F(MainFrameTest, StoredPlacementIsRestoredClampedToTheScreen)
         LONG left, top;
     } cases[] = {
         {120, 80, 600, 450, 120, 80},
-        {5000, 100, 550, 420, width - 50, 100},                      // only a strip stays on the screen
-        {100, 100, 10, 420, width / 2 - 25, height / 2 - 25},        // too narrow: the square in the middle
+        {5000, 100, 550, 420, width - 50, 100},               // only a strip stays on the screen
+        {100, 100, 10, 420, width / 2 - 25, height / 2 - 25}, // too narrow: the square in the middle
         {static_cast<DWORD>(-300), static_cast<DWORD>(-20), 550, 420, 0, 0},
     };
     for (const auto& c : cases)
@@ -385,7 +392,8 @@ TEST_F(MainFrameTest, MenuHelpShowsInTheStatusBarWhileAMenuItemIsHighlighted)
 {
     CreateFrame();
     HMENU menu = GetSubMenu(frame_->Commands().Menu(), 0);
-    SendMessageW(frame_->Hwnd(), WM_MENUSELECT, MAKEWPARAM(ID_APP_EXIT, MF_STRING), reinterpret_cast<LPARAM>(menu));
+    SendMessageW(frame_->Hwnd(), WM_MENUSELECT, MAKEWPARAM(ID_APP_EXIT, MF_STRING),
+                 reinterpret_cast<LPARAM>(menu));
     EXPECT_TRUE(frame_->Status().ShowsMenuHelp());
     EXPECT_EQ(L"Quit the application", frame_->Status().MenuHelp());
     SendMessageW(frame_->Hwnd(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
@@ -409,16 +417,18 @@ TEST_F(MainFrameTest, AboutBoxShowsTheVersionAndTheLink)
 {
     CreateFrame();
     std::wstring caption, version, link;
-    DialogCloser closer([&](HWND dialog) {
-        wchar_t text[256] = L"";
-        GetWindowTextW(dialog, text, 256);
-        caption = text;
-        GetDlgItemTextW(dialog, IDC_VERSION_TEXT, text, 256);
-        version = text;
-        GetDlgItemTextW(dialog, IDC_WEB_LINK, text, 256);
-        link = text;
-        SaveScreenshot(dialog, L"about-box");
-    });
+    DialogCloser closer(
+        [&](HWND dialog)
+        {
+            wchar_t text[256] = L"";
+            GetWindowTextW(dialog, text, 256);
+            caption = text;
+            GetDlgItemTextW(dialog, IDC_VERSION_TEXT, text, 256);
+            version = text;
+            GetDlgItemTextW(dialog, IDC_WEB_LINK, text, 256);
+            link = text;
+            SaveScreenshot(dialog, L"about-box");
+        });
     SendMessageW(frame_->Hwnd(), WM_COMMAND, ID_APP_ABOUT, 0);
     EXPECT_EQ(L"About Corvex Control Panel", caption);
     EXPECT_EQ(L"Meridant Device Driver\nVersion 1.36.1\n2008-2024, Meridant", version);
@@ -432,30 +442,32 @@ TEST_F(MainFrameTest, CommandBarDropsTheHelpMenuDownWithItsHelpText)
     std::wstring helpWhileOpen;
     HWND frame = frame_->Hwnd();
     StatusBar* status = &frame_->Status();
-    std::thread watcher([&] {
-        HWND menu = nullptr;
-        for (int i = 0; i < 250 && menu == nullptr; ++i)
+    std::thread watcher(
+        [&]
         {
-            Sleep(20);
-            menu = FindWindowW(L"#32768", nullptr);
-            menu = menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
-        }
-        if (menu == nullptr)
-        {
-            return;
-        }
-        // Highlight the first item, as the mouse would, and photograph frame and menu together.
-        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-        for (int i = 0; i < 250 && !SendMessageW(status->Hwnd(), SB_ISSIMPLE, 0, 0); ++i)
-        {
-            Sleep(20);
-        }
-        // The window thread sits in the menu's loop; a sent message makes what it wrote visible here.
-        SendMessageW(frame, WM_NULL, 0, 0);
-        helpWhileOpen = status->MenuHelp();
-        SaveScreenshot(frame, L"menu-help");
-        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
+            HWND menu = nullptr;
+            for (int i = 0; i < 250 && menu == nullptr; ++i)
+            {
+                Sleep(20);
+                menu = FindWindowW(L"#32768", nullptr);
+                menu = menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+            }
+            if (menu == nullptr)
+            {
+                return;
+            }
+            // Highlight the first item, as the mouse would, and photograph frame and menu together.
+            PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            for (int i = 0; i < 250 && !SendMessageW(status->Hwnd(), SB_ISSIMPLE, 0, 0); ++i)
+            {
+                Sleep(20);
+            }
+            // The window thread sits in the menu's loop; a sent message makes what it wrote visible here.
+            SendMessageW(frame, WM_NULL, 0, 0);
+            helpWhileOpen = status->MenuHelp();
+            SaveScreenshot(frame, L"menu-help");
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        });
     frame_->Commands().DropDown(1);
     watcher.join();
     EXPECT_EQ(L"Display program information, version number and copyright", helpWhileOpen);

@@ -56,8 +56,8 @@ class StubbornWindow
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = kCplInstanceId;
         RegisterClassExW(&windowClass);
-        hwnd_ = CreateWindowExW(0, kCplInstanceId, L"stubborn", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+        hwnd_ = CreateWindowExW(0, kCplInstanceId, L"stubborn", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
         closeRequests = 0;
     }
     ~StubbornWindow()
@@ -65,10 +65,7 @@ class StubbornWindow
         DestroyWindow(hwnd_);
         UnregisterClassW(kCplInstanceId, GetModuleHandleW(nullptr));
     }
-    HWND Hwnd() const
-    {
-        return hwnd_;
-    }
+    HWND Hwnd() const { return hwnd_; }
     static int closeRequests;
 
   private:

@@ -8,10 +8,7 @@ namespace
 class SampleRatePageTest : public CplFrameFixture
 {
   protected:
-    HWND RateList()
-    {
-        return frame_->SampleRatePage().Item(IDC_RATE_LIST);
-    }
+    HWND RateList() { return frame_->SampleRatePage().Item(IDC_RATE_LIST); }
     std::vector<std::wstring> Items()
     {
         std::vector<std::wstring> items;
@@ -33,10 +30,7 @@ class SampleRatePageTest : public CplFrameFixture
     {
         SendMessageW(RateList(), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
     }
-    bool DsdTextShown()
-    {
-        return IsWindowVisible(frame_->SampleRatePage().Item(IDC_DSD_TEXT));
-    }
+    bool DsdTextShown() { return IsWindowVisible(frame_->SampleRatePage().Item(IDC_DSD_TEXT)); }
     size_t RateRequestsSent()
     {
         size_t count = 0;
@@ -60,8 +54,8 @@ TEST_F(SampleRatePageTest, ListsTheOfferedRatesInTheDriversOrderAndSelectsTheCur
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetSampleRates({48000, 44100, 96000, 88200, 192000, 176400}));
     model_.SetCurrentRate(96000);
     CreateFrame();
-    EXPECT_EQ((std::vector<std::wstring>{L"48.000 kHz", L"44.100 kHz", L"96.000 kHz", L"88.200 kHz", L"192.000 kHz",
-                                         L"176.400 kHz"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"48.000 kHz", L"44.100 kHz", L"96.000 kHz", L"88.200 kHz",
+                                         L"192.000 kHz", L"176.400 kHz"}),
               Items());
     EXPECT_EQ(88200, SendMessageW(RateList(), CB_GETITEMDATA, 3, 0));
     EXPECT_EQ(L"96.000 kHz", Selected());
@@ -86,7 +80,8 @@ TEST_F(SampleRatePageTest, AtMostTwelveRatesAreListedWhateverCountTheDriverRepor
         record.rates[i] = 8000 * (i + 1);
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(&record);
-    model_.InjectFault(NORVIK_IOCTL_GET_SAMPLE_RATES, 0, 1, std::vector<uint8_t>(bytes, bytes + sizeof(record)));
+    model_.InjectFault(NORVIK_IOCTL_GET_SAMPLE_RATES, 0, 1,
+                       std::vector<uint8_t>(bytes, bytes + sizeof(record)));
     frame_->SampleRatePage().Refresh();
     ASSERT_EQ(12u, Items().size());
     EXPECT_EQ(L"96.000 kHz", Items()[11]);
@@ -161,7 +156,8 @@ TEST_F(SampleRatePageTest, ARefusedChangeShowsTheErrorAndThenTheDriversRate)
     DialogCloser closer;
     Apply();
     ASSERT_EQ(1u, closer.Seen().size());
-    EXPECT_EQ(L"Changing the sample rate failed. (Status=NORVIK_STATUS_SOUND_DEVICE_IN_USE).", closer.Seen()[0].text);
+    EXPECT_EQ(L"Changing the sample rate failed. (Status=NORVIK_STATUS_SOUND_DEVICE_IN_USE).",
+              closer.Seen()[0].text);
     EXPECT_EQ(L"Corvex Control Panel", closer.Seen()[0].caption);
     EXPECT_TRUE(closer.Seen()[0].errorIcon);
     EXPECT_EQ(L"48.000 kHz", Selected());

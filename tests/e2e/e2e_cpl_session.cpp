@@ -75,7 +75,8 @@ bool CplEndToEnd::StartControlPanel(const std::wstring& arguments, DWORD pollMs)
         return false;
     }
     return PumpUntil(
-        [this] {
+        [this]
+        {
             mainWindow_ = FindProcessWindow(kCplInstanceId, controlPanel_.ProcessId());
             return mainWindow_ != nullptr && IsWindowVisible(mainWindow_) && TreeItems() > 0;
         },

@@ -12,9 +12,7 @@
 class CplEndToEnd
 {
   public:
-    explicit CplEndToEnd(std::wstring pipeName) : pipeName_(std::move(pipeName))
-    {
-    }
+    explicit CplEndToEnd(std::wstring pipeName) : pipeName_(std::move(pipeName)) {}
     ~CplEndToEnd();
 
     // Starts the simulator and the service; true once the service holds the server role.
@@ -26,14 +24,8 @@ class CplEndToEnd
     // One control command to the simulator; the reply line ("ok ..." or "error ...").
     std::string Control(const std::string& command);
 
-    HWND MainWindow() const
-    {
-        return mainWindow_;
-    }
-    ChildProgram& ControlPanel()
-    {
-        return controlPanel_;
-    }
+    HWND MainWindow() const { return mainWindow_; }
+    ChildProgram& ControlPanel() { return controlPanel_; }
     // A pane of the control panel's status bar (read through memory in its process).
     std::wstring StatusText(int pane) const;
     // The first window with this control id below the main window.

@@ -12,7 +12,9 @@ namespace
 std::wstring TakeMessageBox(DWORD processId)
 {
     HWND box = nullptr;
-    if (!PumpUntil([&] { return (box = FindProcessWindow(L"#32770", processId)) != nullptr && IsWindowVisible(box); }))
+    if (!PumpUntil(
+            [&]
+            { return (box = FindProcessWindow(L"#32770", processId)) != nullptr && IsWindowVisible(box); }))
     {
         return L"(no message box)";
     }
@@ -33,7 +35,8 @@ TEST(E2eCpl, ApplyOnTheSampleRatePageChangesTheSimulatorsRate)
 
     ASSERT_TRUE(session.SelectRate(L"96.000 kHz"));
     session.PressApply();
-    EXPECT_TRUE(PumpUntil([&] { return session.Control("dump").find("\"current\":96000") != std::string::npos; }));
+    EXPECT_TRUE(
+        PumpUntil([&] { return session.Control("dump").find("\"current\":96000") != std::string::npos; }));
     EXPECT_TRUE(PumpUntil([&] { return session.StatusText(2) == L"Current sampling rate: 96.000 kHz"; }))
         << "status: " << testing::PrintToString(session.StatusText(2));
     EXPECT_EQ(L"Streaming state: Ready", session.StatusText(1));
