@@ -125,9 +125,21 @@ bool MainFrame::CreateFixedPages()
     selection_ = std::make_unique<FormSelection>(images_.Get());
     noDevicePage_ = std::make_unique<FormStaticText>(L"There is no Meridant device connected.");
     sampleRatePage_ = std::make_unique<FormSampleRate>();
+    bufferSettingsPage_ = std::make_unique<FormBufferSettings>(mainClient);
+    driverInfoPage_ = std::make_unique<FormDrvInfo>(mainClient);
+    devicesPage_ = std::make_unique<FormDevices>(mainClient);
+    inChannelsPage_ = std::make_unique<FormInChannels>(mainClient);
+    outChannelsPage_ = std::make_unique<FormOutChannels>(mainClient);
+    statusInfoPage_ = std::make_unique<FormStatusInfo>(mainClient);
     return selection_->Create(splitter_.Hwnd()) != nullptr &&
            noDevicePage_->Create(splitter_.Hwnd()) != nullptr &&
-           sampleRatePage_->Create(splitter_.Hwnd()) != nullptr;
+           sampleRatePage_->Create(splitter_.Hwnd()) != nullptr &&
+           bufferSettingsPage_->Create(splitter_.Hwnd()) != nullptr &&
+           driverInfoPage_->Create(splitter_.Hwnd()) != nullptr &&
+           devicesPage_->Create(splitter_.Hwnd()) != nullptr &&
+           inChannelsPage_->Create(splitter_.Hwnd()) != nullptr &&
+           outChannelsPage_->Create(splitter_.Hwnd()) != nullptr &&
+           statusInfoPage_->Create(splitter_.Hwnd()) != nullptr;
 }
 
 void MainFrame::OnDestroy()

@@ -3,6 +3,8 @@
 // refreshes and tree rebuilds.
 #pragma once
 
+#include "cpl/FormBufferSettings.h"
+#include "cpl/FormDevices.h"
 #include "cpl/FormSampleRate.h"
 #include "cpl/FormSelection.h"
 #include "cpl/FormStaticText.h"
@@ -16,6 +18,10 @@
 #include "cpl/framework/WtlMinMaxTrackSize.h"
 #include "cpl/framework/WtlRegistrySetting.h"
 #include "cpl/framework/WtlTrayIcon.h"
+#include "cpl/pages/FormDrvInfo.h"
+#include "cpl/pages/FormInChannels.h"
+#include "cpl/pages/FormOutChannels.h"
+#include "cpl/pages/FormStatusInfo.h"
 #include "driverapi/NorvikMessage.h"
 #include "wn/WnDeviceNotificationList.h"
 
@@ -114,6 +120,12 @@ class MainFrame : public WindowImpl,
     std::unique_ptr<FormSelection> selection_;
     std::unique_ptr<FormStaticText> noDevicePage_;
     std::unique_ptr<FormSampleRate> sampleRatePage_;
+    std::unique_ptr<FormBufferSettings> bufferSettingsPage_;
+    std::unique_ptr<FormDrvInfo> driverInfoPage_;
+    std::unique_ptr<FormDevices> devicesPage_;
+    std::unique_ptr<FormInChannels> inChannelsPage_;
+    std::unique_ptr<FormOutChannels> outChannelsPage_;
+    std::unique_ptr<FormStatusInfo> statusInfoPage_;
     FormBase* currentPage_ = nullptr; // one of the pages above
     NorvikCplClient visibleClient_;   // role 3, open exactly while the window is visible
     WnDeviceNotificationList deviceNotifications_;

@@ -74,6 +74,7 @@ void MainFrame::OnDriverNotification(const NorvikMessage& message)
     {
     case NORVIK_NOTIFY_RATE_OR_BUFFERS_CHANGED:
         sampleRatePage_->Refresh();
+        bufferSettingsPage_->Refresh();
         UpdateStatusBar();
         break;
     case NORVIK_NOTIFY_SAMPLE_RATE_CHANGED:

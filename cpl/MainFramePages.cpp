@@ -29,11 +29,23 @@ void MainFrame::OnSelectionChanged()
 void MainFrame::RemoveFixedPages()
 {
     selection_->RemovePage(sampleRatePage_.get());
+    selection_->RemovePage(bufferSettingsPage_.get());
+    selection_->RemovePage(devicesPage_.get());
+    selection_->RemovePage(inChannelsPage_.get());
+    selection_->RemovePage(outChannelsPage_.get());
+    selection_->RemovePage(statusInfoPage_.get());
+    selection_->RemovePage(driverInfoPage_.get());
 }
 
 void MainFrame::AddFixedPages()
 {
     selection_->AddPage(L"Sample Rate", sampleRatePage_.get(), nullptr, kTreeImageSettings);
+    selection_->AddPage(L"Buffer Settings", bufferSettingsPage_.get(), nullptr, kTreeImageSettings);
+    selection_->AddPage(L"Devices", devicesPage_.get(), nullptr, kTreeImageDevice);
+    selection_->AddPage(L"ASIO IN Channels", inChannelsPage_.get(), nullptr, kTreeImageChannels);
+    selection_->AddPage(L"ASIO OUT Channels", outChannelsPage_.get(), nullptr, kTreeImageChannels);
+    selection_->AddPage(L"Status Info", statusInfoPage_.get(), nullptr, kTreeImageInfo);
+    selection_->AddPage(L"Driver Info", driverInfoPage_.get(), nullptr, kTreeImageInfo);
 }
 
 void MainFrame::RebuildPageTree()

@@ -1,0 +1,68 @@
+// The Buffer Settings page: the streaming and ASIO buffer size classes of the driver, their latencies, and
+// the change of both classes through the service.
+#pragma once
+
+#include "cpl/framework/FormBaseImpl.h"
+#include "driverapi/NorvikClient.h"
+#include "driverapi/NorvikIoctl.h"
+#include "resources/corvexcpl_pages.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace buffer_settings
+{
+struct ClassEntry
+{
+    uint32_t value;
+    const wchar_t* text;
+};
+
+// The list entries, in list order.
+constexpr ClassEntry kStreamingClasses[] = {
+    {0, L"Minimum"}, {1, L"ExtraSmall"}, {2, L"Small"}, {3, L"Large"}, {4, L"ExtraLarge"}, {5, L"Safe"},
+};
+constexpr ClassEntry kAsioClasses[] = {
+    {0, L"Minimum"},
+    {1, L"Small"},
+    {2, L"Large"},
+    {3, L"Maximum"},
+};
+
+// A class outside the list reads "unknown".
+const wchar_t* StreamingClassText(uint32_t value);
+const wchar_t* AsioClassText(uint32_t value);
+
+// "%u.%1u millisecs\n": the tenths are cut, not rounded.
+std::wstring StreamingLatencyText(uint32_t microseconds);
+// "%u.%1u millisecs\n%u samples".
+std::wstring AsioLatencyText(uint32_t microseconds, uint32_t samples);
+
+// The payload of the change request. A list without a selection sends the class the driver reported in
+// `record`, so nothing that the driver did not offer is ever sent.
+NorvikSetBufferSizes BuildChangeRequest(const NorvikBufferSizes& record,
+                                        std::optional<uint32_t> streamingSelection,
+                                        std::optional<uint32_t> asioSelection);
+} // namespace buffer_settings
+
+class FormBufferSettings : public FormBaseImpl<FormBufferSettings>
+{
+  public:
+    static constexpr int kDialogId = IDD_BUFFER_SETTINGS;
+
+    // `client` is the process's client; it outlives the page.
+    explicit FormBufferSettings(NorvikClient& client) : client_(client) {}
+
+    LRESULT OnInitForm(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    void Refresh() override;
+
+  protected:
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
+  private:
+    void Apply();
+    void EnableControls(bool enable);
+
+    NorvikClient& client_;
+};

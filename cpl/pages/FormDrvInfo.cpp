@@ -1,0 +1,31 @@
+#include "cpl/pages/FormDrvInfo.h"
+
+#include <windows.h>
+#include <strsafe.h>
+
+namespace driver_info
+{
+std::wstring DriverInfoText(const NorvikDriverInfo& info)
+{
+    wchar_t text[256];
+    if (FAILED(StringCchPrintfW(
+            text, ARRAYSIZE(text),
+            L"\nDriver version: \t  %u.%u.%u\nBuild type: \t  %s %s\n\nInterface version: %u.%u\n",
+            info.driverMajor, info.driverMinor, info.driverBuild,
+            (info.flags & 1) != 0 ? L"debug" : L"release", L"", info.interfaceMajor, info.interfaceMinor)))
+    {
+        return std::wstring();
+    }
+    return text;
+}
+} // namespace driver_info
+
+void FormDrvInfo::Refresh()
+{
+    NorvikDriverInfo info{};
+    if (!client_.IsOpen() || client_.GetDriverInfo(&info) != NORVIK_STATUS_SUCCESS)
+    {
+        return; // the text keeps what it showed
+    }
+    (void)SetDlgItemTextW(Hwnd(), IDC_DRIVER_INFO_TEXT, driver_info::DriverInfoText(info).c_str());
+}

@@ -1,0 +1,6 @@
+#include "cpl/pages/FormInChannels.h"
+
+NorvikStatus FormInChannels::GetChannelList(NorvikChannelList* list)
+{
+    return Client().GetInChannelList(list);
+}
