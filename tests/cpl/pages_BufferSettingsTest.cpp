@@ -45,20 +45,6 @@ class BufferSettingsPage : public PageTest
 };
 } // namespace
 
-TEST_F(BufferSettingsPage, ListsHoldTheClassesInOrder)
-{
-    const HWND streaming = Item(IDC_STREAMING_BUFFER_LIST);
-    ASSERT_EQ(6, SendMessageW(streaming, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < 6; ++i)
-    {
-        (void)SendMessageW(streaming, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-        EXPECT_STREQ(buffer_settings::kStreamingClasses[i].text, ComboSelectionText(streaming).c_str());
-        EXPECT_EQ(static_cast<LRESULT>(i),
-                  SendMessageW(streaming, CB_GETITEMDATA, static_cast<WPARAM>(i), 0));
-    }
-    EXPECT_EQ(4, SendMessageW(Item(IDC_ASIO_BUFFER_LIST), CB_GETCOUNT, 0, 0));
-}
-
 TEST_F(BufferSettingsPage, SelectsTheDriversClasses)
 {
     struct Case
