@@ -27,8 +27,8 @@ class TestService : public ServiceBase
     {
         registerResult = RegisterForConsoleDeviceInterface(kInterfaceClass);
         window = notificator_.GetWindow();
-        (void)SetEvent(ready);
         runThread = GetCurrentThreadId();
+        (void)SetEvent(ready);
         WaitForSingleObject(GetStopEvent(), INFINITE);
         return 0;
     }
