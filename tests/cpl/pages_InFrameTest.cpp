@@ -87,6 +87,11 @@ TEST_F(PagesInFrame, EveryPageShowsInThePane)
     {
         FormBase* page = PageNamed(entry.text);
         Select(page);
+        if (HWND counters = GetDlgItem(page->Window(), IDC_COUNTER_LIST))
+        {
+            // The longest description must fit its box.
+            ListView_SetItemState(counters, 4, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
         EXPECT_TRUE(IsWindowVisible(page->Window())) << testing::PrintToString(std::wstring(entry.text));
         EXPECT_EQ(page->Window(), frame_->Splitter().RightPane());
         EXPECT_FALSE(SaveScreenshot(frame_->Hwnd(), entry.screenshot).empty());
