@@ -123,6 +123,10 @@ void SimPipeListener::AcceptLoop(WnFileHandle pipe)
             error = GetOverlappedResult(pipe.Get(), &overlapped, &transferred, FALSE) ? ERROR_SUCCESS
                                                                                       : GetLastError();
         }
+        // The next instance exists before the connected one is handed over: if the connection ended and its
+        // instance closed first, the pipe name would vanish for a moment and a client would see no driver.
+        WnFileHandle next;
+        DWORD nextError = CreateInstance(false, &next);
         if (error == ERROR_SUCCESS || error == ERROR_PIPE_CONNECTED)
         {
             ReapFinished();
@@ -140,8 +144,7 @@ void SimPipeListener::AcceptLoop(WnFileHandle pipe)
                 std::move(pipe));
         }
         // A client that left before it was accepted just drops its instance.
-        WnFileHandle next;
-        if (CreateInstance(false, &next) != ERROR_SUCCESS)
+        if (nextError != ERROR_SUCCESS)
             return;
         pipe = std::move(next);
     }
