@@ -4,5 +4,5 @@ corvex_add_test(e2e_pages_tests
           ${CMAKE_SOURCE_DIR}/tests/cpl/CplTestSupport.cpp
   LIBS simulator cpl_lib
   TIMEOUT 120)
-set_tests_properties(e2e_pages_tests PROPERTIES RESOURCE_LOCK corvexcpl)
+set_tests_properties(e2e_pages_tests PROPERTIES RESOURCE_LOCK "corvexsvc_instance;corvexcpl")
 add_dependencies(e2e_pages_tests corvexcpl corvexsim corvexsvc)
