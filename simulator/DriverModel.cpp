@@ -19,10 +19,10 @@ DriverModel::DriverModel(uint32_t units)
 {
     for (uint32_t i = 0; i < units && i < NORVIK_MAX_DEVICES; ++i)
     {
-        SimUnitSpec spec;
-        spec.serial = L"CVX" + std::to_wstring(10001 + i);
-        spec.plugin = i == 1;
-        (void)PlugLocked(spec, nullptr);
+        SimUnitSpec unitSpec;
+        unitSpec.serial = L"CVX" + std::to_wstring(10001 + i);
+        unitSpec.plugin = i == 1;
+        (void)PlugLocked(unitSpec, nullptr);
     }
 }
 

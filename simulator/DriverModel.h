@@ -80,7 +80,7 @@ class DriverModel
 
     // --- Units (3005 to the server on plug and unplug; 3040/3051/3060/3020 as each member says) ----------
     // Fails with NORVIK_STATUS_NO_RESOURCES when 8 units are connected.
-    [[nodiscard]] NorvikStatus PlugUnit(const SimUnitSpec& spec, NorvikDeviceKeys* keys = nullptr);
+    [[nodiscard]] NorvikStatus PlugUnit(const SimUnitSpec& unitSpec, NorvikDeviceKeys* keys = nullptr);
     // NORVIK_STATUS_OBJECT_NOT_FOUND for unknown keys.
     [[nodiscard]] NorvikStatus UnplugUnit(uint32_t key1, uint32_t key2);
     std::vector<NorvikDeviceRecord> Units() const;
@@ -168,7 +168,7 @@ class DriverModel
     NorvikStatus GetChannelInfo(SimRequest& request);
     NorvikStatus StreamingReadiness() const;
     void UpdateStreamingFlags();
-    NorvikStatus PlugLocked(const SimUnitSpec& spec, NorvikDeviceKeys* keys);
+    NorvikStatus PlugLocked(const SimUnitSpec& unitSpec, NorvikDeviceKeys* keys);
 
     void Enqueue(Handle& target, const NorvikMessage& message, bool notification);
     // `cause` is the handle whose request caused the notification; handles of its origin are skipped.

@@ -17,21 +17,21 @@ NorvikChannelId MakeChannelId(uint32_t instance, bool outputs, size_t position)
 }
 } // namespace
 
-NorvikStatus DriverModel::PlugUnit(const SimUnitSpec& spec, NorvikDeviceKeys* keys)
+NorvikStatus DriverModel::PlugUnit(const SimUnitSpec& unitSpec, NorvikDeviceKeys* keys)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    NorvikStatus status = PlugLocked(spec, keys);
+    NorvikStatus status = PlugLocked(unitSpec, keys);
     if (status == NORVIK_STATUS_SUCCESS)
         (void)NotifyLocked(SimAudience::Server, NORVIK_NOTIFY_DRIVER_DEVICE_LIST, nullptr, 0);
     return status;
 }
 
-NorvikStatus DriverModel::PlugLocked(const SimUnitSpec& spec, NorvikDeviceKeys* keys)
+NorvikStatus DriverModel::PlugLocked(const SimUnitSpec& unitSpec, NorvikDeviceKeys* keys)
 {
     if (units_.size() >= NORVIK_MAX_DEVICES)
         return NORVIK_STATUS_NO_RESOURCES;
     uint32_t instance = nextUnitInstance_++;
-    units_.push_back(std::make_unique<SimUnit>(instance, spec, kKey1Base + instance, kKey2Base + instance));
+    units_.push_back(std::make_unique<SimUnit>(instance, unitSpec, kKey1Base + instance, kKey2Base + instance));
     units_.back()->Mixer().SetLevelsMode(levelsMode_, fixedLevel_);
     if (streamingUnit_ == 0)
         streamingUnit_ = instance;

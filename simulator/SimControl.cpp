@@ -198,23 +198,23 @@ std::string SimControl::Plug(const Words& words)
 {
     if (words.size() < 2 || words[1].size() > 19)
         return Error("usage: plug SERIAL [usb11] [plugin] [nospdif] (serial up to 19 characters)");
-    SimUnitSpec spec;
-    spec.serial = Widen(words[1]);
+    SimUnitSpec unitSpec;
+    unitSpec.serial = Widen(words[1]);
     NorvikDeviceKeys keys;
-    if (model_.FindUnitBySerial(spec.serial, &keys))
+    if (model_.FindUnitBySerial(unitSpec.serial, &keys))
         return Error("a unit with serial " + words[1] + " is connected");
     for (size_t i = 2; i < words.size(); ++i)
     {
         if (words[i] == "usb11")
-            spec.highSpeed = false;
+            unitSpec.highSpeed = false;
         else if (words[i] == "plugin")
-            spec.plugin = true;
+            unitSpec.plugin = true;
         else if (words[i] == "nospdif")
-            spec.spdifIn = false;
+            unitSpec.spdifIn = false;
         else
             return Error("unknown plug option '" + words[i] + "'");
     }
-    NorvikStatus status = model_.PlugUnit(spec, &keys);
+    NorvikStatus status = model_.PlugUnit(unitSpec, &keys);
     if (status != NORVIK_STATUS_SUCCESS)
         return StatusError(status);
     if (observer_)

@@ -27,17 +27,17 @@ constexpr uint32_t kEndpointUnitRender = 2;
 constexpr uint32_t kEndpointDefault = 8;
 } // namespace
 
-SimUnit::SimUnit(uint32_t instance, const SimUnitSpec& spec, uint32_t key1, uint32_t key2)
-    : instance_(instance), spdifPresent_(spec.spdifIn)
+SimUnit::SimUnit(uint32_t instance, const SimUnitSpec& unitSpec, uint32_t key1, uint32_t key2)
+    : instance_(instance), spdifPresent_(unitSpec.spdifIn)
 {
     record_.key1 = key1;
     record_.key2 = key2;
-    record_.identity1 = spec.identity1;
-    record_.identity2 = spec.identity2;
-    CopyName(record_.serial, spec.serial);
-    CopyName(record_.name, spec.name);
-    record_.speedFlags = spec.highSpeed ? 1 : 0;
-    record_.featureFlags = spec.plugin ? 1 : 0;
+    record_.identity1 = unitSpec.identity1;
+    record_.identity2 = unitSpec.identity2;
+    CopyName(record_.serial, unitSpec.serial);
+    CopyName(record_.name, unitSpec.name);
+    record_.speedFlags = unitSpec.highSpeed ? 1 : 0;
+    record_.featureFlags = unitSpec.plugin ? 1 : 0;
     std::fill(std::begin(amplification_), std::end(amplification_), 500u);
     std::fill(std::begin(delayMs_), std::end(delayMs_), 100u);
 }

@@ -36,7 +36,7 @@ struct SimChannel
 class SimUnit
 {
   public:
-    SimUnit(uint32_t instance, const SimUnitSpec& spec, uint32_t key1, uint32_t key2);
+    SimUnit(uint32_t instance, const SimUnitSpec& unitSpec, uint32_t key1, uint32_t key2);
 
     // What a successful request changed, for the notifications the model raises.
     struct Changes

@@ -256,9 +256,9 @@ TEST_F(MainFrameTest, LastUnitRemovedDisconnectsAndEmptiesTheTreeUntilTheNextArr
     EXPECT_EQ(L"Driver not available.", StatusText(1));
     EXPECT_EQ(L"", StatusText(2));
 
-    SimUnitSpec spec;
-    spec.serial = L"CX000777";
-    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(spec));
+    SimUnitSpec unitSpec;
+    unitSpec.serial = L"CX000777";
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(unitSpec));
     SendArrival(frame_->Hwnd(), L"\\\\?\\USB#corvex");
     EXPECT_TRUE(mainClient.IsOpen());
     EXPECT_EQ(1u, mainClient.DeviceCount());

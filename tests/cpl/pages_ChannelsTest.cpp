@@ -59,11 +59,11 @@ class ChannelsPage : public PageTest
     // unit's, so that the names stay put while a test reads them.
     void PlugUnit(const wchar_t* serial, const wchar_t* name)
     {
-        SimUnitSpec spec;
-        spec.serial = serial;
-        spec.name = name;
+        SimUnitSpec unitSpec;
+        unitSpec.serial = serial;
+        unitSpec.name = name;
         NorvikDeviceKeys keys{};
-        ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(spec, &keys));
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(unitSpec, &keys));
         EXPECT_TRUE(PumpUntil(
             [&]
             {

@@ -34,11 +34,11 @@ class CountingDriver : public NorvikDriver
 
 SimUnitSpec Unit(const wchar_t* serial, uint16_t identity1 = 0x2A39, uint16_t identity2 = 0x0102)
 {
-    SimUnitSpec spec;
-    spec.serial = serial;
-    spec.identity1 = identity1;
-    spec.identity2 = identity2;
-    return spec;
+    SimUnitSpec unitSpec;
+    unitSpec.serial = serial;
+    unitSpec.identity1 = identity1;
+    unitSpec.identity2 = identity2;
+    return unitSpec;
 }
 
 class DriverTest : public ModelTest
@@ -46,9 +46,9 @@ class DriverTest : public ModelTest
   protected:
     DriverTest() : ModelTest(0) {}
 
-    void Plug(const SimUnitSpec& spec, NorvikDeviceKeys* keys = nullptr)
+    void Plug(const SimUnitSpec& unitSpec, NorvikDeviceKeys* keys = nullptr)
     {
-        ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(spec, keys));
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(unitSpec, keys));
     }
 
     // Updates and returns changed.

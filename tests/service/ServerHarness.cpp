@@ -74,11 +74,11 @@ ServerHarness::ServerHarness(int units)
     SetDriverPortForTesting(&port);
     for (int i = 0; i < units; ++i)
     {
-        SimUnitSpec spec;
-        spec.serial = UniqueSerial(i);
-        DeleteUnitKey(spec.serial);
-        (void)model.PlugUnit(spec);
-        serials_.push_back(spec.serial);
+        SimUnitSpec unitSpec;
+        unitSpec.serial = UniqueSerial(i);
+        DeleteUnitKey(unitSpec.serial);
+        (void)model.PlugUnit(unitSpec);
+        serials_.push_back(unitSpec.serial);
     }
     (void)stopEvent.Create(false);
     (void)arrivalEvent.Create(false);

@@ -275,9 +275,9 @@ TEST_F(Server, TheLastUnitGoingClosesTheDriverAndAnArrivalReopensIt)
     EXPECT_EQ((std::vector<uint32_t>{k3010, k3030}), ServiceCodes(seen));
     EXPECT_TRUE(WaitUntil([&] { return !harness.model.HasServer(); })) << "closed at the turn's end";
 
-    SimUnitSpec spec;
-    spec.serial = harness.Serial(0);
-    ASSERT_EQ(0u, harness.model.PlugUnit(spec));
+    SimUnitSpec unitSpec;
+    unitSpec.serial = harness.Serial(0);
+    ASSERT_EQ(0u, harness.model.PlugUnit(unitSpec));
     EXPECT_FALSE(harness.model.HasServer()) << "nobody listens to the driver now";
     ASSERT_EQ(0u, harness.arrivalEvent.Set());
     seen.clear();

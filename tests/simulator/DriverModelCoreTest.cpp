@@ -286,11 +286,11 @@ TEST(DriverModelDevices, PlugUnplugAndBinding)
     EXPECT_EQ(NORVIK_STATUS_ALREADY_DONE, stale.Bind(first.key1, first.key2));
     EXPECT_EQ(NORVIK_STATUS_OBJECT_NOT_FOUND, device.Bind(first.key1 + 1, first.key2));
 
-    SimUnitSpec spec;
-    spec.serial = L"CVX10001";
+    SimUnitSpec unitSpec;
+    unitSpec.serial = L"CVX10001";
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model.UnplugUnit(first.key1, first.key2));
     NorvikDeviceKeys keys;
-    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model.PlugUnit(spec, &keys));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model.PlugUnit(unitSpec, &keys));
     EXPECT_TRUE(keys.key1 != first.key1 || keys.key2 != first.key2) << "keys change on re-plug";
     EXPECT_EQ(NORVIK_STATUS_OBJECT_NOT_FOUND, model.UnplugUnit(first.key1, first.key2));
 
@@ -314,10 +314,10 @@ TEST(DriverModelDevices, PlugUnplugAndBinding)
 TEST(DriverModelDevices, AtMostEightUnits)
 {
     DriverModel model(0);
-    SimUnitSpec spec;
+    SimUnitSpec unitSpec;
     for (int i = 0; i < 8; ++i)
-        ASSERT_EQ(NORVIK_STATUS_SUCCESS, model.PlugUnit(spec));
-    EXPECT_EQ(NORVIK_STATUS_NO_RESOURCES, model.PlugUnit(spec));
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, model.PlugUnit(unitSpec));
+    EXPECT_EQ(NORVIK_STATUS_NO_RESOURCES, model.PlugUnit(unitSpec));
     EXPECT_EQ(8u, model.Units().size());
 }
 
