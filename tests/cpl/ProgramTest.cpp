@@ -102,6 +102,8 @@ TEST(CplProgram, SecondStartShowsTheFirstFromTheTrayAndEnds)
     HWND window = WaitForMainWindow(first);
     ASSERT_NE(nullptr, window);
     EXPECT_FALSE(IsWindowVisible(window));
+    // The window exists before the first program has finished starting; let it reach its message loop.
+    (void)WaitForInputIdle(first.Process(), 10000);
 
     ChildProgram second;
     ASSERT_TRUE(second.Start(ControlPanel(), L"-notray"));
