@@ -30,5 +30,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 
+# Wine's own fonts (Marlett for the caption buttons, Tahoma for dialogs) from Debian's fonts-wine: this Wine
+# looks for them under a path it cannot resolve, so they go where every Windows font lives.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/marlett.ttf" ]; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/*.ttf "$fonts/"
+fi
+
 wineserver -p >/dev/null 2>&1
 wineboot >/dev/null 2>&1 </dev/null
