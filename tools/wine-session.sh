@@ -1,8 +1,10 @@
 # Sourced by the run scripts: starts Xvfb, boots the build tree's Wine prefix on that display and keeps one
 # wineserver alive. Cleans up only what it started, by PID, when the calling script exits.
-# Needs: build (the build directory).
+# Needs: build (the build directory). CORVEX_WINE_DISPLAY=user runs on the caller's DISPLAY (no Xvfb, no
+# virtual desktop) and CORVEX_WINE_PREFIX names another prefix, for a demo a person watches.
 
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 CORVEX_BUILD_DIR="$build"
+export WINEPREFIX="${CORVEX_WINE_PREFIX:-$build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8
+export CORVEX_BUILD_DIR="$build"
 
 session_pids=()
 session_cleanup() {
@@ -13,20 +15,24 @@ session_cleanup() {
 trap session_cleanup EXIT
 
 # The display must exist before the Wine session boots.
-displayfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-session_pids+=($!)
-for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$displayfile")"
-rm -f "$displayfile"
+if [ "${CORVEX_WINE_DISPLAY:-}" != user ]; then
+  displayfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+  session_pids+=($!)
+  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$displayfile")"
+  rm -f "$displayfile"
+fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Booting a new Wine prefix in $WINEPREFIX"
   wineboot -i >/dev/null 2>&1
   wineserver -w
-  # A virtual desktop stands in for a window manager; without it Wine waits ~2 s on every hide or close.
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  if [ "${CORVEX_WINE_DISPLAY:-}" != user ]; then
+    # A virtual desktop stands in for a window manager; without it Wine waits ~2 s on every hide or close.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  fi
   wineserver -w
 fi
 
