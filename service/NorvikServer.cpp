@@ -79,16 +79,18 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
     if (IsOpen())
     {
         bool changed = false;
-        (void)UpdateDeviceList(&changed);
+        (void)RefreshDeviceList(&changed);
         (void)OnDeviceListChanged();
     }
 
+    int waitFailures = 0;
     for (bool running = true; running;)
     {
         const HANDLE handles[] = {stopEvent, arrivalEvent, MessageEvent(), NotificationEvent()};
         const DWORD count = IsOpen() ? 4 : 2;
         // Alertable, so that the device controllers' timer routines run on this thread.
         const DWORD result = WaitForMultipleObjectsEx(count, handles, FALSE, INFINITE, TRUE);
+        waitFailures = result == WAIT_FAILED ? waitFailures + 1 : 0;
         switch (result)
         {
         case WAIT_OBJECT_0:
@@ -102,7 +104,7 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
             if (IsOpen())
             {
                 bool changed = false;
-                (void)UpdateDeviceList(&changed);
+                (void)RefreshDeviceList(&changed);
                 if (changed)
                 {
                     (void)OnDeviceListChanged();
@@ -116,16 +118,25 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
             ProcessEvents();
             break;
         case WAIT_IO_COMPLETION:
+            break;
         case WAIT_FAILED:
+            // A wait that keeps failing (a handle that is no longer valid) would spin here at time-critical
+            // priority; a passing failure is forgiven, a lasting one ends the loop.
+            running = waitFailures < kMaxWaitFailures;
             break;
         default:
             running = false;
             break;
         }
+        // Only a list that is still empty when the turn ends lets the driver go: a unit may have come back
+        // within the same turn, and closing then would drop its queued events and the server role with it.
         if (closePending)
         {
             closePending = false;
-            CloseAll();
+            if (DeviceCount() == 0)
+            {
+                CloseAll();
+            }
         }
     }
 }
@@ -170,12 +181,39 @@ NorvikStatus NorvikServer::PostNotification(uint32_t code)
     return SendMsg(message);
 }
 
+NorvikStatus NorvikServer::RefreshDeviceList(bool* changed)
+{
+    // A failed read counts as an empty list and costs every unit its controller and set-up, so a passing
+    // failure is waited out first; only the last attempt's failure is taken as the list.
+    NorvikDeviceList list{};
+    for (int attempt = 1; attempt < kDeviceListAttempts && GetDeviceList(&list) != NORVIK_STATUS_SUCCESS;
+         ++attempt)
+    {
+        Sleep(kDeviceListRetryPauseMs);
+    }
+    return UpdateDeviceList(changed);
+}
+
+bool NorvikServer::KeepDraining(NorvikStatus received, int* failures)
+{
+    if (received == NORVIK_STATUS_SUCCESS)
+    {
+        *failures = 0;
+        return true;
+    }
+    // The wait has taken the queue's event: a record left behind by a failed read would wait for some later,
+    // unrelated wake and be acted on long after its sender gave up on it.
+    return received != NORVIK_STATUS_NO_MORE_ITEMS && ++*failures < kMaxReceiveFailures;
+}
+
 void NorvikServer::ProcessRequests()
 {
     NorvikMessage request;
-    while (ReceiveMsg(&request) == NORVIK_STATUS_SUCCESS)
+    int failures = 0;
+    for (NorvikStatus received = ReceiveMsg(&request); KeepDraining(received, &failures);
+         received = ReceiveMsg(&request))
     {
-        if (request.type != NORVIK_MSG_REQUEST)
+        if (received != NORVIK_STATUS_SUCCESS || request.type != NORVIK_MSG_REQUEST)
         {
             continue;
         }
@@ -283,15 +321,22 @@ NorvikStatus NorvikServer::SetSampleRate(uint32_t rate)
         return NORVIK_STATUS_SOUND_DEVICE_IN_USE;
     }
     (void)AnnounceSampleRate(rate);
+    // A change that does not happen must not leave its rate announced as the coming one.
+    const uint32_t currentRate = Word(status, 2);
     uint32_t policy = 0;
     const uint32_t flag = GetPolicy(&policy) == NORVIK_STATUS_SUCCESS ? (policy & 1) : 0;
     const NorvikStatus down = BringStreamingDown(flag);
     if (down != NORVIK_STATUS_SUCCESS)
     {
+        (void)AnnounceSampleRate(currentRate);
         (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
         return down;
     }
     NorvikStatus result = SetDriverSampleRate(rate);
+    if (result != NORVIK_STATUS_SUCCESS)
+    {
+        (void)AnnounceSampleRate(currentRate);
+    }
     const NorvikStatus up = BringStreamingUp(flag);
     if (result == NORVIK_STATUS_SUCCESS)
     {

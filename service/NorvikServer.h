@@ -72,6 +72,13 @@ class NorvikServer : public NorvikDriver
 
     // A state machine that does not reach its goal within this many steps is broken; it gives up.
     static constexpr int kMaxStreamingSteps = 16;
+    // Reads of the device list before a failure is taken as an empty list, and the pause between them.
+    static constexpr int kDeviceListAttempts = 4;
+    static constexpr DWORD kDeviceListRetryPauseMs = 50;
+    // Failed reads in a row after which a queue is left until its next event.
+    static constexpr int kMaxReceiveFailures = 4;
+    // Failed waits in a row after which the loop gives up.
+    static constexpr int kMaxWaitFailures = 16;
 
   protected:
     // The device controller at index, or null for devices of another kind.
@@ -85,6 +92,10 @@ class NorvikServer : public NorvikDriver
     NorvikStatus TakeStreamingDownForConfiguration();
     // Shared by the buffer-size and streaming-device requests: down, change, up, notify.
     template <class Change> NorvikStatus ChangeWithStreamsDown(Change change);
+    // UpdateDeviceList, with a failing read of the list tried again a few times first.
+    NorvikStatus RefreshDeviceList(bool* changed);
+    // Whether draining a queue goes on after a read with this result; counts the failures in a row.
+    static bool KeepDraining(NorvikStatus received, int* failures);
 
     bool closePending = false;
 };

@@ -4,9 +4,11 @@
 void NorvikServer::ProcessEvents()
 {
     NorvikMessage event;
-    while (ReceiveNotification(&event) == NORVIK_STATUS_SUCCESS)
+    int failures = 0;
+    for (NorvikStatus received = ReceiveNotification(&event); KeepDraining(received, &failures);
+         received = ReceiveNotification(&event))
     {
-        if (event.type == NORVIK_MSG_NOTIFICATION)
+        if (received == NORVIK_STATUS_SUCCESS && event.type == NORVIK_MSG_NOTIFICATION)
         {
             DispatchEvent(event);
         }
@@ -89,7 +91,7 @@ void NorvikServer::OnEvent3006()
 void NorvikServer::OnEvent3005()
 {
     bool changed = false;
-    (void)UpdateDeviceList(&changed);
+    (void)RefreshDeviceList(&changed);
     (void)OnDeviceListChanged();
 }
 

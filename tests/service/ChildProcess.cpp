@@ -1,6 +1,8 @@
 #include "ChildProcess.h"
 
 #include <cwchar>
+#include <future>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -204,9 +206,15 @@ DWORD BackgroundChild::ExitCode() const
 
 std::string BackgroundChild::Output() const
 {
+    return ReadFileText(outputPath_);
+}
+
+std::string ReadFileText(const std::wstring& path)
+{
     std::string text;
-    HANDLE file = CreateFileW(outputPath_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
     {
         return text;
@@ -260,6 +268,20 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
         Sleep(10);
     }
     return true;
+}
+
+bool ReturnsWithin(std::function<void()> body, DWORD timeoutMs)
+{
+    auto returned = std::make_shared<std::promise<void>>();
+    std::future<void> done = returned->get_future();
+    std::thread(
+        [body = std::move(body), returned]
+        {
+            body();
+            returned->set_value();
+        })
+        .detach();
+    return done.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
 }
 
 bool SendConsoleCtrlC()

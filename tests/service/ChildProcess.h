@@ -50,8 +50,15 @@ class BackgroundChild
     std::wstring outputPath_;
 };
 
+// The whole file as bytes; empty when it cannot be read. Other processes may still be writing it.
+std::string ReadFileText(const std::wstring& path);
+
 // Polls until `condition` holds (other threads and processes work at their own pace); false on time-out.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// Runs `body` on a thread of its own and waits for it to return. A body that hangs is left running, so the
+// test fails instead of hanging; it must hold what it uses (shared pointers, no references to locals).
+bool ReturnsWithin(std::function<void()> body, DWORD timeoutMs = 10000);
 
 // Sends Ctrl+C to every process of the test's console (the test itself ignores it meanwhile).
 bool SendConsoleCtrlC();

@@ -74,11 +74,7 @@ ServerHarness::ServerHarness(int units)
     SetDriverPortForTesting(&port);
     for (int i = 0; i < units; ++i)
     {
-        SimUnitSpec unitSpec;
-        unitSpec.serial = UniqueSerial(i);
-        DeleteUnitKey(unitSpec.serial);
-        (void)model.PlugUnit(unitSpec);
-        serials_.push_back(unitSpec.serial);
+        (void)Plug();
     }
     (void)stopEvent.Create(false);
     (void)arrivalEvent.Create(false);
@@ -156,6 +152,15 @@ bool ServerHarness::WaitForNotification(uint32_t code, std::vector<uint32_t>* se
             return false;
         }
     }
+}
+
+NorvikStatus ServerHarness::Plug(std::wstring serial)
+{
+    SimUnitSpec unitSpec;
+    unitSpec.serial = serial.empty() ? UniqueSerial(static_cast<int>(serials_.size())) : std::move(serial);
+    DeleteUnitKey(unitSpec.serial);
+    serials_.push_back(unitSpec.serial);
+    return model.PlugUnit(unitSpec);
 }
 
 NorvikDeviceKeys ServerHarness::Keys(size_t index) const

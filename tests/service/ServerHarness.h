@@ -97,6 +97,8 @@ class ServerHarness
     // Waits until `code` has reached the client; the codes received on the way are returned through *seen.
     bool WaitForNotification(uint32_t code, std::vector<uint32_t>* seen = nullptr, DWORD timeoutMs = 10000);
 
+    // Plugs a unit (serial UniqueSerial(n) for the next n unless given); its key goes with the harness.
+    NorvikStatus Plug(std::wstring serial = L"");
     NorvikDeviceKeys Keys(size_t index) const;
     std::wstring Serial(size_t index) const { return serials_[index]; }
     uint32_t State() const { return model.Settings().state; }

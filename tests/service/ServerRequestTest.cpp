@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <future>
 
 namespace
@@ -57,6 +58,39 @@ template <class T> std::vector<uint8_t> Bytes(const T& value)
 {
     return Bytes(&value, sizeof(value));
 }
+
+// A request for the current rate: answered with 0 while the server holds its role.
+NorvikStatus AskCurrentRate(ServerHarness& harness)
+{
+    const uint32_t rate = harness.model.Settings().currentRate;
+    return harness.Request(1001, &rate, 4);
+}
+
+// Runs a step of the test on the server's thread the first time the device list is found empty, so that
+// whatever the step causes is already pending when the loop waits next.
+struct SteppedServer : CustomServer
+{
+    NorvikStatus OnDeviceListChanged() override
+    {
+        const NorvikStatus result = CustomServer::OnDeviceListChanged();
+        if (DeviceCount() == 0 && onEmptyList)
+        {
+            std::function<void(SteppedServer&)> step;
+            step.swap(onEmptyList);
+            step(*this);
+        }
+        return result;
+    }
+    void DropDriverEvents()
+    {
+        NorvikMessage event;
+        while (ReceiveNotification(&event) == NORVIK_STATUS_SUCCESS)
+        {
+        }
+    }
+
+    std::function<void(SteppedServer&)> onEmptyList;
+};
 } // namespace
 
 TEST_F(Server, EveryRequestChecksItsPayloadSize)
@@ -126,6 +160,14 @@ TEST_F(Server, ARateChangeTakesTheStreamsDownAndAnnouncesIt)
     EXPECT_EQ(NORVIK_STATUS_UNSUPPORTED_SAMPLE_RATE, harness.Request(1001, &unsupported, 4));
     EXPECT_EQ((std::vector<uint32_t>{k3010, k3011}), ServiceNotifications()) << "posted after a failure too";
     EXPECT_EQ(static_cast<uint32_t>(NORVIK_STREAMING_READY), harness.State()) << "streaming back up";
+
+    // A change that fails leaves the current rate announced, not the one that did not come.
+    for (const uint32_t code : {NORVIK_IOCTL_SET_SAMPLE_RATE, NORVIK_IOCTL_STREAMING_COMMAND})
+    {
+        harness.model.InjectFault(code, NORVIK_STATUS_NOT_ALLOWED);
+        EXPECT_EQ(NORVIK_STATUS_NOT_ALLOWED, harness.Request(1001, &current, 4)) << code;
+        EXPECT_EQ(rate, harness.model.Settings().announcedRate) << code;
+    }
 }
 
 TEST_F(Server, TheForbiddenRatePolicyTravelsAsTheFlag)
@@ -286,6 +328,94 @@ TEST_F(Server, TheLastUnitGoingClosesTheDriverAndAnArrivalReopensIt)
     EXPECT_TRUE(harness.model.HasServer());
     const uint32_t rate = harness.model.Settings().currentRate == 44100 ? 48000 : 44100;
     EXPECT_EQ(0u, harness.Request(1001, &rate, 4)) << "serving again";
+}
+
+TEST_F(Server, AFailedReadLeavesNothingQueuedForLater)
+{
+    // A request left queued would be answered, and applied, at some later wake after the panel gave up.
+    harness.model.InjectFault(NORVIK_IOCTL_RECEIVE_MESSAGE, NORVIK_STATUS_FAILED);
+    const uint32_t rate = harness.model.Settings().currentRate == 44100 ? 48000 : 44100;
+    EXPECT_EQ(0u, harness.Request(1001, &rate, 4));
+    EXPECT_EQ(rate, harness.model.Settings().currentRate);
+
+    // Likewise a driver event. The client waits for its event before reading, so only the server meets the
+    // fault.
+    (void)harness.TakeNotifications();
+    (void)WaitForSingleObject(harness.client.NotificationEvent(), 0);
+    harness.model.InjectFault(NORVIK_IOCTL_RECEIVE_NOTIFICATION, NORVIK_STATUS_FAILED);
+    (void)harness.model.Notify(SimAudience::Server, NORVIK_NOTIFY_CHANNEL_CONFIG_CHANGED);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(harness.client.NotificationEvent(), 10000));
+    EXPECT_EQ(std::vector<uint32_t>{k3030}, ServiceNotifications());
+}
+
+TEST(ServerDeviceList, AListThatIsNotEmptyWhenTheTurnEndsKeepsTheDriverOpen)
+{
+    // The list is empty once (at start-up, or after an unplug), and a unit comes back before the next wait:
+    // by its Windows arrival, by the driver's 3005 (drained in the same turn after an unplug), or both.
+    const struct
+    {
+        const char* name;
+        int units;
+        bool arrival;
+        bool driverEvent;
+    } cases[] = {{"arrival after an empty start", 0, true, false},
+                 {"3005 after an empty start", 0, false, true},
+                 {"both after an empty start", 0, true, true},
+                 {"unplug and plug in one drain", 1, false, true}};
+    for (const auto& c : cases)
+    {
+        ServerHarness harness(c.units);
+        auto server = std::make_unique<SteppedServer>();
+        server->onEmptyList = [&harness, c](SteppedServer& self)
+        {
+            EXPECT_EQ(0u, harness.Plug());
+            if (!c.driverEvent)
+            {
+                self.DropDriverEvents();
+            }
+            if (c.arrival)
+            {
+                (void)harness.arrivalEvent.Set();
+            }
+        };
+        harness.Start(std::move(server));
+        if (c.units > 0)
+        {
+            const NorvikDeviceKeys keys = harness.Keys(0);
+            ASSERT_EQ(0u, harness.model.UnplugUnit(keys.key1, keys.key2));
+        }
+        ASSERT_TRUE(harness.WaitForNotification(k3030)) << c.name;
+        EXPECT_EQ(0u, AskCurrentRate(harness)) << c.name;
+        EXPECT_TRUE(harness.model.HasServer()) << c.name;
+    }
+}
+
+TEST(ServerDeviceList, AFailedListReadIsTriedAgainBeforeTheUnitsGo)
+{
+    ServerHarness harness(2);
+    harness.Start(std::make_unique<CustomServer>());
+    harness.model.ClearRequestLog();
+    harness.model.InjectFault(NORVIK_IOCTL_GET_DEVICE_LIST, NORVIK_STATUS_FAILED);
+    const NorvikDeviceKeys gone = harness.Keys(1);
+    ASSERT_EQ(0u, harness.model.UnplugUnit(gone.key1, gone.key2));
+    ASSERT_TRUE(harness.WaitForNotification(k3030));
+    EXPECT_EQ(0u, AskCurrentRate(harness)) << "still the server";
+    const NorvikDeviceKeys kept = harness.Keys(0);
+    const uint32_t query[4] = {kept.key1, kept.key2, 0, 0};
+    EXPECT_EQ(0u, harness.Request(11002, query, 16, 12001)) << "the unit left keeps its controller";
+    EXPECT_EQ(0u, harness.CountRequests(NORVIK_IOCTL_SET_CHANNEL_NAMES)) << "and its set-up";
+
+    // A lasting failure still counts as an empty list.
+    harness.model.InjectFault(NORVIK_IOCTL_GET_DEVICE_LIST, NORVIK_STATUS_FAILED, -1);
+    (void)harness.model.Notify(SimAudience::Server, NORVIK_NOTIFY_DRIVER_DEVICE_LIST);
+    EXPECT_TRUE(WaitUntil([&] { return !harness.model.HasServer(); }));
+}
+
+TEST(ServerLoop, AWaitThatKeepsFailingEndsTheLoop)
+{
+    // Without events every wait fails at once (no driver either: the loop waits on those two alone).
+    auto server = std::make_shared<CustomServer>();
+    EXPECT_TRUE(ReturnsWithin([server] { server->RunServer(nullptr, nullptr); }));
 }
 
 TEST_F(Server, ASecondServerReturnsAtOnce)
