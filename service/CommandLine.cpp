@@ -25,7 +25,12 @@ int RunService(ServiceBase& service, bool console)
     {
         return -1;
     }
-    return RunServices(console) ? 0 : -1;
+    DWORD consoleResult = ERROR_SUCCESS;
+    if (!RunServices(console, &consoleResult))
+    {
+        return -1;
+    }
+    return static_cast<int>(consoleResult);
 }
 
 void PrintHelp(const ServiceBase& service)

@@ -9,6 +9,9 @@ namespace
 {
 // The control manager's entry has no context argument, so it finds the service here.
 NorvikService* g_service = nullptr;
+
+constexpr wchar_t kNoLoopEvents[] =
+    L"Unable to start because the stop or arrival event could not be created.";
 } // namespace
 
 NorvikService::NorvikService() : server_(std::make_unique<CustomServer>())
@@ -64,6 +67,11 @@ void NorvikService::OnDeviceEvent(DWORD eventType, void*)
     }
 }
 
+bool NorvikService::HasLoopEvents() const
+{
+    return stopEvent_ && arrivalEvent_;
+}
+
 DWORD NorvikService::AcquireInstanceMutex()
 {
     wchar_t name[kMutexNameCapacity] = {};
@@ -107,6 +115,11 @@ void NorvikService::ServiceMain()
         StopWithError(result, L"Failed to get module name.");
         return;
     }
+    if (!HasLoopEvents())
+    {
+        StopWithError(ERROR_INVALID_HANDLE, kNoLoopEvents);
+        return;
+    }
     ReportStarted(executable);
     result = AcquireInstanceMutex();
     if (result != ERROR_SUCCESS)
@@ -124,25 +137,34 @@ void NorvikService::ServiceMain()
     }
     (void)ReportStatus(SERVICE_RUNNING, 0, 0, 0, 0);
     server_->RunServer(stopEvent_.Get(), arrivalEvent_.Get());
-    (void)ReportStatus(SERVICE_STOPPED, 0, 0, 0, 0);
     instanceMutex_.Close();
     (void)eventLog_.ReportInfo(L"%s terminating.", GetServiceName());
     (void)eventLog_.Close();
+    // Nothing may follow: once the last service reports SERVICE_STOPPED the dispatcher returns and the
+    // process ends, destroying this object, while this thread may still be running.
+    (void)ReportStatus(SERVICE_STOPPED, 0, 0, 0, 0);
 }
 
 DWORD NorvikService::RunConsole()
 {
+    if (!HasLoopEvents())
+    {
+        ConsolePrint(L"%s\n", kNoLoopEvents);
+        return ERROR_INVALID_HANDLE;
+    }
+    // A refused instance prints nothing else, and its result becomes the program's exit code.
+    const DWORD instance = AcquireInstanceMutex();
+    if (instance != ERROR_SUCCESS)
+    {
+        ConsoleWrite(L"Cannot start, another instance is already running.\n");
+        return instance;
+    }
     // The texts that service mode writes to the event log go to the console here.
     eventLog_.SetMirror(&consoleMirror_);
     wchar_t executable[MAX_PATH] = {};
     if (GetExecutablePath(executable) == ERROR_SUCCESS)
     {
         ReportStarted(executable);
-    }
-    if (AcquireInstanceMutex() != ERROR_SUCCESS)
-    {
-        ConsoleWrite(L"Cannot start, another instance is already running.\n");
-        return 1;
     }
     GUID guid = {};
     server_->GetInterfaceGuid(&guid);

@@ -31,9 +31,14 @@ class NorvikService : public ServiceBase
 
     CustomServer& Server() noexcept { return *server_; }
     HANDLE GetArrivalEvent() const noexcept { return arrivalEvent_.Get(); }
+    // Receives every event log text in service mode too; a console run mirrors to the console. Not owned.
+    void SetEventLogMirror(WnEventLogMirror* mirror) noexcept { eventLog_.SetMirror(mirror); }
 
   private:
     static void WINAPI ServiceMainEntry(DWORD argc, wchar_t** argv);
+    // Both events are made with the object, where a failure is ignored; without them the loop could neither
+    // be stopped nor woken, so the service refuses to start.
+    bool HasLoopEvents() const;
     // 0 when this process now holds the single-instance mutex; 183 or the creation error otherwise.
     DWORD AcquireInstanceMutex();
     void ReportStarted(const wchar_t* executablePath);

@@ -1,6 +1,5 @@
 #include "service/ServiceRunner.h"
 #include "wn/WnThread.h"
-#include "wn/WnThreadCallbackForwarderT.h"
 
 #include <memory>
 #include <string>
@@ -13,6 +12,23 @@ std::vector<ServiceBase*>& ServiceList()
 
 namespace
 {
+// One service's console run; its result is kept for the program's exit code.
+class ConsoleRun final : public WnThreadCallbackInterface
+{
+  public:
+    explicit ConsoleRun(ServiceBase* service) : service_(service) {}
+    DWORD Run() override
+    {
+        result = service_->RunConsole();
+        return result;
+    }
+
+    DWORD result = ERROR_SUCCESS;
+
+  private:
+    ServiceBase* service_; // not owned
+};
+
 bool RunDispatcher()
 {
     std::vector<std::wstring> names;
@@ -27,31 +43,38 @@ bool RunDispatcher()
     return StartServiceCtrlDispatcherW(table.data()) != FALSE;
 }
 
-bool RunInConsole()
+bool RunInConsole(DWORD* consoleResult)
 {
     if (!SetConsoleCtrlHandler(ConsoleControlHandler, TRUE))
     {
         return false;
     }
-    using Forwarder = WnThreadCallbackForwarderT<ServiceBase>;
-    std::vector<std::unique_ptr<Forwarder>> bodies;
+    std::vector<std::unique_ptr<ConsoleRun>> runs;
     std::vector<WnThread> threads(ServiceList().size());
     for (size_t i = 0; i < ServiceList().size(); ++i)
     {
-        bodies.push_back(std::make_unique<Forwarder>(ServiceList()[i], &ServiceBase::RunConsole));
-        (void)threads[i].Start(bodies.back().get());
+        runs.push_back(std::make_unique<ConsoleRun>(ServiceList()[i]));
+        (void)threads[i].Start(runs.back().get());
     }
-    for (WnThread& thread : threads)
+    for (size_t i = 0; i < threads.size(); ++i)
     {
-        (void)thread.Wait(INFINITE);
+        (void)threads[i].Wait(INFINITE);
+        if (consoleResult != nullptr && *consoleResult == ERROR_SUCCESS)
+        {
+            *consoleResult = runs[i]->result;
+        }
     }
     return true;
 }
 } // namespace
 
-bool RunServices(bool console)
+bool RunServices(bool console, DWORD* consoleResult)
 {
-    return console ? RunInConsole() : RunDispatcher();
+    if (consoleResult != nullptr)
+    {
+        *consoleResult = ERROR_SUCCESS;
+    }
+    return console ? RunInConsole(consoleResult) : RunDispatcher();
 }
 
 BOOL WINAPI ConsoleControlHandler(DWORD controlType)

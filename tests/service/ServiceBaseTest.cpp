@@ -1,5 +1,6 @@
 // The service frame without the control manager: control handling, console runs and their stop path.
-#include "service/ServiceBase.h"
+#include "ChildProcess.h"
+#include "service/NorvikService.h"
 #include "service/ServiceRunner.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <dbt.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -104,4 +106,17 @@ TEST(ServiceRunner, ConsoleRunEndsOnCtrlCAndArrivalsComeThroughTheWindow)
     EXPECT_TRUE(result.load());
     EXPECT_FALSE(IsWindow(first.window)) << "stopping closes the arrival window";
     ServiceList().clear();
+}
+
+TEST(NorvikService, RefusesToRunWithoutTheEventsItsLoopWaitsOn)
+{
+    // An event whose creation failed: the loop could neither be stopped nor woken.
+    struct WithoutStopEvent : NorvikService
+    {
+        WithoutStopEvent() { stopEvent_.Close(); }
+    };
+    auto service = std::make_shared<WithoutStopEvent>();
+    auto result = std::make_shared<std::atomic<DWORD>>(0);
+    ASSERT_TRUE(ReturnsWithin([service, result] { *result = service->RunConsole(); }));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), result->load());
 }

@@ -13,15 +13,17 @@ constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\corvexs
 constexpr wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\corvexsvc";
 constexpr wchar_t kInstallDirectory[] = L"C:\\Program Files\\Corvex Test";
 
-// The service's state as the control manager reports it; 0 state when it cannot be queried.
-SERVICE_STATUS QueryService()
+// The service's state and process as the control manager reports them; 0 state when it cannot be queried.
+SERVICE_STATUS_PROCESS QueryService()
 {
-    SERVICE_STATUS status = {};
+    SERVICE_STATUS_PROCESS status = {};
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     SC_HANDLE service = manager ? OpenServiceW(manager, L"corvexsvc", SERVICE_QUERY_STATUS) : nullptr;
     if (service != nullptr)
     {
-        QueryServiceStatus(service, &status);
+        DWORD needed = 0;
+        QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                             sizeof(status), &needed);
         CloseServiceHandle(service);
     }
     if (manager != nullptr)
@@ -76,6 +78,16 @@ void RemoveService()
         CloseServiceHandle(manager);
     }
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+}
+
+int Occurrences(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+    {
+        ++count;
+    }
+    return count;
 }
 
 std::wstring QueryString(const wchar_t* keyPath, const wchar_t* name, DWORD* type = nullptr)
@@ -188,7 +200,7 @@ TEST_F(ServiceControl, InstallStartStopUninstall)
     ASSERT_TRUE(WaitForState(SERVICE_RUNNING)) << "the quoted path starts the program";
     ExpectRun(L"-start", "Error starting service.\n", ERROR_SERVICE_ALREADY_RUNNING);
     ExpectRun(L"-stop", "Service stopped successfully.\n", 0);
-    const SERVICE_STATUS stopped = QueryService();
+    const SERVICE_STATUS_PROCESS stopped = QueryService();
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), stopped.dwCurrentState);
     EXPECT_EQ(0u, stopped.dwWin32ExitCode);
 
@@ -215,7 +227,7 @@ TEST_F(ServiceControl, AServiceStartedBesideAConsoleRunStopsWith183)
 
     ExpectRun(L"-start", "Service started successfully.\n", 0);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED));
-    const SERVICE_STATUS status = QueryService();
+    const SERVICE_STATUS_PROCESS status = QueryService();
     EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), status.dwWin32ExitCode);
     EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), status.dwServiceSpecificExitCode);
     EXPECT_FALSE(console.Wait(0)) << "the console run goes on";
@@ -226,14 +238,40 @@ TEST_F(ServiceControl, AServiceStartedBesideAConsoleRunStopsWith183)
     EXPECT_NE(std::string::npos, console.Output().find("corvexsvc terminating.\r\n")) << console.Output();
 }
 
+TEST_F(ServiceControl, EachStopLogsItsEndBeforeReportingItAndTheProcessExitsCleanly)
+{
+    // Entries of this build take 300 ms each: one written after the final status report would be cut off by
+    // the end of the process.
+    const std::wstring host = BuildProgram(L"tests\\service\\corvexsvc_slowlog.exe");
+    const std::wstring log = host + L".log";
+    DeleteFileW(log.c_str());
+    ASSERT_EQ(0u, RunChild(host, L"-install").exitCode);
+    for (int run = 1; run <= 3; ++run)
+    {
+        ASSERT_EQ(0u, RunChild(host, L"-start").exitCode) << run;
+        ASSERT_TRUE(WaitForState(SERVICE_RUNNING)) << run;
+        const HANDLE process =
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, QueryService().dwProcessId);
+        EXPECT_NE(nullptr, process) << run;
+        EXPECT_EQ(0u, RunChild(host, L"-stop").exitCode) << run;
+        const std::string entries = ReadFileText(log);
+        EXPECT_EQ(run, Occurrences(entries, "corvexsvc terminating.\n")) << run << ":\n" << entries;
+        DWORD exitCode = 0xdeadbeef;
+        EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process, 10000)) << run;
+        EXPECT_TRUE(GetExitCodeProcess(process, &exitCode));
+        EXPECT_EQ(0u, exitCode) << run;
+        CloseHandle(process);
+    }
+    DeleteFileW(log.c_str());
+}
+
 TEST_F(ServiceControl, ASecondConsoleRunIsRefused)
 {
     BackgroundChild first;
     ASSERT_TRUE(StartConsoleRun(&first)) << first.Output();
     const ChildResult second = RunChild(program, L"-console");
-    EXPECT_NE(std::string::npos, second.output.find("Cannot start, another instance is already running.\n"))
-        << second.output;
-    EXPECT_EQ(0u, second.exitCode) << "the worker's result is not the program's";
+    EXPECT_EQ("Cannot start, another instance is already running.\n", second.output) << "nothing else";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), second.exitCode) << "a refusal is no success";
     ASSERT_TRUE(SendConsoleCtrlC());
     ASSERT_TRUE(first.Wait(10000));
     EXPECT_EQ(0u, first.ExitCode());
