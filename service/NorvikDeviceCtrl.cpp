@@ -10,7 +10,22 @@ NorvikStatus NorvikDeviceCtrl::OnOpened()
 std::wstring NorvikDeviceCtrl::GetRegistryName() const
 {
     const NorvikDeviceRecord& record = Record();
-    return std::wstring(record.serial, wcsnlen(record.serial, sizeof(record.serial) / sizeof(wchar_t)));
+    const std::wstring serial(record.serial, wcsnlen(record.serial, sizeof(record.serial) / sizeof(wchar_t)));
+    // A backslash would nest one unit's key inside another's ("ZZ" and "ZZ\x"); it is written as %5C.
+    // Serials without one keep their plain names, so keys stored before stay valid.
+    std::wstring name;
+    for (const wchar_t c : serial)
+    {
+        if (c == L'\\')
+        {
+            name += L"%5C";
+        }
+        else
+        {
+            name += c;
+        }
+    }
+    return name;
 }
 
 NorvikStatus NorvikDeviceCtrl::BeforeStreamingChange(uint32_t, uint32_t, uint32_t)

@@ -13,7 +13,7 @@ class NorvikDeviceCtrl : public NorvikDevice
     ~NorvikDeviceCtrl() override = default;
 
     NorvikStatus OnOpened() override;
-    // The unit's serial, the name of its registry key.
+    // The name of the unit's registry key: its serial, with any backslash written as %5C.
     virtual std::wstring GetRegistryName() const;
     // Called before each step of the state machine; a non-zero result stops a step upwards.
     virtual NorvikStatus BeforeStreamingChange(uint32_t current, uint32_t target, uint32_t rate);

@@ -228,6 +228,26 @@ TEST(DeviceControllerRegistry, StoredConfigurationsAndTheirEndpoints)
     }
 }
 
+TEST(DeviceControllerRegistry, ABackslashInASerialMakesNoNestedKey)
+{
+    ServerHarness harness(0);
+    const std::wstring plain = UniqueSerial(0);
+    ASSERT_EQ(0u, harness.Plug(plain));
+    ASSERT_EQ(0u, harness.Plug(plain + L"\\x"));
+    CustomServer server;
+    ASSERT_EQ(0u, server.TryOpenDriver(NORVIK_DRIVER_NAME));
+    bool changed = false;
+    ASSERT_EQ(0u, server.UpdateDeviceList(&changed));
+    ASSERT_EQ(2u, server.DeviceCount());
+    RegistryKey key;
+    EXPECT_NE(0u, key.Open(HKEY_LOCAL_MACHINE, UnitKeyPath(plain + L"\\x").c_str(), KEY_READ))
+        << "nothing inside the other unit's key";
+    EXPECT_EQ(0u, key.Open(HKEY_LOCAL_MACHINE, UnitKeyPath(plain + L"%5Cx").c_str(), KEY_READ));
+    EXPECT_EQ(0u, key.Open(HKEY_LOCAL_MACHINE, UnitKeyPath(plain).c_str(), KEY_READ))
+        << "a plain serial as before";
+    (void)RegDeleteKeyW(HKEY_LOCAL_MACHINE, UnitKeyPath(plain + L"%5Cx").c_str());
+}
+
 TEST_F(DeviceController, WithoutAnalogRenderEndpointsSPDIFAndMidiMoveUp)
 {
     const DWORD one = 1;
