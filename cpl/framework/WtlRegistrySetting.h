@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <algorithm>
+#include <climits>
 #include <string>
 
 // Keeps at least 50 pixels of the rectangle on a screen of width x height; a rectangle that ends up narrower
@@ -24,6 +25,14 @@ inline RECT ClampToScreen(RECT rect, LONG width, LONG height)
         clamped = RECT{width / 2 - 25, height / 2 - 25, width / 2 + 25, height / 2 + 25};
     }
     return clamped;
+}
+
+// origin + extent for a stored pair: added in 64 bits, since both come from the registry and their sum may
+// not fit; the result is held to the LONG range, which the screen clamp then narrows.
+inline LONG StoredEdge(LONG origin, DWORD extent)
+{
+    const long long edge = static_cast<long long>(origin) + static_cast<LONG>(extent);
+    return static_cast<LONG>(std::clamp<long long>(edge, LONG_MIN, LONG_MAX));
 }
 
 template <typename T> class WtlRegistrySetting
@@ -52,9 +61,9 @@ template <typename T> class WtlRegistrySetting
         }
         const auto left = static_cast<LONG>(values[0]);
         const auto top = static_cast<LONG>(values[1]);
-        const RECT rect = ClampToScreen(
-            RECT{left, top, left + static_cast<LONG>(values[2]), top + static_cast<LONG>(values[3])},
-            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        const RECT rect =
+            ClampToScreen(RECT{left, top, StoredEdge(left, values[2]), StoredEdge(top, values[3])},
+                          GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         return SetWindowPos(static_cast<T*>(this)->Hwnd(), nullptr, rect.left, rect.top,
                             rect.right - rect.left, rect.bottom - rect.top,
                             SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;

@@ -278,6 +278,8 @@ TEST_F(MainFrameTest, StoredPlacementIsRestoredClampedToTheScreen)
         {5000, 100, 550, 420, width - 50, 100},               // only a strip stays on the screen
         {100, 100, 10, 420, width / 2 - 25, height / 2 - 25}, // too narrow: the square in the middle
         {static_cast<DWORD>(-300), static_cast<DWORD>(-20), 550, 420, 0, 0},
+        {100, 80, 0x7FFFFFFF, 0x7FFFFFFF, 100, 80}, // right and bottom beyond 32 bits: the screen's edges
+        {0x7FFFFFFF, 0x7FFFFFFF, 600, 450, width - 50, height - 50},
     };
     for (const auto& c : cases)
     {
