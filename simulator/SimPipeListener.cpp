@@ -128,26 +128,34 @@ void SimPipeListener::AcceptLoop(WnFileHandle pipe)
         WnFileHandle next;
         DWORD nextError = CreateInstance(false, &next);
         if (error == ERROR_SUCCESS || error == ERROR_PIPE_CONNECTED)
-        {
-            ReapFinished();
-            std::lock_guard<std::mutex> lock(workersMutex_);
-            workers_.emplace_back();
-            Worker* worker = &workers_.back();
-            HANDLE stop = stopEvent_.Get();
-            worker->thread = std::thread(
-                [this, worker, stop](WnFileHandle connection)
-                {
-                    SimPipeConnection served(std::move(connection), stop);
-                    serve_(served);
-                    worker->done = true;
-                },
-                std::move(pipe));
-        }
+            HandOver(std::move(pipe));
         // A client that left before it was accepted just drops its instance.
         if (nextError != ERROR_SUCCESS)
             return;
         pipe = std::move(next);
     }
+}
+
+void SimPipeListener::HandOver(WnFileHandle pipe)
+{
+    ReapFinished();
+    std::lock_guard<std::mutex> lock(workersMutex_);
+    if (workers_.size() >= kMaxConnections)
+        return; // refused: closing the pipe breaks it for the client
+    workers_.emplace_back(*this, std::move(pipe));
+    Worker& worker = workers_.back();
+    if (worker.thread.Start(&worker, kWorkerStackBytes, STACK_SIZE_PARAM_IS_A_RESERVATION) != ERROR_SUCCESS)
+        workers_.pop_back();
+}
+
+DWORD SimPipeListener::Worker::Run()
+{
+    {
+        SimPipeConnection served(std::move(pipe_), owner_.stopEvent_.Get());
+        owner_.serve_(served);
+    }
+    done = true;
+    return 0;
 }
 
 void SimPipeListener::ReapFinished()
@@ -157,7 +165,7 @@ void SimPipeListener::ReapFinished()
     {
         if (it->done)
         {
-            it->thread.join();
+            (void)it->thread.Wait(INFINITE);
             it = workers_.erase(it);
         }
         else
@@ -174,7 +182,7 @@ void SimPipeListener::Stop()
         acceptThread_.join();
     std::lock_guard<std::mutex> lock(workersMutex_);
     for (Worker& worker : workers_)
-        worker.thread.join();
+        (void)worker.thread.Wait(INFINITE);
     workers_.clear();
     stopEvent_.Close();
 }

@@ -1,9 +1,12 @@
 // Accepts connections on one message-mode named pipe and serves each on a thread of its own, with
-// overlapped I/O so that Stop can end every wait.
+// overlapped I/O so that Stop can end every wait. The threads are bounded: a local process that holds
+// connections open must not be able to take the simulator down.
 #pragma once
 
 #include "wn/WnEvent.h"
 #include "wn/WnFileHandle.h"
+#include "wn/WnThread.h"
+#include "wn/WnThreadCallbackInterface.h"
 
 #include <windows.h>
 
@@ -55,16 +58,32 @@ class SimPipeListener
     void Stop();
 
     static constexpr DWORD kBufferSize = 64 * 1024 + 64;
+    // Connections served at once. One beyond them, or one whose thread cannot start, is closed as soon as it
+    // is accepted: its client finds the pipe broken, and every other connection is served on.
+    static constexpr size_t kMaxConnections = 128;
+    // Address space reserved per connection thread: serving needs little stack, and the executable's default
+    // of megabytes per thread soon uses up a 32-bit process.
+    static constexpr unsigned kWorkerStackBytes = 256 * 1024;
 
   private:
-    struct Worker
+    // One connection and the thread that serves it.
+    class Worker final : public WnThreadCallbackInterface
     {
-        std::thread thread;
+      public:
+        Worker(SimPipeListener& owner, WnFileHandle pipe) : owner_(owner), pipe_(std::move(pipe)) {}
+        DWORD Run() override;
+
+        WnThread thread;
         std::atomic<bool> done{false};
+
+      private:
+        SimPipeListener& owner_;
+        WnFileHandle pipe_;
     };
 
     [[nodiscard]] DWORD CreateInstance(bool first, WnFileHandle* pipe) const;
     void AcceptLoop(WnFileHandle pipe);
+    void HandOver(WnFileHandle pipe);
     void ReapFinished();
 
     std::wstring path_;

@@ -176,6 +176,30 @@ TEST(SimPipe, MalformedMessagesAreAnsweredAndTheConnectionGoesOn)
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, SetRole(*other, NORVIK_ROLE_CLIENT)) << "everyone else is still served";
 }
 
+TEST(SimPipe, ConnectionsBeyondTheBoundAreRefusedAndTheOthersServed)
+{
+    PipeSimulator sim;
+    SetDriverPortForTesting(&sim.port);
+    std::vector<std::unique_ptr<NorvikApiContext>> held(SimPipeListener::kMaxConnections);
+    for (std::unique_ptr<NorvikApiContext>& context : held)
+    {
+        context = std::make_unique<NorvikApiContext>();
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, context->Open(NORVIK_DRIVER_NAME));
+    }
+    NorvikApiContext extra;
+    const NorvikStatus refused = extra.Open(NORVIK_DRIVER_NAME);
+    EXPECT_TRUE(refused == ERROR_BROKEN_PIPE || refused == ERROR_PIPE_NOT_CONNECTED ||
+                refused == ERROR_NO_DATA)
+        << refused;
+    NorvikDriverInfo info{};
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS, held.front()->GetDriverInfo(&info));
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS, held.back()->GetDriverInfo(&info));
+    held.pop_back();
+    EXPECT_TRUE(Eventually([&] { return extra.Open(NORVIK_DRIVER_NAME) == NORVIK_STATUS_SUCCESS; }))
+        << "a place given up is served again";
+    SetDriverPortForTesting(nullptr);
+}
+
 TEST(SimPipe, OneSimulatorPerName)
 {
     PipeSimulator sim;
