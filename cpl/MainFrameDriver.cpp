@@ -96,8 +96,10 @@ void MainFrame::OnDriverNotification(const NorvikMessage& message)
                 DisconnectDriver();
             }
             RebuildPageTree();
-            UpdateStatusBar();
         }
+        // Also without a change: after a reconnection the list was read at the arrival, but the service
+        // brings streaming up only afterwards and announces it with this notification.
+        UpdateStatusBar();
         if (FormBase* selected = selection_->SelectedPage())
         {
             selected->Refresh();

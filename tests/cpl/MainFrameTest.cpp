@@ -189,11 +189,14 @@ TEST_F(MainFrameTest, NotificationsRefreshThePagesAndTheStatusBarByCode)
     DrainDriver();
     EXPECT_EQ(L"Streaming state: Ready", StatusText(1));
 
-    // 3030 without a change in the list refreshes the selected page only: the tree stays as it was.
+    // 3030 without a change in the list refreshes the selected page and the status bar (the service's
+    // streaming may have come up since the list was read); the tree stays as it was.
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetSampleRates({32000, 44100, 48000, 96000}));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetStreamingState(3));
     model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
     DrainDriver();
     EXPECT_EQ(4, SendMessageW(rates, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(L"Streaming state: Prepared", StatusText(1));
     EXPECT_EQ(root, TreeView_GetRoot(frame_->Selection().Tree()));
 }
 
