@@ -32,6 +32,12 @@ bool MainFrame::IsNotificationThreadRunning()
 
 bool MainFrame::ConnectDriver()
 {
+    // A connection that broke under the client (the driver was restarted) is let go completely, thread
+    // included, so that a new one is made.
+    if (!mainClient.CheckConnection() && notificationThread.IsRunning())
+    {
+        DisconnectDriver();
+    }
     if (mainClient.IsOpen() || mainClient.OpenAsClient(NORVIK_DRIVER_NAME) != NORVIK_STATUS_SUCCESS)
     {
         return false;
@@ -46,9 +52,10 @@ bool MainFrame::ConnectDriver()
 void MainFrame::DisconnectDriver()
 {
     visibleClient_.CloseAll();
-    if (mainClient.IsOpen())
+    // The thread waits on the client's event: stop it before the event goes. It still runs when a broken
+    // connection has closed the client already.
+    if (mainClient.IsOpen() || notificationThread.IsRunning())
     {
-        // The thread waits on the client's event: stop it before the event goes.
         (void)notificationThread.Stop();
         mainClient.CloseAll();
     }

@@ -4,6 +4,27 @@
 
 #include <strsafe.h>
 
+namespace
+{
+// Failures of the handle rather than of the request: the simulator's pipe closed, or the device behind the
+// kernel handle is gone (removed, or in a state that takes no requests, reported as a bad command).
+bool IsBrokenConnection(NorvikStatus status)
+{
+    switch (status)
+    {
+    case ERROR_BROKEN_PIPE:
+    case ERROR_PIPE_NOT_CONNECTED:
+    case ERROR_NO_DATA:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_BAD_COMMAND:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 NorvikApiContext::~NorvikApiContext()
 {
     Close();
@@ -40,6 +61,8 @@ NorvikStatus NorvikApiContext::Open(const wchar_t* name)
         status = NORVIK_STATUS_VERSION_MISMATCH;
     if (status != NORVIK_STATUS_SUCCESS)
         Close();
+    else
+        connectionLost_ = false;
     return status;
 }
 
@@ -72,12 +95,32 @@ NorvikStatus NorvikApiContext::Ioctl(uint32_t code, const void* in, uint32_t inS
     }
     if (bytesReturned != nullptr)
         *bytesReturned = bytes;
+    if (IsBrokenConnection(status))
+    {
+        Close();
+        connectionLost_ = true;
+    }
     return status;
 }
 
 NorvikStatus NorvikApiContext::GetDriverInfo(NorvikDriverInfo* info)
 {
     return Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, info, sizeof(*info));
+}
+
+bool NorvikApiContext::CheckConnection()
+{
+    WnLock lock(lock_);
+    NorvikDriverInfo info{};
+    if (link_)
+        (void)GetDriverInfo(&info);
+    return link_ != nullptr;
+}
+
+bool NorvikApiContext::ConnectionLost() const
+{
+    WnLock lock(lock_);
+    return connectionLost_;
 }
 
 uint32_t BoundedCount(uint32_t count, uint32_t capacity, uint32_t bytesReturned, uint32_t headerSize,

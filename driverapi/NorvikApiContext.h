@@ -31,11 +31,19 @@ class NorvikApiContext
     void Close();
     bool IsOpen() const;
 
-    // NOT_OPENED without a handle. *bytesReturned (optional) never exceeds outSize.
+    // NOT_OPENED without a handle. *bytesReturned (optional) never exceeds outSize. A failure that says the
+    // connection itself broke (pipe closed, device gone) closes the context: the handle can never work again,
+    // and its owner sees it closed and opens a new one.
     [[nodiscard]] NorvikStatus Ioctl(uint32_t code, const void* in, uint32_t inSize, void* out,
                                      uint32_t outSize, uint32_t* bytesReturned = nullptr);
 
     [[nodiscard]] NorvikStatus GetDriverInfo(NorvikDriverInfo* info);
+
+    // Asks the driver once whether an open handle still works, so that a broken connection is found before
+    // it is relied on; true while the context is open.
+    bool CheckConnection();
+    // True from the request that found the connection broken until the next successful Open.
+    bool ConnectionLost() const;
 
   protected:
     // Held by every operation; subclasses hold it across request sequences that must not interleave.
@@ -45,6 +53,7 @@ class NorvikApiContext
     mutable WnCriticalSection lock_;
     std::unique_ptr<DriverLink> link_;
     WnEvent ioEvent_; // completion event of every overlapped request on the link
+    bool connectionLost_ = false;
 };
 
 // Bounds a count that came from the driver by the elements its record holds and by the bytes that arrived.

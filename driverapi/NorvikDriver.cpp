@@ -34,7 +34,7 @@ NorvikStatus NorvikDriver::OpenWithEvents(const wchar_t* name, bool withMessageE
 {
     WnLock lock(ContextLock());
     SetDriverName(name);
-    NorvikStatus status = Open(driverName_);
+    NorvikStatus status = OpenContext();
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
     if (withMessageEvent && !messageEvent_)
@@ -71,7 +71,7 @@ NorvikStatus NorvikDriver::OpenAuxiliary(const wchar_t* name, uint32_t role)
     if (IsOpen())
         return NORVIK_STATUS_SUCCESS;
     SetDriverName(name);
-    NorvikStatus status = Open(driverName_);
+    NorvikStatus status = OpenContext();
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
     status = SetEvents(nullptr, nullptr);
@@ -110,7 +110,7 @@ NorvikStatus NorvikDriver::UpdateDeviceList(bool* changed)
         const NorvikDeviceRecord& record = list.devices[i];
         auto same = std::find_if(oldDevices.begin(), oldDevices.end(),
                                  [&record](const std::unique_ptr<NorvikDevice>& device)
-                                 { return IsSameUnit(device->Record(), record); });
+                                 { return device->IsOpen() && IsSameUnit(device->Record(), record); });
         if (same != oldDevices.end())
         {
             (*same)->UpdateRecord(record);
@@ -306,4 +306,16 @@ NorvikStatus NorvikDriver::GetChannelList(uint32_t code, NorvikChannelList* list
 void NorvikDriver::SetDriverName(const wchar_t* name)
 {
     (void)StringCchCopyW(driverName_, ARRAYSIZE(driverName_), name);
+}
+
+NorvikStatus NorvikDriver::OpenContext()
+{
+    const bool lost = ConnectionLost();
+    const NorvikStatus status = Open(driverName_);
+    if (status == NORVIK_STATUS_SUCCESS && lost)
+    {
+        for (const std::unique_ptr<NorvikDevice>& device : devices_)
+            device->Close();
+    }
+    return status;
 }

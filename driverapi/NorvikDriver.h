@@ -33,7 +33,8 @@ class NorvikDriver : public NorvikApiContext
     void CloseAll();
 
     // Brings the device list in line with the driver's. A unit reported again (same identity words and
-    // serial) keeps its object with the new record; *changed is true when an object was added or removed.
+    // serial) keeps its object with the new record, unless that object's handle was closed (its connection
+    // broke): a new object replaces it. *changed is true when an object was added or removed.
     // On failure of the list request every device object is destroyed.
     [[nodiscard]] NorvikStatus UpdateDeviceList(bool* changed);
     size_t DeviceCount() const { return devices_.size(); }
@@ -78,6 +79,9 @@ class NorvikDriver : public NorvikApiContext
     [[nodiscard]] NorvikStatus ReceiveRecord(uint32_t code, NorvikMessage* message);
     [[nodiscard]] NorvikStatus GetChannelList(uint32_t code, NorvikChannelList* list);
     void SetDriverName(const wchar_t* name);
+    // Opens the context on the driver name; after a lost connection it also closes every device, whose
+    // handles went with that connection.
+    [[nodiscard]] NorvikStatus OpenContext();
 
     std::vector<std::unique_ptr<NorvikDevice>> devices_;
     WnEvent messageEvent_;

@@ -97,6 +97,9 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
             running = false;
             break;
         case WAIT_OBJECT_0 + 1:
+            // A handle whose connection broke (the driver was restarted) is closed by this check and
+            // opened again.
+            (void)CheckConnection();
             if (!IsOpen())
             {
                 (void)TryOpenDriver(GetInterfaceName());

@@ -1,8 +1,11 @@
 // The main frame with real windows against the simulator model: page tree, status bar, notifications,
-// arrivals and removals, window placement, the close box, keyboard navigation, menu help and the About box.
+// arrivals and removals, a driver restarted under the frame, window placement, the close box, keyboard
+// navigation, menu help and the About box.
 #include "tests/cpl/CplFrameFixture.h"
 
+#include "driverapi/PipeDriverPort.h"
 #include "resources/corvexcpl.h"
+#include "simulator/SimPipeServer.h"
 
 #include <commctrl.h>
 #include <dbt.h>
@@ -266,6 +269,30 @@ TEST_F(MainFrameTest, LastUnitRemovedDisconnectsAndEmptiesTheTreeUntilTheNextArr
     EXPECT_TRUE(mainClient.IsOpen());
     EXPECT_EQ(1u, mainClient.DeviceCount());
     EXPECT_EQ(&frame_->SampleRatePage(), frame_->CurrentPage());
+}
+
+TEST_F(MainFrameTest, ADriverRestartedUnderTheFrameIsConnectedAgainAtTheNextArrival)
+{
+    SimControl control(model_);
+    SimPipeServer server(model_, control);
+    const std::wstring name = L"corvex-cpl-restart-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_EQ(0u, server.Start(name));
+    PipeDriverPort pipePort(L"\\\\.\\pipe\\" + name);
+    SetDriverPortForTesting(&pipePort);
+    CreateFrame();
+
+    server.Stop();
+    SimUnitSpec unitSpec;
+    unitSpec.serial = L"CX000778";
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(unitSpec));
+    ASSERT_EQ(0u, server.Start(name));
+    SendArrival(frame_->Hwnd(), L"\\\\?\\USB#corvex");
+    EXPECT_TRUE(mainClient.IsOpen());
+    EXPECT_TRUE(MainFrame::IsNotificationThreadRunning());
+    EXPECT_EQ(3u, mainClient.DeviceCount());
+    EXPECT_EQ(L"Streaming state: Down", StatusText(1));
+    DestroyFrame();
+    SetDriverPortForTesting(port_.get());
 }
 
 TEST_F(MainFrameTest, StoredPlacementIsRestoredClampedToTheScreen)

@@ -1,8 +1,10 @@
 // The pipe port against a small message-mode pipe server in this process: the wire format both ways, the
-// bound on bytes returned, a missing, busy and broken pipe.
+// bound on bytes returned, a missing, busy and broken pipe; and the simulator's pipe server restarted.
 #include "driverapi/KernelDriverPort.h"
 #include "driverapi/NorvikApiContext.h"
+#include "driverapi/NorvikDriver.h"
 #include "driverapi/PipeDriverPort.h"
+#include "simulator/SimPipeServer.h"
 
 #include "wn/WnFileHandle.h"
 
@@ -269,23 +271,50 @@ TEST(KernelPort, NoDriverInstalledIsFileNotFound)
     SetDriverPortForTesting(nullptr);
 }
 
-TEST(PipePort, BrokenPipeFailsRequestsUntilClosed)
+TEST(PipePort, BrokenPipeClosesTheContext)
 {
     PipeServer server(L"corvex-driverapi-broken", [](const WireRequest&) { return std::vector<uint8_t>(); });
     ScopedPipePort port(server.Path());
     NorvikApiContext context;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, context.Open(NORVIK_DRIVER_NAME));
-    for (int attempt = 0; attempt < 2; ++attempt)
-    {
-        uint32_t policy = 0;
-        const NorvikStatus status = context.Ioctl(NORVIK_IOCTL_GET_POLICY, nullptr, 0, &policy, 4);
-        EXPECT_TRUE(status == ERROR_BROKEN_PIPE || status == ERROR_NO_DATA ||
-                    status == ERROR_PIPE_NOT_CONNECTED)
-            << attempt << ": " << status;
-        EXPECT_TRUE(context.IsOpen()) << "a broken link stays until closed, like a removed device";
-    }
-    context.Close();
-    EXPECT_FALSE(context.IsOpen());
+    uint32_t policy = 0;
+    const NorvikStatus status = context.Ioctl(NORVIK_IOCTL_GET_POLICY, nullptr, 0, &policy, 4);
+    EXPECT_TRUE(status == ERROR_BROKEN_PIPE || status == ERROR_NO_DATA || status == ERROR_PIPE_NOT_CONNECTED)
+        << status;
+    EXPECT_FALSE(context.IsOpen()) << "a broken connection never works again";
+    EXPECT_TRUE(context.ConnectionLost());
+    EXPECT_EQ(NORVIK_STATUS_NOT_OPENED, context.Ioctl(NORVIK_IOCTL_GET_POLICY, nullptr, 0, &policy, 4));
+}
+
+// The simulator's pipe server stopped and started again under an open driver object and its devices, as when
+// the driver is restarted: a failed request closes the driver, and opening it again replaces every device.
+TEST(PipePort, DriverRestartedUnderOpenObjectsIsOpenedAgainWithNewDevices)
+{
+    DriverModel model;
+    SimControl control(model);
+    SimPipeServer server(model, control);
+    const std::wstring name = L"corvex-driverapi-restart-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_EQ(0u, server.Start(name));
+    ScopedPipePort port(L"\\\\.\\pipe\\" + name);
+    NorvikDriver driver;
+    bool changed = false;
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.OpenAsClient(NORVIK_DRIVER_NAME));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.UpdateDeviceList(&changed));
+    ASSERT_EQ(2u, driver.DeviceCount());
+
+    server.Stop();
+    ASSERT_EQ(0u, server.Start(name));
+    NorvikStreamingStatus status{};
+    EXPECT_NE(NORVIK_STATUS_SUCCESS, driver.GetStreamingStatus(&status));
+    EXPECT_FALSE(driver.IsOpen());
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.OpenAsClient(NORVIK_DRIVER_NAME));
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS, driver.GetStreamingStatus(&status));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.UpdateDeviceList(&changed));
+    EXPECT_TRUE(changed) << "the devices of the broken connection are replaced";
+    ASSERT_EQ(2u, driver.DeviceCount());
+    bool bypass = true;
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS, driver.DeviceAt(1)->GetVolumeBypass(&bypass));
+    driver.CloseAll();
 }
 
 TEST(PipePort, BusyPipeIsWaitedFor)

@@ -1,6 +1,6 @@
 // corvexsim.exe, corvexsvc.exe -console and a client in this process, talking over the simulator's pipe:
 // a rate change from request to notification, units unplugged and plugged again (arrivals reach the service
-// through its window), and Ctrl+C.
+// through its window), the simulator restarted under the service, and Ctrl+C.
 #include "driverapi/NorvikClient.h"
 #include "driverapi/PipeDriverPort.h"
 #include "simulator/SimControlClient.h"
@@ -147,6 +147,21 @@ TEST_F(ServiceEndToEnd, UnpluggedUnitsComeBackThroughTheArrivalWindow)
     EXPECT_TRUE(WaitUntil([this] { return HasServer() && IsConfigured("CVX10001"); })) << service.Output();
     const uint32_t rate = Dump()["sampleRates"]["current"];
     EXPECT_EQ(0u, client.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS)) << "serving again";
+}
+
+TEST_F(ServiceEndToEnd, ARestartedDriverIsServedAgainFromTheNextArrival)
+{
+    // Idle: the units are set up and announced (3010 and 3030); the break then shows only at the arrival.
+    ASSERT_TRUE(WaitUntil([this] {
+        const std::string log = Control("log");
+        return log.find("SEND_MESSAGE") != log.rfind("SEND_MESSAGE");
+    }));
+    client.CloseAll();
+    simulator.Kill();
+    ASSERT_TRUE(simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 0"));
+    ASSERT_EQ(0u, control.Connect(pipe, 10000));
+    ASSERT_EQ(0u, Control("plug CVX10001").rfind("ok", 0));
+    EXPECT_TRUE(WaitUntil([this] { return HasServer() && IsConfigured("CVX10001"); })) << service.Output();
 }
 
 TEST_F(ServiceEndToEnd, CtrlCEndsTheConsoleRun)
