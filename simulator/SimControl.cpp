@@ -1,6 +1,7 @@
 #include "simulator/SimControl.h"
 
 #include "simulator/SimCatalogue.h"
+#include "simulator/SimDriverState.h"
 
 #include <windows.h>
 
@@ -16,27 +17,33 @@ const char kHelp[] =
     "commands (numbers may be hex with 0x):\n"
     "  plug SERIAL [usb11] [plugin] [nospdif]      connect a unit; replies ok KEY1 KEY2\n"
     "  unplug SERIAL                               disconnect a unit\n"
-    "  set rate HZ                                 the driver changes its rate itself\n"
-    "  set rates HZ...                             offered rates (at most 12)\n"
-    "  set buffers STREAMING ASIO [THIRD]          buffer size classes\n"
+    "  set rate HZ                                 the driver changes its rate itself; for tests the rate\n"
+    "                                              need not be offered\n"
+    "  set rates HZ...                             offered rates (at most 12; 8000 to 768000 Hz, or DSD\n"
+    "                                              2822400 or 5644800)\n"
+    "  set buffers STREAMING ASIO [THIRD]          buffer size classes (0..5, 0..3); THIRD as the driver\n"
+    "                                              reports it, any value\n"
     "  set activity W3 W4 W5 W6 W7 W8              streaming status words 3 to 8\n"
     "  set errors C0 C1 C2 C3 C4                   error counters\n"
     "  set state Down|Ready|Prepared|Running|Error|USB11|N\n"
     "  set policy FLAGS\n"
     "  set driver-version MAJOR MINOR BUILD [debug]\n"
-    "  set interface MAJOR MINOR\n"
+    "  set interface MAJOR MINOR                   any version, for tests of the programs' refusal of all\n"
+    "                                              but major 2\n"
     "  set present on|off                          off: the driver cannot be opened\n"
     "  client start|stop WORD                      a streaming client (status word 3..8) starts or stops\n"
     "  spdif SERIAL STATE [FORMAT [RATE]] | spdif SERIAL none\n"
     "  hwvolume SERIAL KIND CHANNEL VOLUME [mute]  a volume turned at the unit (0.01 dB)\n"
     "  endpoint-volume SERIAL INDEX LEFT RIGHT [MUTELEFT MUTERIGHT]  Windows render volume (16.16 dB)\n"
     "  topology SERIAL kind2|plain                 endpoint topology with or without a kind 2 item\n"
-    "  levels moving|off|fixed [LEVEL]\n"
+    "  levels moving|off|fixed LEVEL\n"
     "  notify server|clients CODE [WORD|@SERIAL...]  raise any notification (@SERIAL: the unit's keys)\n"
     "  fail REQUEST STATUS [once|always|N]         fault injection; fail REQUEST none; fail clear\n"
     "  log [clear]                                 the request log as JSON\n"
     "  dump                                        the whole state as JSON\n"
     "  quit\n";
+
+const char kRateRange[] = "rates are 8000 to 768000 Hz, or 2822400 or 5644800 (DSD)";
 
 const char* const kStateNames[] = {"Undefined", "Down", "Ready", "Prepared", "Running", "Error", "USB11"};
 
@@ -176,10 +183,12 @@ std::string SimControl::Execute(const std::string& line)
         return Fail(words);
     if (command == "log")
         return Log(words);
-    if (command == "dump" && words.size() == 1)
-        return "ok " + model_.DumpJson();
-    if (command == "quit" && words.size() == 1)
+    if (command == "dump")
+        return words.size() == 1 ? "ok " + model_.DumpJson() : Error("usage: dump");
+    if (command == "quit")
     {
+        if (words.size() != 1)
+            return Error("usage: quit");
         quit_ = true;
         return "ok";
     }
@@ -250,7 +259,7 @@ std::string SimControl::Unplug(const Words& words)
 
 std::string SimControl::Set(const Words& words)
 {
-    if (words.size() < 3)
+    if (words.size() < 2)
         return Error("usage: set WHAT VALUES... (help: corvexsim.exe --help)");
     const std::string& what = words[1];
     if (what == "rate")
@@ -258,14 +267,23 @@ std::string SimControl::Set(const Words& words)
         uint32_t rate;
         if (!ParseU32s(words, 2, 1, &rate))
             return Error("usage: set rate HZ");
+        if (!SimDriverState::IsPossibleRate(rate))
+            return Error(kRateRange);
         model_.SetCurrentRate(rate);
         return "ok";
     }
     if (what == "rates")
     {
         std::vector<uint32_t> rates(words.size() - 2);
-        if (!ParseU32s(words, 2, rates.size(), rates.data()))
+        if (rates.empty() || !ParseU32s(words, 2, rates.size(), rates.data()))
             return Error("usage: set rates HZ...");
+        if (rates.size() > NORVIK_MAX_SAMPLE_RATES)
+            return Error("at most 12 rates");
+        for (uint32_t rate : rates)
+        {
+            if (!SimDriverState::IsPossibleRate(rate))
+                return Error(kRateRange);
+        }
         return Result(model_.SetSampleRates(rates));
     }
     if (what == "buffers")
@@ -273,6 +291,8 @@ std::string SimControl::Set(const Words& words)
         uint32_t values[3] = {0, 0, 0};
         if (!ParseU32s(words, 2, 2, values) && !ParseU32s(words, 2, 3, values))
             return Error("usage: set buffers STREAMING ASIO [THIRD]");
+        if (values[0] >= SimDriverState::kStreamingClasses || values[1] >= SimDriverState::kAsioClasses)
+            return Error("buffer classes are STREAMING 0 to 5 and ASIO 0 to 3");
         model_.SetBufferClasses(values[0], values[1], values[2]);
         return "ok";
     }
@@ -292,15 +312,15 @@ std::string SimControl::Set(const Words& words)
         model_.SetErrorCounters(values);
         return "ok";
     }
-    if (what == "state" && words.size() == 3)
+    if (what == "state")
     {
         uint32_t state = 0;
-        for (uint32_t i = 0; i < 7; ++i)
+        for (uint32_t i = 0; i < 7 && words.size() == 3; ++i)
         {
             if (words[2] == kStateNames[i])
                 return Result(model_.SetStreamingState(i));
         }
-        if (!ParseU32(words[2], &state))
+        if (words.size() != 3 || !ParseU32(words[2], &state))
             return Error("usage: set state Undefined|Down|Ready|Prepared|Running|Error|USB11|N");
         return Result(model_.SetStreamingState(state));
     }
@@ -339,12 +359,14 @@ std::string SimControl::Set(const Words& words)
         model_.SetDriverInfo(info);
         return "ok";
     }
-    if (what == "present" && words.size() == 3 && (words[2] == "on" || words[2] == "off"))
+    if (what == "present")
     {
+        if (words.size() != 3 || (words[2] != "on" && words[2] != "off"))
+            return Error("usage: set present on|off");
         model_.SetPresent(words[2] == "on");
         return "ok";
     }
-    return Error("unknown or malformed 'set " + what + "' (help: corvexsim.exe --help)");
+    return Error("unknown 'set " + what + "' (help: corvexsim.exe --help)");
 }
 
 std::string SimControl::Client(const Words& words)

@@ -7,8 +7,6 @@ namespace
 // USB microframes (125 us each) buffered per streaming class, and ASIO samples per class at 48 kHz.
 const uint32_t kStreamingMicroframes[] = {4, 8, 16, 32, 64, 128};
 const uint32_t kAsioSamples[] = {64, 128, 256, 1024};
-constexpr uint32_t kStreamingClasses = 6;
-constexpr uint32_t kAsioClasses = 4;
 
 uint32_t Microseconds(uint64_t samples, uint32_t rate)
 {
@@ -23,6 +21,11 @@ SimDriverState::SimDriverState() : rates{44100, 48000, 88200, 96000, 176400, 192
     info.driverMajor = 2;
     info.driverMinor = 3;
     info.driverBuild = 45;
+}
+
+bool SimDriverState::IsPossibleRate(uint32_t rate)
+{
+    return (rate >= 8000 && rate <= 768000) || rate == 2822400 || rate == 5644800;
 }
 
 bool SimDriverState::IsRateOffered(uint32_t rate) const

@@ -13,6 +13,11 @@ class SimDriverState
   public:
     SimDriverState();
 
+    static constexpr uint32_t kStreamingClasses = 6; // 0 Minimum .. 5 Safe
+    static constexpr uint32_t kAsioClasses = 4;      // 0 Minimum .. 3 Maximum
+    // A rate the driver can run at: PCM from 8 to 768 kHz, or one of the two DSD rates.
+    static bool IsPossibleRate(uint32_t rate);
+
     // What a successful request changed, for the notifications the model raises.
     struct Changes
     {

@@ -218,7 +218,7 @@ TEST(SimPipe, ControlPipeLines)
     ASSERT_EQ(DWORD(ERROR_SUCCESS), client.Send("set rate 88200", &reply));
     EXPECT_EQ("ok", reply);
     ASSERT_EQ(DWORD(ERROR_SUCCESS), client.Send("set rate\r\n", &reply));
-    EXPECT_EQ("error: usage: set WHAT VALUES... (help: corvexsim.exe --help)", reply);
+    EXPECT_EQ("error: usage: set rate HZ", reply);
     ASSERT_EQ(DWORD(ERROR_SUCCESS), client.Send(std::string(5000, 'x'), &reply));
     EXPECT_EQ("error: command longer than 4096 bytes", reply);
     ASSERT_EQ(DWORD(ERROR_SUCCESS), client.Send("dump", &reply));
