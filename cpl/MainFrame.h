@@ -3,6 +3,7 @@
 // refreshes and tree rebuilds.
 #pragma once
 
+#include "cpl/DevicePages.h"
 #include "cpl/FormBufferSettings.h"
 #include "cpl/FormDevices.h"
 #include "cpl/FormSampleRate.h"
@@ -84,6 +85,7 @@ class MainFrame : public WindowImpl,
     StatusBar& Status() { return statusBar_; }
     CommandBar& Commands() { return commandBar_; }
     VerticalSplitter& Splitter() { return splitter_; }
+    const DevicePages& PerDevicePages() const { return devicePages_; }
     const NorvikCplClient& VisibleClient() const { return visibleClient_; }
     static bool IsNotificationThreadRunning();
 
@@ -126,6 +128,7 @@ class MainFrame : public WindowImpl,
     std::unique_ptr<FormInChannels> inChannelsPage_;
     std::unique_ptr<FormOutChannels> outChannelsPage_;
     std::unique_ptr<FormStatusInfo> statusInfoPage_;
+    DevicePages devicePages_;
     FormBase* currentPage_ = nullptr; // one of the pages above
     NorvikCplClient visibleClient_;   // role 3, open exactly while the window is visible
     WnDeviceNotificationList deviceNotifications_;

@@ -23,6 +23,36 @@ const wchar_t* StreamingStateText(uint32_t state)
     };
     return state < ARRAYSIZE(texts) ? texts[state] : nullptr;
 }
+
+// The device page of the unit a notification names; null when its payload is not exactly a key pair.
+FormDevice* DevicePageFor(const DevicePages& pages, const NorvikMessage& message)
+{
+    NorvikDeviceKeys keys{};
+    if (message.GetExactPayload(&keys, sizeof(keys)) != NORVIK_STATUS_SUCCESS)
+    {
+        return nullptr;
+    }
+    return pages.Find(keys.key1, keys.key2);
+}
+
+void ReloadMixers(const FormDevice& page, uint32_t code)
+{
+    for (FormMixer* mixer : {&page.SoftwareOutputsMixer(), &page.HardwareInputsMixer()})
+    {
+        if (code == NORVIK_NOTIFY_MIXER_PINS_CHANGED)
+        {
+            mixer->RebuildIfVisible();
+        }
+        else if (code == NORVIK_NOTIFY_VOLUMES_CHANGED)
+        {
+            mixer->ReloadVolumes();
+        }
+        else
+        {
+            mixer->ReloadWeights();
+        }
+    }
+}
 } // namespace
 
 bool MainFrame::IsNotificationThreadRunning()
@@ -114,7 +144,19 @@ void MainFrame::OnDriverNotification(const NorvikMessage& message)
         break;
     }
     case NORVIK_NOTIFY_DEVICE_STATE_CHANGED:
+        if (FormDevice* page = DevicePageFor(devicePages_, message))
+        {
+            page->Refresh();
+        }
         UpdateStatusBar();
+        break;
+    case NORVIK_NOTIFY_MIXER_PINS_CHANGED:
+    case NORVIK_NOTIFY_VOLUMES_CHANGED:
+    case NORVIK_NOTIFY_WEIGHTS_CHANGED:
+        if (const FormDevice* page = DevicePageFor(devicePages_, message))
+        {
+            ReloadMixers(*page, message.code);
+        }
         break;
     default:
         // 3010 and everything else: nothing to show.

@@ -50,6 +50,7 @@ void MainFrame::AddFixedPages()
 
 void MainFrame::RebuildPageTree()
 {
+    devicePages_.Clear(*selection_, currentPage_);
     RemoveFixedPages();
     (void)EnableWindow(selection_->Window(), FALSE);
     ShowPage(noDevicePage_.get());
@@ -58,6 +59,9 @@ void MainFrame::RebuildPageTree()
         return;
     }
     AddFixedPages();
+    // Children of "Devices": their place in the tree does not depend on when they are added.
+    devicePages_.Build(mainClient, Hwnd(), splitter_.Hwnd(), *selection_, devicesPage_.get(),
+                       kTreeImageDevice);
     (void)EnableWindow(selection_->Window(), TRUE);
     if (selection_->SelectedPage() == nullptr)
     {

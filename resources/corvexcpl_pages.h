@@ -1,12 +1,18 @@
-// Dialog and control identifiers of the Buffer Settings, Devices, ASIO channel, Status Info and Driver Info
-// pages. Shared by the resource script and the pages' code.
+// Dialog and control identifiers of the Buffer Settings, Devices, device, effect, ASIO channel, Status Info
+// and Driver Info pages. Shared by the resource script and the pages' code.
 #pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 
 #define IDD_DRIVER_INFO 101
 #define IDD_DEVICES 106
 #define IDD_BUFFER_SETTINGS 247
 #define IDD_CHANNELS 248
+#define IDD_DEVICE 249
 #define IDD_STATUS_INFO 257
+#define IDD_PLUGIN 258
 
 // Driver Info
 #define IDC_DRIVER_INFO_GROUP 1000
@@ -27,6 +33,23 @@
 #define IDC_STREAMING_MODE_GROUP 1090
 #define IDC_MODE_SINGLE_DEVICE 1091
 #define IDC_MODE_ALL_DEVICES 1092
+
+// Device (one unit)
+#define IDC_HARDWARE_MIXER 1052
+#define IDC_DEVICE_INFO_TEXT 1053
+#define IDC_SPDIF_STATUS_TEXT 1054
+#define IDC_SOFTWARE_MIXER 1055
+#define IDC_SPDIF_PASS_THROUGH 1079
+#define IDC_VOLUME_BYPASS 1093
+#define IDC_FORBID_RATE_CHANGE 1097
+#define IDC_MUTE_BYPASS 1098
+
+// Effect plug-in
+#define IDC_DELAY_FADER 1085
+#define IDC_AMPLIFICATION_FADER 1086
+#define IDC_DELAY_TEXT 1087
+#define IDC_AMPLIFICATION_TEXT 1088
+#define IDC_CHANNEL_PAIR_LIST 1089
 
 // ASIO IN / OUT Channels
 #define IDC_CHANNEL_LIST 1051
