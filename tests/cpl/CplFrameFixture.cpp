@@ -55,6 +55,14 @@ void CplFrameFixture::DestroyFrame()
     PumpMessages();
 }
 
+void CplFrameFixture::SelectPage(FormBase* page)
+{
+    ASSERT_NE(nullptr, page);
+    ASSERT_TRUE(frame_->Selection().SelectPage(page));
+    PumpMessages();
+    ASSERT_EQ(page, frame_->CurrentPage());
+}
+
 void CplFrameFixture::StartService()
 {
     service_ = std::make_unique<ServerThread>();

@@ -41,6 +41,8 @@ class CplFrameFixture : public testing::Test
     void DestroyFrame();
     void StartService();
 
+    // Selects the page's tree item and lets the frame show it.
+    void SelectPage(FormBase* page);
     std::wstring StatusText(int pane) { return frame_->Status().PaneText(pane); }
     // Lets the frame handle what the driver queued for it, without waiting for the notification thread.
     void DrainDriver();

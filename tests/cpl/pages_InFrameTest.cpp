@@ -23,13 +23,6 @@ class PagesInFrame : public CplFrameFixture
         ADD_FAILURE() << "no page " << testing::PrintToString(std::wstring(text));
         return nullptr;
     }
-    void Select(FormBase* page)
-    {
-        ASSERT_NE(nullptr, page);
-        ASSERT_TRUE(frame_->Selection().SelectPage(page));
-        PumpMessages();
-        ASSERT_EQ(page, frame_->CurrentPage());
-    }
 };
 } // namespace
 
@@ -86,7 +79,7 @@ TEST_F(PagesInFrame, EveryPageShowsInThePane)
     for (const auto& entry : pages)
     {
         FormBase* page = PageNamed(entry.text);
-        Select(page);
+        SelectPage(page);
         if (HWND counters = GetDlgItem(page->Window(), IDC_COUNTER_LIST))
         {
             // The longest description must fit its box.
@@ -104,9 +97,9 @@ TEST_F(PagesInFrame, StatusTimerRunsOnlyWhileItsPageIsSelected)
     auto* status = dynamic_cast<FormStatusInfo*>(PageNamed(L"Status Info"));
     ASSERT_NE(nullptr, status);
     EXPECT_FALSE(status->IsTimerRunning());
-    Select(status);
+    SelectPage(status);
     EXPECT_TRUE(status->IsTimerRunning());
-    Select(PageNamed(L"Driver Info"));
+    SelectPage(PageNamed(L"Driver Info"));
     EXPECT_FALSE(status->IsTimerRunning());
     EXPECT_FALSE(IsWindowVisible(status->Window()));
 }
@@ -115,7 +108,7 @@ TEST_F(PagesInFrame, BufferPageFollowsTheDriversAnnouncement)
 {
     CreateFrame();
     FormBase* page = PageNamed(L"Buffer Settings");
-    Select(page);
+    SelectPage(page);
     const HWND streaming = GetDlgItem(page->Window(), IDC_STREAMING_BUFFER_LIST);
     model_.SetBufferClasses(4, 3, 0); // announced with 3001
     DrainDriver();

@@ -1,0 +1,157 @@
+// Each unit's pages and mixer windows in the real main frame: their places under "Devices", their windows,
+// a rebuild while a device page is shown, and the unit notifications that reach them.
+#include "cpl/FormDevice.h"
+#include "tests/cpl/CplFrameFixture.h"
+#include "tests/cpl/pages_PageTest.h"
+
+#include <commctrl.h>
+
+namespace
+{
+class DevicePagesInFrame : public CplFrameFixture
+{
+  protected:
+    struct Child
+    {
+        std::wstring text;
+        FormBase* page;
+        int image;
+    };
+    // The items under "Devices", in tree order.
+    std::vector<Child> DeviceChildren()
+    {
+        const HWND tree = frame_->Selection().Tree();
+        HTREEITEM devices = TreeView_GetRoot(tree);
+        for (int i = 0; i < 2 && devices != nullptr; ++i)
+        {
+            devices = TreeView_GetNextSibling(tree, devices);
+        }
+        std::vector<Child> children;
+        for (HTREEITEM item = devices != nullptr ? TreeView_GetChild(tree, devices) : nullptr;
+             item != nullptr; item = TreeView_GetNextSibling(tree, item))
+        {
+            wchar_t text[64] = L"";
+            TVITEMW data{};
+            data.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE;
+            data.hItem = item;
+            data.pszText = text;
+            data.cchTextMax = ARRAYSIZE(text);
+            EXPECT_TRUE(TreeView_GetItem(tree, &data));
+            children.push_back({text, reinterpret_cast<FormBase*>(data.lParam), data.iImage});
+        }
+        return children;
+    }
+    FormDevice* DevicePage(size_t unit)
+    {
+        const NorvikDeviceRecord record = model_.Units().at(unit);
+        return frame_->PerDevicePages().Find(record.key1, record.key2);
+    }
+};
+} // namespace
+
+TEST_F(DevicePagesInFrame, EachUnitHasItsPagesUnderDevicesAndTwoHiddenMixers)
+{
+    CreateFrame();
+    const std::vector<Child> children = DeviceChildren();
+    ASSERT_EQ(3u, children.size());
+    const wchar_t* texts[] = {L"Corvex", L"Corvex", L"Plugin1"};
+    for (size_t i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ(texts[i], children[i].text) << i;
+        EXPECT_EQ(kTreeImageDevice, children[i].image) << i;
+        EXPECT_FALSE(IsWindowVisible(children[i].page->Window())) << i;
+        EXPECT_EQ(frame_->Splitter().Hwnd(), GetParent(children[i].page->Window())) << i;
+    }
+    for (size_t unit = 0; unit < 2; ++unit)
+    {
+        FormDevice* page = DevicePage(unit);
+        ASSERT_NE(nullptr, page) << unit;
+        EXPECT_EQ(children[unit].page, page);
+        for (FormMixer* mixer : {&page->HardwareInputsMixer(), &page->SoftwareOutputsMixer()})
+        {
+            EXPECT_EQ(frame_->Hwnd(), GetWindow(mixer->Hwnd(), GW_OWNER)) << unit;
+            EXPECT_FALSE(IsWindowVisible(mixer->Hwnd())) << unit;
+            EXPECT_EQ(page->Key1(), mixer->Key1());
+            EXPECT_EQ(page->Key2(), mixer->Key2());
+        }
+        EXPECT_TRUE(page->HardwareInputsMixer().IsHardwareInputs());
+        EXPECT_FALSE(page->SoftwareOutputsMixer().IsHardwareInputs());
+    }
+    SelectPage(DevicePage(1));
+    EXPECT_FALSE(SaveScreenshot(frame_->Hwnd(), L"frame-device").empty());
+    SelectPage(children[2].page);
+    EXPECT_FALSE(SaveScreenshot(frame_->Hwnd(), L"frame-effect").empty());
+}
+
+TEST_F(DevicePagesInFrame, RebuildWhileADevicePageIsShownForgetsItsPagesAndClosesItsMixers)
+{
+    CreateFrame();
+    FormDevice* page = DevicePage(0);
+    SelectPage(page);
+    (void)SendMessageW(GetDlgItem(page->Window(), IDC_HARDWARE_MIXER), BM_CLICK, 0, 0);
+    const HWND mixer = page->HardwareInputsMixer().Hwnd();
+    ASSERT_TRUE(IsWindowVisible(mixer));
+    EXPECT_FALSE(IsWindowVisible(page->SoftwareOutputsMixer().Hwnd()));
+
+    const NorvikDeviceRecord first = model_.Units()[0];
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.UnplugUnit(first.key1, first.key2));
+    model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
+    DrainDriver();
+
+    EXPECT_FALSE(IsWindow(mixer));
+    EXPECT_EQ(&frame_->SampleRatePage(), frame_->Selection().SelectedPage());
+    EXPECT_EQ(&frame_->SampleRatePage(), frame_->CurrentPage());
+    EXPECT_TRUE(IsWindowVisible(frame_->SampleRatePage().Window()));
+    EXPECT_EQ(nullptr, frame_->PerDevicePages().Find(first.key1, first.key2));
+    // The effect unit is now first in the list.
+    const std::vector<Child> children = DeviceChildren();
+    ASSERT_EQ(2u, children.size());
+    EXPECT_EQ(L"Corvex", children[0].text);
+    EXPECT_EQ(L"Plugin0", children[1].text);
+}
+
+TEST_F(DevicePagesInFrame, UnitNotificationsReachOnlyThatUnitsPage)
+{
+    CreateFrame();
+    const NorvikDeviceRecord units[] = {model_.Units()[0], model_.Units()[1]};
+    const auto spdif = [this](size_t unit)
+    { return ControlText(DevicePage(unit)->Window(), IDC_SPDIF_STATUS_TEXT); };
+    ASSERT_EQ(L"No Signal", spdif(0));
+
+    // The model announces the change with 3040 and the unit's keys: that page and the status bar follow.
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetStreamingState(4));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS,
+              model_.SetSpdifIn({units[0].key1, units[0].key2}, true, NorvikSpdifInStatus{0, 3, 1, 96000}));
+    DrainDriver();
+    EXPECT_EQ(L"Locked (PCM 96000 Hz)", spdif(0));
+    EXPECT_EQ(L"No Signal", spdif(1));
+    EXPECT_EQ(L"Streaming state: Running", StatusText(1));
+
+    // A payload that is not exactly the keys refreshes no page, only the status bar.
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS,
+              model_.SetSpdifIn({units[1].key1, units[1].key2}, false, NorvikSpdifInStatus{}));
+    NorvikMessage dropped;
+    dropped.Init(0, 0);
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, mainClient.ReceiveNotification(&dropped));
+    ASSERT_EQ(NORVIK_NOTIFY_DEVICE_STATE_CHANGED, dropped.code);
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetStreamingState(2));
+    const uint32_t longer[3] = {units[1].key1, units[1].key2, 0};
+    model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_STATE_CHANGED, longer, sizeof(longer));
+    DrainDriver();
+    EXPECT_EQ(L"No Signal", spdif(1));
+    EXPECT_EQ(L"Streaming state: Ready", StatusText(1));
+
+    // The mixer notifications, well-formed or not, leave the pages and the mixers' windows as they were.
+    (void)SendMessageW(GetDlgItem(DevicePage(1)->Window(), IDC_SOFTWARE_MIXER), BM_CLICK, 0, 0);
+    for (uint32_t code :
+         {NORVIK_NOTIFY_MIXER_PINS_CHANGED, NORVIK_NOTIFY_VOLUMES_CHANGED, NORVIK_NOTIFY_WEIGHTS_CHANGED})
+    {
+        const NorvikDeviceKeys keys{units[1].key1, units[1].key2};
+        model_.Notify(SimAudience::Clients, code, &keys, sizeof(keys));
+        model_.Notify(SimAudience::Clients, code, longer, sizeof(longer));
+    }
+    DrainDriver();
+    EXPECT_EQ(L"No Signal", spdif(1));
+    EXPECT_TRUE(IsWindowVisible(DevicePage(1)->SoftwareOutputsMixer().Hwnd()));
+    EXPECT_FALSE(IsWindowVisible(DevicePage(1)->HardwareInputsMixer().Hwnd()));
+}
