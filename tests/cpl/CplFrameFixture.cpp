@@ -55,6 +55,18 @@ void CplFrameFixture::DestroyFrame()
     PumpMessages();
 }
 
+TreeItemData CplFrameFixture::ReadTreeItem(HTREEITEM item)
+{
+    wchar_t text[128] = L"";
+    TVITEMW data{};
+    data.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = ARRAYSIZE(text);
+    EXPECT_TRUE(TreeView_GetItem(frame_->Selection().Tree(), &data));
+    return {text, reinterpret_cast<FormBase*>(data.lParam), data.iImage, data.iSelectedImage};
+}
+
 void CplFrameFixture::SelectPage(FormBase* page)
 {
     ASSERT_NE(nullptr, page);

@@ -30,6 +30,15 @@ class ServerThread
     std::thread thread_;
 };
 
+// What the page tree shows for one item.
+struct TreeItemData
+{
+    std::wstring text;
+    FormBase* page = nullptr;
+    int image = -1;
+    int selectedImage = -1;
+};
+
 class CplFrameFixture : public testing::Test
 {
   protected:
@@ -41,6 +50,7 @@ class CplFrameFixture : public testing::Test
     void DestroyFrame();
     void StartService();
 
+    TreeItemData ReadTreeItem(HTREEITEM item);
     // Selects the page's tree item and lets the frame show it.
     void SelectPage(FormBase* page);
     std::wstring StatusText(int pane) { return frame_->Status().PaneText(pane); }

@@ -11,14 +11,8 @@ namespace
 class DevicePagesInFrame : public CplFrameFixture
 {
   protected:
-    struct Child
-    {
-        std::wstring text;
-        FormBase* page;
-        int image;
-    };
     // The items under "Devices", in tree order.
-    std::vector<Child> DeviceChildren()
+    std::vector<TreeItemData> DeviceChildren()
     {
         const HWND tree = frame_->Selection().Tree();
         HTREEITEM devices = TreeView_GetRoot(tree);
@@ -26,18 +20,11 @@ class DevicePagesInFrame : public CplFrameFixture
         {
             devices = TreeView_GetNextSibling(tree, devices);
         }
-        std::vector<Child> children;
+        std::vector<TreeItemData> children;
         for (HTREEITEM item = devices != nullptr ? TreeView_GetChild(tree, devices) : nullptr;
              item != nullptr; item = TreeView_GetNextSibling(tree, item))
         {
-            wchar_t text[64] = L"";
-            TVITEMW data{};
-            data.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE;
-            data.hItem = item;
-            data.pszText = text;
-            data.cchTextMax = ARRAYSIZE(text);
-            EXPECT_TRUE(TreeView_GetItem(tree, &data));
-            children.push_back({text, reinterpret_cast<FormBase*>(data.lParam), data.iImage});
+            children.push_back(ReadTreeItem(item));
         }
         return children;
     }
@@ -52,7 +39,7 @@ class DevicePagesInFrame : public CplFrameFixture
 TEST_F(DevicePagesInFrame, EachUnitHasItsPagesUnderDevicesAndTwoHiddenMixers)
 {
     CreateFrame();
-    const std::vector<Child> children = DeviceChildren();
+    const std::vector<TreeItemData> children = DeviceChildren();
     ASSERT_EQ(3u, children.size());
     const wchar_t* texts[] = {L"Corvex", L"Corvex", L"Plugin1"};
     for (size_t i = 0; i < 3; ++i)
@@ -104,7 +91,7 @@ TEST_F(DevicePagesInFrame, RebuildWhileADevicePageIsShownForgetsItsPagesAndClose
     EXPECT_TRUE(IsWindowVisible(frame_->SampleRatePage().Window()));
     EXPECT_EQ(nullptr, frame_->PerDevicePages().Find(first.key1, first.key2));
     // The effect unit is now first in the list.
-    const std::vector<Child> children = DeviceChildren();
+    const std::vector<TreeItemData> children = DeviceChildren();
     ASSERT_EQ(2u, children.size());
     EXPECT_EQ(L"Corvex", children[0].text);
     EXPECT_EQ(L"Plugin0", children[1].text);

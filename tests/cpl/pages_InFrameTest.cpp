@@ -48,16 +48,10 @@ TEST_F(PagesInFrame, TreeHoldsThePagesInTheirPlaces)
     for (const Entry& entry : expected)
     {
         ASSERT_NE(nullptr, item) << "missing " << testing::PrintToString(std::wstring(entry.text));
-        wchar_t text[64] = L"";
-        TVITEMW data{};
-        data.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-        data.hItem = item;
-        data.pszText = text;
-        data.cchTextMax = ARRAYSIZE(text);
-        ASSERT_TRUE(TreeView_GetItem(tree.Tree(), &data));
-        EXPECT_STREQ(entry.text, text);
-        EXPECT_EQ(entry.image, data.iImage) << testing::PrintToString(std::wstring(entry.text));
-        EXPECT_EQ(entry.image, data.iSelectedImage) << testing::PrintToString(std::wstring(entry.text));
+        const TreeItemData data = ReadTreeItem(item);
+        EXPECT_EQ(entry.text, data.text);
+        EXPECT_EQ(entry.image, data.image) << testing::PrintToString(std::wstring(entry.text));
+        EXPECT_EQ(entry.image, data.selectedImage) << testing::PrintToString(std::wstring(entry.text));
         item = TreeView_GetNextSibling(tree.Tree(), item);
     }
     EXPECT_EQ(nullptr, item) << "no further root items";
