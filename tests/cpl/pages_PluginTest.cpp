@@ -5,6 +5,7 @@
 #include "tests/cpl/pages_PageTest.h"
 
 #include <commctrl.h>
+#include <nlohmann/json.hpp>
 
 namespace
 {
@@ -32,21 +33,12 @@ class EffectPage : public PageTest
         (void)SendMessageW(page_->Window(), WM_COMMAND, MAKEWPARAM(IDC_CHANNEL_PAIR_LIST, CBN_SELCHANGE),
                            reinterpret_cast<LPARAM>(Item(IDC_CHANNEL_PAIR_LIST)));
     }
-    // The unit's value of `selector` on every effect channel, as the driver answers.
-    std::vector<uint32_t> Values(uint32_t selector)
+    // The unit's values of `selector` on its effect channels, from the model's dump.
+    std::vector<uint32_t> Values(uint32_t selector) const
     {
-        std::vector<uint32_t> values;
-        for (uint32_t channel = 0; channel < SimUnit::kPluginChannels; ++channel)
-        {
-            NorvikPluginRecord record{};
-            record.selector = selector;
-            record.count = 1;
-            record.pairs[0].channel = channel;
-            EXPECT_EQ(NORVIK_STATUS_SUCCESS,
-                      client_.FindDevice(unit_.key1, unit_.key2)->QueryPlugin(&record));
-            values.push_back(record.pairs[0].value);
-        }
-        return values;
+        const nlohmann::json effect = nlohmann::json::parse(model_.DumpJson())["units"][1]["effect"];
+        return effect[selector == NORVIK_PLUGIN_DELAY ? "delayMs" : "amplification"]
+            .get<std::vector<uint32_t>>();
     }
     void ReportChannelCount(uint32_t count)
     {
