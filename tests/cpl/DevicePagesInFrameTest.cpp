@@ -70,6 +70,17 @@ TEST_F(DevicePagesInFrame, EachUnitHasItsPagesUnderDevicesAndTwoHiddenMixers)
     EXPECT_FALSE(SaveScreenshot(frame_->Hwnd(), L"frame-effect").empty());
 }
 
+TEST_F(DevicePagesInFrame, WithoutUnitsDevicesHasNoChildren)
+{
+    for (const NorvikDeviceRecord& unit : model_.Units())
+    {
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.UnplugUnit(unit.key1, unit.key2));
+    }
+    CreateFrame();
+    EXPECT_EQ(7u, frame_->Selection().PagesInOrder().size());
+    EXPECT_TRUE(DeviceChildren().empty());
+}
+
 TEST_F(DevicePagesInFrame, RebuildWhileADevicePageIsShownForgetsItsPagesAndClosesItsMixers)
 {
     CreateFrame();

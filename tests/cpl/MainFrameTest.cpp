@@ -65,7 +65,7 @@ TEST_F(MainFrameTest, TreeHoldsThePagesInOrderAndShowsSampleRate)
     CreateFrame();
     FormSelection& tree = frame_->Selection();
     const std::vector<FormBase*> pages = tree.PagesInOrder();
-    ASSERT_EQ(7u, pages.size());
+    ASSERT_EQ(10u, pages.size()) << "seven fixed pages, two device pages and one effect page";
     EXPECT_EQ(&frame_->SampleRatePage(), pages[0]);
     EXPECT_EQ(L"Sample Rate", tree.ItemText(pages[0]));
     TVITEMW item{};
@@ -234,7 +234,7 @@ TEST_F(MainFrameTest, ArrivalWhileDisconnectedConnectsAndArrivalWhileConnectedCh
     PumpMessages();
     EXPECT_TRUE(mainClient.IsOpen());
     EXPECT_TRUE(MainFrame::IsNotificationThreadRunning());
-    EXPECT_EQ(7u, frame_->Selection().PagesInOrder().size());
+    EXPECT_EQ(10u, frame_->Selection().PagesInOrder().size());
     EXPECT_TRUE(IsWindowEnabled(frame_->Selection().Window()));
     EXPECT_EQ(&frame_->SampleRatePage(), frame_->CurrentPage());
     EXPECT_EQ(L"Streaming state: Down", StatusText(1));
