@@ -1,10 +1,12 @@
 // corvexsim.exe, corvexsvc.exe -console and a client in this process, talking over the simulator's pipe:
 // a rate change from request to notification, units unplugged and plugged again (arrivals reach the service
-// through its window), the simulator restarted under the service, and Ctrl+C.
+// through its window, also from a window station of its own, as a service's), the simulator restarted
+// under the service, and Ctrl+C.
 #include "driverapi/NorvikClient.h"
 #include "driverapi/PipeDriverPort.h"
 #include "simulator/SimControlClient.h"
 #include "tests/service/ChildProcess.h"
+#include "wn/WnDesktopHandles.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -23,10 +25,13 @@ class ServiceEndToEnd : public testing::Test
         ASSERT_TRUE(simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 2"));
         ASSERT_EQ(0u, control.Connect(pipe, 10000));
         SetDriverPortForTesting(&port);
-        ASSERT_TRUE(service.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console", L"CORVEX_DRIVER=pipe:" + pipe));
+        ASSERT_TRUE(service.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console",
+                                  L"CORVEX_DRIVER=pipe:" + pipe, ServiceDesktop()));
         ASSERT_TRUE(WaitUntil([this] { return HasServer(); })) << service.Output();
         ASSERT_EQ(0u, client.OpenAsClient(NORVIK_DRIVER_NAME));
     }
+
+    virtual const wchar_t* ServiceDesktop() { return nullptr; }
 
     void TearDown() override
     {
@@ -99,12 +104,50 @@ class ServiceEndToEnd : public testing::Test
         });
     }
 
+    // With every unit gone the service lets the driver go, and only the next arrival brings it back.
+    void ExpectTheLastUnitToComeBack()
+    {
+        ASSERT_TRUE(WaitUntil([this] { return IsConfigured("CVX10001"); }));
+        ASSERT_EQ(0u, Control("unplug CVX10001").rfind("ok", 0));
+        ASSERT_EQ(0u, Control("unplug CVX10002").rfind("ok", 0));
+        EXPECT_TRUE(WaitUntil([this] { return !HasServer(); }));
+        ASSERT_EQ(0u, Control("plug CVX10001").rfind("ok", 0));
+        EXPECT_TRUE(WaitUntil([this] { return HasServer() && IsConfigured("CVX10001"); }))
+            << service.Output();
+        const uint32_t rate = Dump()["sampleRates"]["current"];
+        EXPECT_EQ(0u, client.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS)) << "serving again";
+    }
+
     const std::wstring pipe = L"corvex-e2e-svc-" + std::to_wstring(GetCurrentProcessId());
     PipeDriverPort port{L"\\\\.\\pipe\\" + pipe};
     BackgroundChild simulator;
     BackgroundChild service;
     SimControlClient control;
     NorvikClient client;
+};
+
+// The service's window on a desktop of a window station that is not the simulator's, as a service's hidden
+// window lives in the service window station.
+class ServiceInAStationOfItsOwn : public ServiceEndToEnd
+{
+  protected:
+    // Made once the simulator runs, which must not inherit it. Inheritable, so the service's window thread
+    // starts there too, not only its first thread.
+    const wchar_t* ServiceDesktop() override
+    {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        station.Attach(CreateWindowStationW(L"corvex-e2e-station", 0, WINSTA_ALL_ACCESS, &inherit));
+        const HWINSTA own = GetProcessWindowStation(); // not owned
+        if (station && SetProcessWindowStation(station.Get()))
+        {
+            desktop.Attach(CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, &inherit));
+            (void)SetProcessWindowStation(own);
+        }
+        return L"corvex-e2e-station\\Default";
+    }
+
+    WnWindowStation station;
+    WnDesktop desktop;
 };
 
 bool Contains(const std::vector<uint32_t>& codes, uint32_t code)
@@ -139,14 +182,13 @@ TEST_F(ServiceEndToEnd, UnpluggedUnitsComeBackThroughTheArrivalWindow)
     ASSERT_EQ(0u, Control("plug CVX10002").rfind("ok", 0));
     EXPECT_TRUE(WaitUntil([this] { return IsConfigured("CVX10002"); })) << "set up again after the arrival";
 
-    // With every unit gone the service lets the driver go, and the next arrival brings it back.
-    ASSERT_EQ(0u, Control("unplug CVX10001").rfind("ok", 0));
-    ASSERT_EQ(0u, Control("unplug CVX10002").rfind("ok", 0));
-    EXPECT_TRUE(WaitUntil([this] { return !HasServer(); }));
-    ASSERT_EQ(0u, Control("plug CVX10001").rfind("ok", 0));
-    EXPECT_TRUE(WaitUntil([this] { return HasServer() && IsConfigured("CVX10001"); })) << service.Output();
-    const uint32_t rate = Dump()["sampleRates"]["current"];
-    EXPECT_EQ(0u, client.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS)) << "serving again";
+    ExpectTheLastUnitToComeBack();
+}
+
+TEST_F(ServiceInAStationOfItsOwn, TheLastUnitComesBackThroughTheArrivalWindow)
+{
+    ASSERT_TRUE(desktop) << GetLastError();
+    ExpectTheLastUnitToComeBack();
 }
 
 TEST_F(ServiceEndToEnd, ARestartedDriverIsServedAgainFromTheNextArrival)

@@ -152,7 +152,7 @@ void BackgroundChild::Release()
 }
 
 bool BackgroundChild::Start(const std::wstring& program, const std::wstring& arguments,
-                            const std::wstring& environment)
+                            const std::wstring& environment, const wchar_t* desktop)
 {
     Release();
     EnsureConsole();
@@ -174,6 +174,7 @@ bool BackgroundChild::Start(const std::wstring& program, const std::wstring& arg
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = output;
     startup.hStdError = output;
+    startup.lpDesktop = const_cast<wchar_t*>(desktop); // only read
     PROCESS_INFORMATION process = {};
     std::vector<wchar_t> line = CommandLine(program, arguments);
     std::vector<wchar_t> block = Environment(environment);

@@ -30,9 +30,11 @@ class BackgroundChild
     BackgroundChild& operator=(const BackgroundChild&) = delete;
 
     // Ends and forgets an earlier child first. The child shares the test's console, so a console Ctrl+C
-    // reaches it. environment: extra
-    // "NAME=value" pairs, '\n'-separated, added to the test's own.
-    bool Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& environment = L"");
+    // reaches it. environment: extra "NAME=value" pairs, '\n'-separated, added to the test's own.
+    // desktop: "station\\desktop" to run on instead of the test's own (an inheritable desktop handle held by
+    // the test makes it the default of the child's later threads too).
+    bool Start(const std::wstring& program, const std::wstring& arguments,
+               const std::wstring& environment = L"", const wchar_t* desktop = nullptr);
     // Waits for the child's end; false on time-out.
     bool Wait(DWORD timeoutMs);
     DWORD ExitCode() const;
