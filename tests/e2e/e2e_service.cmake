@@ -2,7 +2,7 @@
 # own. Every run of corvexsvc shares one single-instance mutex, and the control panel's end-to-end test runs
 # one too, hence the locks.
 corvex_add_test(e2e_service_tests
-  SOURCES e2e_service_test.cpp ${CMAKE_SOURCE_DIR}/tests/service/ChildProcess.cpp
+  SOURCES e2e_service_test.cpp e2e_support.cpp ${CMAKE_SOURCE_DIR}/tests/service/ChildProcess.cpp
   LIBS simulator
   TIMEOUT 120)
 set_tests_properties(e2e_service_tests PROPERTIES RESOURCE_LOCK "corvexsvc_instance;corvexcpl")

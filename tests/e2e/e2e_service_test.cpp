@@ -4,12 +4,11 @@
 // under the service, and Ctrl+C.
 #include "driverapi/NorvikClient.h"
 #include "driverapi/PipeDriverPort.h"
-#include "simulator/SimControlClient.h"
+#include "tests/e2e/e2e_support.h"
 #include "tests/service/ChildProcess.h"
 #include "wn/WnDesktopHandles.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <string>
@@ -42,66 +41,15 @@ class ServiceEndToEnd : public testing::Test
         (void)simulator.Wait(5000);
     }
 
-    std::string Control(const std::string& command)
-    {
-        std::string reply;
-        return control.Send(command, &reply) == ERROR_SUCCESS ? reply : "error: no simulator";
-    }
+    std::string Control(const std::string& command) { return SimCommand(control, command); }
+    nlohmann::json Dump() { return SimDump(control); }
+    bool HasServer() { return ::HasServer(Dump()); }
+    nlohmann::json Unit(const std::string& serial) { return SimUnit(Dump(), serial); }
+    bool IsConfigured(const std::string& serial) { return ::IsConfigured(Unit(serial)); }
 
-    nlohmann::json Dump()
-    {
-        const std::string reply = Control("dump");
-        const size_t start = reply.find('{');
-        return start == std::string::npos ? nlohmann::json() : nlohmann::json::parse(reply.substr(start), nullptr, false);
-    }
-
-    bool HasServer()
-    {
-        const nlohmann::json dump = Dump();
-        if (!dump.contains("handles"))
-        {
-            return false;
-        }
-        return std::any_of(dump["handles"].begin(), dump["handles"].end(), [](const nlohmann::json& handle) {
-            return handle.contains("role") && handle["role"] == 0;
-        });
-    }
-
-    nlohmann::json Unit(const std::string& serial)
-    {
-        const nlohmann::json dump = Dump();
-        for (const nlohmann::json& unit : dump["units"])
-        {
-            if (unit["serial"] == serial)
-            {
-                return unit;
-            }
-        }
-        return nullptr;
-    }
-
-    // Whether the service has given the unit its channel names and endpoint table.
-    bool IsConfigured(const std::string& serial)
-    {
-        const nlohmann::json unit = Unit(serial);
-        return unit.is_object() && unit["channelNames"].is_object() && unit["wdmEndpoints"].is_object();
-    }
-
-    // Collects the client's notifications until `code` arrives.
     bool WaitForNotification(uint32_t code, std::vector<uint32_t>* seen)
     {
-        return WaitUntil([&] {
-            NorvikMessage message;
-            while (client.ReceiveNotification(&message) == NORVIK_STATUS_SUCCESS)
-            {
-                seen->push_back(message.code);
-                if (message.code == code)
-                {
-                    return true;
-                }
-            }
-            return false;
-        });
+        return ::WaitForNotification(client, code, seen);
     }
 
     // With every unit gone the service lets the driver go, and only the next arrival brings it back.
