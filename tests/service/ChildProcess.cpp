@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cwchar>
 #include <future>
 #include <memory>
@@ -283,6 +285,53 @@ bool ReturnsWithin(std::function<void()> body, DWORD timeoutMs)
         })
         .detach();
     return done.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
+}
+
+long CountProcessHandles(DWORD processId)
+{
+    // SystemHandleInformation: a count, then one entry per open handle of every process.
+    struct HandleEntry
+    {
+        ULONG processId;
+        UCHAR objectType;
+        UCHAR flags;
+        USHORT value;
+        void* object;
+        ACCESS_MASK access;
+    };
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr)
+    {
+        return -1;
+    }
+    std::vector<uint8_t> table(1 << 16);
+    LONG status = kInfoLengthMismatch;
+    for (int attempt = 0; attempt < 8 && status == kInfoLengthMismatch; ++attempt)
+    {
+        ULONG needed = 0;
+        status = query(kSystemHandleInformation, table.data(), static_cast<ULONG>(table.size()), &needed);
+        if (status == kInfoLengthMismatch)
+        {
+            table.resize(std::max<size_t>(table.size() * 2, needed + 4096));
+        }
+    }
+    if (status != 0)
+    {
+        return -1;
+    }
+    const ULONG count = *reinterpret_cast<const ULONG*>(table.data());
+    const size_t fits = (table.size() - sizeof(ULONG_PTR)) / sizeof(HandleEntry);
+    const auto* entries = reinterpret_cast<const HandleEntry*>(table.data() + sizeof(ULONG_PTR));
+    long owned = 0;
+    for (size_t i = 0; i < std::min<size_t>(count, fits); ++i)
+    {
+        owned += entries[i].processId == processId;
+    }
+    return owned;
 }
 
 bool SendConsoleCtrlC()

@@ -62,5 +62,9 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // test fails instead of hanging; it must hold what it uses (shared pointers, no references to locals).
 bool ReturnsWithin(std::function<void()> body, DWORD timeoutMs = 10000);
 
+// How many handles the process holds; -1 when that cannot be read. (GetProcessHandleCount always says 0 under
+// Wine; the system's handle table tells.)
+long CountProcessHandles(DWORD processId);
+
 // Sends Ctrl+C to every process of the test's console (the test itself ignores it meanwhile).
 bool SendConsoleCtrlC();
