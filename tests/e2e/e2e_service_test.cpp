@@ -1,9 +1,10 @@
 // corvexsim.exe, corvexsvc.exe -console and a client in this process, talking over the simulator's pipe:
 // a rate change from request to notification, units unplugged and plugged again (arrivals reach the service
 // through its window, also from a window station of its own, as a service's), the simulator restarted
-// under the service, and Ctrl+C.
+// under the service, a client that never reads its replies, and Ctrl+C.
 #include "driverapi/NorvikClient.h"
 #include "driverapi/PipeDriverPort.h"
+#include "simulator/DriverModel.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/service/ChildProcess.h"
 #include "wn/WnDesktopHandles.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,8 @@ class ServiceEndToEnd : public testing::Test
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 2"));
+        ASSERT_TRUE(
+            simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 2"));
         ASSERT_EQ(0u, control.Connect(pipe, 10000));
         SetDriverPortForTesting(&port);
         ASSERT_TRUE(service.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console",
@@ -152,6 +155,62 @@ TEST_F(ServiceEndToEnd, ARestartedDriverIsServedAgainFromTheNextArrival)
     ASSERT_EQ(0u, control.Connect(pipe, 10000));
     ASSERT_EQ(0u, Control("plug CVX10001").rfind("ok", 0));
     EXPECT_TRUE(WaitUntil([this] { return HasServer() && IsConfigured("CVX10001"); })) << service.Output();
+}
+
+TEST_F(ServiceEndToEnd, AClientThatNeverReadsItsRepliesNeitherBlocksThePanelNorGrowsAnything)
+{
+    ASSERT_TRUE(WaitUntil([this] { return IsConfigured("CVX10002"); }));
+    const DWORD serviceId = GetProcessId(service.Process());
+    const long serviceHandles = CountProcessHandles(serviceId);
+    NorvikClient flooder;
+    ASSERT_EQ(0u, flooder.OpenAsClient(NORVIK_DRIVER_NAME));
+    const uint32_t rate = Dump()["sampleRates"]["current"];
+    const uint32_t otherRate = rate == 44100 ? 48000 : 44100;
+    const uint32_t policy = Dump()["policy"];
+    constexpr int kFlood = 2000;
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG panelMs = 0;
+    for (int sequence = 1; sequence <= kFlood; ++sequence)
+    {
+        // The current policy: answered, and nothing changes.
+        NorvikMessage request;
+        request.Init(NORVIK_MSG_REQUEST, NORVIK_REQ_SET_POLICY);
+        ASSERT_EQ(0u, request.SetPayload(&policy, sizeof(policy)));
+        request.sequence = static_cast<uint32_t>(sequence);
+        ASSERT_EQ(0u, flooder.SendMsg(request)) << sequence;
+        if (sequence == kFlood / 2)
+        {
+            const ULONGLONG asked = GetTickCount64();
+            EXPECT_EQ(0u, client.SetSampleRate(otherRate, NORVIK_CLIENT_TIMEOUT_MS))
+                << "answered amid the flood";
+            panelMs = GetTickCount64() - asked;
+            EXPECT_EQ(otherRate, Dump()["sampleRates"]["current"]);
+        }
+    }
+    EXPECT_EQ(0u, client.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS)) << "and after it";
+    EXPECT_EQ(rate, Dump()["sampleRates"]["current"]);
+
+    // Every request was handled; the driver keeps only the newest replies for the client that never reads.
+    size_t serverQueue = 0;
+    size_t unread = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        {
+            serverQueue = unread = 0;
+            const nlohmann::json dump = Dump();
+            for (const nlohmann::json& handle : dump["handles"])
+            {
+                const bool server = handle["role"].is_number() && handle["role"] == 0;
+                (server ? serverQueue : unread) += handle["messages"].get<size_t>();
+            }
+            return serverQueue == 0 && unread == DriverModel::kQueueLimit;
+        }))
+        << serverQueue << " requests still queued for the service, " << unread << " replies unread";
+    std::printf("%d unread requests handled in %llu ms; the panel's rate change amid them took %llu ms\n",
+                kFlood, GetTickCount64() - start, panelMs);
+    long nowHandles = -1;
+    EXPECT_TRUE(WaitUntil([&] { return (nowHandles = CountProcessHandles(serviceId)) <= serviceHandles; }))
+        << "the service holds " << nowHandles << " handles, " << serviceHandles << " before the flood";
 }
 
 TEST_F(ServiceEndToEnd, CtrlCEndsTheConsoleRun)
