@@ -87,22 +87,3 @@ void CplFrameFixture::DrainDriver()
     frame_->DrainNotifications();
     PumpMessages();
 }
-
-void CplFrameFixture::DeletePlacement()
-{
-    (void)RegDeleteKeyW(HKEY_CURRENT_USER, kCplRegistryKey);
-}
-
-void CplFrameFixture::StorePlacement(DWORD x, DWORD y, DWORD width, DWORD height)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kCplRegistryKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                             nullptr, &key, nullptr));
-    const wchar_t* names[] = {L"PosX", L"PosY", L"Width", L"Height"};
-    const DWORD values[] = {x, y, width, height};
-    for (int i = 0; i < 4; ++i)
-    {
-        RegSetValueExW(key, names[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&values[i]), sizeof(DWORD));
-    }
-    RegCloseKey(key);
-}

@@ -57,9 +57,6 @@ class CplFrameFixture : public testing::Test
     // Lets the frame handle what the driver queued for it, without waiting for the notification thread.
     void DrainDriver();
 
-    static void DeletePlacement();
-    static void StorePlacement(DWORD x, DWORD y, DWORD width, DWORD height);
-
     DriverModel model_;
     std::unique_ptr<InProcessPort> port_;
     std::unique_ptr<MainFrame> frame_;

@@ -2,6 +2,9 @@
 
 #include "tests/cpl/CplTestSupport.h"
 
+#include <commctrl.h>
+
+#include <cstdint>
 #include <vector>
 
 std::wstring BuildProgramPath(const wchar_t* relativePath)
@@ -93,32 +96,118 @@ void ChildProgram::Kill()
 
 namespace
 {
-struct WindowSearch
+struct ProcessWindows
 {
     const wchar_t* className;
     DWORD processId;
-    HWND found;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM data)
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM data)
 {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
+    auto* search = reinterpret_cast<ProcessWindows*>(data);
     wchar_t className[128] = L"";
     DWORD process = 0;
     GetWindowThreadProcessId(hwnd, &process);
-    if (GetClassNameW(hwnd, className, 128) > 0 && wcscmp(className, search->className) == 0 &&
-        (search->processId == 0 || search->processId == process))
+    if ((search->processId == 0 || process == search->processId) && GetClassNameW(hwnd, className, 128) > 0 &&
+        wcscmp(className, search->className) == 0)
     {
-        search->found = hwnd;
-        return FALSE;
+        search->found.push_back(hwnd);
     }
     return TRUE;
+}
+
+std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className)
+{
+    ProcessWindows search{className, processId, {}};
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND NotificationArea()
+{
+    return FindWindowW(L"Shell_TrayWnd", nullptr);
 }
 } // namespace
 
 HWND FindProcessWindow(const wchar_t* className, DWORD processId)
 {
-    WindowSearch search{className, processId, nullptr};
-    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> windows = WindowsOf(processId, className);
+    return windows.empty() ? nullptr : windows.front();
+}
+
+bool FindTrayIcon(const wchar_t* tip, RECT* place)
+{
+    // The shell's tooltips hold one tool per icon, with the icon's tip and place; a removed icon's tool may
+    // stay a while with an empty place. Tooltip messages carry pointers, so the records live in the shell's
+    // memory.
+    DWORD shell = 0;
+    GetWindowThreadProcessId(NotificationArea(), &shell);
+    const HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
+    if (process == nullptr)
+    {
+        return false;
+    }
+    constexpr SIZE_T kTextOffset = 1024;
+    constexpr SIZE_T kBlock = 8192; // the tooltip copies the text unbounded; tips are at most 128 characters
+    auto* remote =
+        static_cast<uint8_t*>(VirtualAllocEx(process, nullptr, kBlock, MEM_COMMIT, PAGE_READWRITE));
+    bool found = false;
+    for (HWND tooltip : remote != nullptr ? WindowsOf(shell, TOOLTIPS_CLASSW) : std::vector<HWND>())
+    {
+        const LRESULT tools = SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
+        for (LRESULT i = 0; i < tools && !found; ++i)
+        {
+            TOOLINFOW tool{};
+            tool.cbSize = sizeof(tool);
+            tool.lpszText = reinterpret_cast<wchar_t*>(remote + kTextOffset);
+            wchar_t text[130] = L"";
+            if (WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr) &&
+                WriteProcessMemory(process, remote + kTextOffset, text, sizeof(text), nullptr) &&
+                SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote)) &&
+                ReadProcessMemory(process, remote, &tool, sizeof(tool), nullptr) &&
+                ReadProcessMemory(process, remote + kTextOffset, text, sizeof(text) - sizeof(wchar_t),
+                                  nullptr) &&
+                wcscmp(text, tip) == 0 && !IsRectEmpty(&tool.rect))
+            {
+                *place = tool.rect;
+                found = true;
+            }
+        }
+    }
+    if (remote != nullptr)
+    {
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return found;
+}
+
+void ClickTrayIcon(const RECT& place, bool rightClick)
+{
+    const HWND area = NotificationArea();
+    const LPARAM point = MAKELPARAM((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+    if (rightClick)
+    {
+        PostMessageW(area, WM_RBUTTONDOWN, MK_RBUTTON, point);
+        PostMessageW(area, WM_RBUTTONUP, 0, point);
+        return;
+    }
+    PostMessageW(area, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(area, WM_LBUTTONUP, 0, point);
+    PostMessageW(area, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostMessageW(area, WM_LBUTTONUP, 0, point);
+}
+
+HWND FindPopupMenu(DWORD processId)
+{
+    for (HWND menu : WindowsOf(processId, L"#32768"))
+    {
+        if (IsWindowVisible(menu))
+        {
+            return menu;
+        }
+    }
+    return nullptr;
 }

@@ -35,3 +35,12 @@ class ChildProgram
 
 // The top-level window of class `className` that belongs to process `processId` (0: any), or null.
 HWND FindProcessWindow(const wchar_t* className, DWORD processId);
+
+// The notification-area icon whose tip is `tip`, as the shell shows it to the user: its place in the shell's
+// notification area window (client coordinates). False when the shell shows no such icon.
+bool FindTrayIcon(const wchar_t* tip, RECT* place);
+// Clicks that place as the mouse would: a right click (the icon's menu opens on the button's release) or a
+// left double-click.
+void ClickTrayIcon(const RECT& place, bool rightClick);
+// The pop-up menu window that the process shows, or null.
+HWND FindPopupMenu(DWORD processId);

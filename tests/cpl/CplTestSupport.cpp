@@ -1,5 +1,7 @@
 #include "tests/cpl/CplTestSupport.h"
 
+#include "cpl/MainFrame.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <strsafe.h>
@@ -262,4 +264,48 @@ std::wstring SaveScreenshot(HWND window, const wchar_t* name)
     const bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
     fclose(file);
     return written ? path : std::wstring();
+}
+
+void DeletePlacement()
+{
+    (void)RegDeleteKeyW(HKEY_CURRENT_USER, kCplRegistryKey);
+}
+
+void StorePlacement(DWORD x, DWORD y, DWORD width, DWORD height)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kCplRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+    {
+        return;
+    }
+    const wchar_t* names[] = {L"PosX", L"PosY", L"Width", L"Height"};
+    const DWORD values[] = {x, y, width, height};
+    for (int i = 0; i < 4; ++i)
+    {
+        RegSetValueExW(key, names[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&values[i]), sizeof(DWORD));
+    }
+    RegCloseKey(key);
+}
+
+std::vector<DWORD> StoredPlacement()
+{
+    std::vector<DWORD> values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kCplRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    {
+        return values;
+    }
+    for (const wchar_t* name : {L"PosX", L"PosY", L"Width", L"Height"})
+    {
+        DWORD value = 0;
+        DWORD size = sizeof(value);
+        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+            ERROR_SUCCESS)
+        {
+            values.push_back(value);
+        }
+    }
+    RegCloseKey(key);
+    return values;
 }

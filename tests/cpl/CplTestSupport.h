@@ -47,6 +47,12 @@ class DialogCloser
     std::thread thread_;
 };
 
+// The control panel's stored window placement under HKEY_CURRENT_USER: PosX, PosY, Width, Height.
+void DeletePlacement();
+void StorePlacement(DWORD x, DWORD y, DWORD width, DWORD height);
+// The values stored, in that order; fewer when some are missing.
+std::vector<DWORD> StoredPlacement();
+
 // Saves what the screen shows of `window` (a top-level window) as a PNG file under the build tree's
 // "screenshots" folder; returns the path, or empty on failure.
 std::wstring SaveScreenshot(HWND window, const wchar_t* name);

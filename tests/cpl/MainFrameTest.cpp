@@ -30,28 +30,6 @@ LRESULT SendArrival(HWND frame, const wchar_t* name, WPARAM event = DBT_DEVICEAR
     return SendMessageW(frame, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&broadcast));
 }
 
-std::vector<DWORD> StoredPlacement()
-{
-    std::vector<DWORD> values;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kCplRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    {
-        return values;
-    }
-    for (const wchar_t* name : {L"PosX", L"PosY", L"Width", L"Height"})
-    {
-        DWORD value = 0;
-        DWORD size = sizeof(value);
-        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
-            ERROR_SUCCESS)
-        {
-            values.push_back(value);
-        }
-    }
-    RegCloseKey(key);
-    return values;
-}
-
 RECT WindowRect(HWND window)
 {
     RECT rect{};

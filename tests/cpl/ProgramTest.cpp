@@ -1,13 +1,19 @@
-// corvexcpl.exe as a user starts it: one instance at a time, "-exit", "-hide", "-notray" and its exit codes.
-// Without CORVEX_DRIVER it looks for the kernel driver, finds none and shows its no-device state.
+// corvexcpl.exe as a user starts it: one instance at a time, "-exit", "-hide", "-notray" and its exit codes,
+// its tray icon and its window's place, all seen from this other process as a user would see them. Without
+// CORVEX_DRIVER it looks for the kernel driver, finds none and shows its no-device state.
 #include "cpl/MainFrame.h"
 #include "tests/cpl/CplProcess.h"
 #include "tests/cpl/CplTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 namespace
 {
+constexpr wchar_t kTitle[] = L"Corvex Control Panel"; // also the tray icon's tip
+
 std::wstring ControlPanel()
 {
     return BuildProgramPath(L"cpl\\corvexcpl.exe");
@@ -164,4 +170,98 @@ TEST(CplProgram, HiddenStartAndCloseBoxWithAndWithoutTray)
         ASSERT_TRUE(tray.WaitForExit());
         EXPECT_EQ(1u, tray.ExitCode());
     }
+}
+
+TEST(CplProgram, HiddenAtLogonItLivesInTheTrayWhoseMenuAndDoubleClickBringItBack)
+{
+    ChildProgram panel;
+    ASSERT_TRUE(panel.Start(ControlPanel(), L"-hide"));
+    HWND window = WaitForMainWindow(panel);
+    ASSERT_NE(nullptr, window);
+    RECT icon{};
+    ASSERT_TRUE(PumpUntil([&] { return FindTrayIcon(kTitle, &icon); })) << "the tray icon is the way in";
+    EXPECT_FALSE(IsWindowVisible(window));
+    (void)WaitForInputIdle(panel.Process(), 10000);
+    SaveScreenshot(FindWindowW(L"Shell_TrayWnd", nullptr), L"program-tray-icon");
+
+    const auto chooseFromTheIconsMenu = [&](wchar_t mnemonic)
+    {
+        ClickTrayIcon(icon, true);
+        HWND menu = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return (menu = FindPopupMenu(panel.ProcessId())) != nullptr; }));
+        SaveScreenshot(menu, L"program-tray-menu");
+        PostMessageW(menu, WM_CHAR, mnemonic, 0);
+    };
+    chooseFromTheIconsMenu(L'r'); // "&Restore"
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window) != FALSE; }));
+
+    // The close box hides it to the tray; a double click on the icon brings it back.
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }));
+    EXPECT_TRUE(FindTrayIcon(kTitle, &icon));
+    ClickTrayIcon(icon, false);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window) != FALSE; }));
+
+    chooseFromTheIconsMenu(L'x'); // "E&xit"
+    ASSERT_TRUE(panel.WaitForExit());
+    EXPECT_EQ(1u, panel.ExitCode());
+    EXPECT_TRUE(PumpUntil([&] { return !FindTrayIcon(kTitle, &icon); })) << "the icon went with the program";
+}
+
+TEST(CplProgram, PlacementIsKeptAcrossStartsClampedOntoTheScreenAndNotTakenFromAMinimisedWindow)
+{
+    DeletePlacement();
+    // Starts it, lets `use` act on the shown window, then ends it with -exit; the window's rectangle as
+    // shown.
+    const auto run = [](const wchar_t* arguments, const std::function<void(HWND)>& use)
+    {
+        ChildProgram panel;
+        RECT shown{};
+        EXPECT_TRUE(panel.Start(ControlPanel(), arguments));
+        HWND window = WaitForMainWindow(panel);
+        EXPECT_TRUE(PumpUntil([&] { return window != nullptr && IsWindowVisible(window); }));
+        GetWindowRect(window, &shown);
+        use(window);
+        ExitAll();
+        EXPECT_TRUE(panel.WaitForExit());
+        return shown;
+    };
+    const auto place = [](HWND window, int x, int y, int width, int height)
+    { SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE); };
+
+    // Moved by the user, hidden in the tray, and ended there by -exit.
+    run(L"",
+        [&](HWND window)
+        {
+            place(window, 200, 150, 600, 450);
+            PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }));
+        });
+    EXPECT_EQ((std::vector<DWORD>{200, 150, 600, 450}), StoredPlacement());
+    RECT shown = run(L"-notray", [](HWND window) { SaveScreenshot(window, L"program-placement-restored"); });
+    EXPECT_EQ(200, shown.left);
+    EXPECT_EQ(150, shown.top);
+    EXPECT_EQ(800, shown.right);
+    EXPECT_EQ(600, shown.bottom);
+
+    // A place on a monitor that is gone: a strip of the window stays on the screen.
+    StorePlacement(5000, 3000, 600, 450);
+    shown = run(L"-notray", [](HWND) { SaveScreenshot(GetDesktopWindow(), L"program-placement-clamped"); });
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) - 50, shown.left);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) - 50, shown.top);
+
+    // Minimised, then ended: the next start shows it where it was before the minimise.
+    run(L"-notray",
+        [&](HWND window)
+        {
+            place(window, 300, 200, 640, 480);
+            PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            EXPECT_TRUE(PumpUntil([&] { return IsIconic(window) != FALSE; }));
+        });
+    shown = run(L"-notray", [](HWND) {});
+    EXPECT_EQ(300, shown.left);
+    EXPECT_EQ(200, shown.top);
+    EXPECT_EQ(940, shown.right);
+    EXPECT_EQ(680, shown.bottom);
+    DeletePlacement();
 }
