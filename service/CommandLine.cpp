@@ -1,5 +1,5 @@
 #include "service/CommandLine.h"
-#include "service/ConsoleOutput.h"
+#include "wn/WnConsoleOutput.h"
 #include "service/ServiceRunner.h"
 #include "service/ServiceVersion.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "service/ConsoleOutput.h"
+#include "wn/WnConsoleOutput.h"
 #include "service/WnEventLogWriter.h"
 
 // In console mode the texts meant for the event log go to the console, one entry per line.

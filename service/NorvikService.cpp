@@ -1,5 +1,5 @@
 #include "service/NorvikService.h"
-#include "service/ConsoleOutput.h"
+#include "wn/WnConsoleOutput.h"
 #include "service/ServiceVersion.h"
 
 #include <dbt.h>

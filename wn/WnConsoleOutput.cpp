@@ -1,4 +1,4 @@
-#include "service/ConsoleOutput.h"
+#include "wn/WnConsoleOutput.h"
 
 #include <windows.h>
 #include <strsafe.h>
@@ -10,11 +10,10 @@
 namespace
 {
 constexpr size_t kTextCapacity = 4096;
-} // namespace
 
-void ConsoleWrite(const wchar_t* text)
+void WriteText(DWORD stream, const wchar_t* text)
 {
-    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE output = GetStdHandle(stream);
     if (output == nullptr || output == INVALID_HANDLE_VALUE)
     {
         return;
@@ -35,6 +34,17 @@ void ConsoleWrite(const wchar_t* text)
     std::vector<char> utf8(static_cast<size_t>(bytes));
     (void)WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), bytes, nullptr, nullptr);
     (void)WriteFile(output, utf8.data(), static_cast<DWORD>(bytes), &written, nullptr);
+}
+} // namespace
+
+void ConsoleWrite(const wchar_t* text)
+{
+    WriteText(STD_OUTPUT_HANDLE, text);
+}
+
+void ConsoleWriteError(const wchar_t* text)
+{
+    WriteText(STD_ERROR_HANDLE, text);
 }
 
 void ConsolePrint(const wchar_t* format, ...)
