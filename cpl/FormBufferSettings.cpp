@@ -9,18 +9,6 @@ namespace buffer_settings
 {
 namespace
 {
-template <size_t N> const wchar_t* ClassText(const ClassEntry (&entries)[N], uint32_t value)
-{
-    for (const ClassEntry& entry : entries)
-    {
-        if (entry.value == value)
-        {
-            return entry.text;
-        }
-    }
-    return L"unknown";
-}
-
 std::wstring Format(const wchar_t* format, uint32_t a, uint32_t b, uint32_t c = 0)
 {
     wchar_t text[64];
@@ -31,16 +19,6 @@ std::wstring Format(const wchar_t* format, uint32_t a, uint32_t b, uint32_t c = 
     return text;
 }
 } // namespace
-
-const wchar_t* StreamingClassText(uint32_t value)
-{
-    return ClassText(kStreamingClasses, value);
-}
-
-const wchar_t* AsioClassText(uint32_t value)
-{
-    return ClassText(kAsioClasses, value);
-}
 
 std::wstring StreamingLatencyText(uint32_t microseconds)
 {
@@ -66,10 +44,10 @@ NorvikSetBufferSizes BuildChangeRequest(const NorvikBufferSizes& record,
 
 namespace
 {
-template <size_t N> void FillClassList(HWND list, const buffer_settings::ClassEntry (&entries)[N])
+template <size_t N> void FillClassList(HWND list, const NorvikBufferClass (&entries)[N])
 {
     (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    for (const buffer_settings::ClassEntry& entry : entries)
+    for (const NorvikBufferClass& entry : entries)
     {
         const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text));
         if (index >= 0)
@@ -98,8 +76,8 @@ void SelectByText(HWND list, const wchar_t* text)
 
 LRESULT FormBufferSettings::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
-    FillClassList(Item(IDC_STREAMING_BUFFER_LIST), buffer_settings::kStreamingClasses);
-    FillClassList(Item(IDC_ASIO_BUFFER_LIST), buffer_settings::kAsioClasses);
+    FillClassList(Item(IDC_STREAMING_BUFFER_LIST), kStreamingBufferClasses);
+    FillClassList(Item(IDC_ASIO_BUFFER_LIST), kAsioBufferClasses);
     return TRUE;
 }
 
@@ -111,8 +89,8 @@ void FormBufferSettings::Refresh()
         EnableControls(false);
         return;
     }
-    SelectByText(Item(IDC_STREAMING_BUFFER_LIST), buffer_settings::StreamingClassText(record.streamingClass));
-    SelectByText(Item(IDC_ASIO_BUFFER_LIST), buffer_settings::AsioClassText(record.asioClass));
+    SelectByText(Item(IDC_STREAMING_BUFFER_LIST), StreamingClassText(record.streamingClass));
+    SelectByText(Item(IDC_ASIO_BUFFER_LIST), AsioClassText(record.asioClass));
     EnableControls(true);
     (void)SetDlgItemTextW(Hwnd(), IDC_STREAMING_LATENCY,
                           buffer_settings::StreamingLatencyText(record.streamingLatencyUs).c_str());

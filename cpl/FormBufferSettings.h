@@ -5,6 +5,7 @@
 #include "cpl/framework/FormBaseImpl.h"
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikIoctl.h"
+#include "driverapi/NorvikValueTexts.h"
 #include "resources/corvexcpl_pages.h"
 
 #include <cstdint>
@@ -13,27 +14,6 @@
 
 namespace buffer_settings
 {
-struct ClassEntry
-{
-    uint32_t value;
-    const wchar_t* text;
-};
-
-// The list entries, in list order.
-constexpr ClassEntry kStreamingClasses[] = {
-    {0, L"Minimum"}, {1, L"ExtraSmall"}, {2, L"Small"}, {3, L"Large"}, {4, L"ExtraLarge"}, {5, L"Safe"},
-};
-constexpr ClassEntry kAsioClasses[] = {
-    {0, L"Minimum"},
-    {1, L"Small"},
-    {2, L"Large"},
-    {3, L"Maximum"},
-};
-
-// A class outside the list reads "unknown".
-const wchar_t* StreamingClassText(uint32_t value);
-const wchar_t* AsioClassText(uint32_t value);
-
 // "%u.%1u millisecs\n": the tenths are cut, not rounded.
 std::wstring StreamingLatencyText(uint32_t microseconds);
 // "%u.%1u millisecs\n%u samples".

@@ -7,29 +7,6 @@
 
 namespace status_info
 {
-const CounterEntry kCounters[5] = {
-    {L"Streaming Error Count",
-     L"This counter is incremented if an interruption in the isochronous USB stream is detected by the "
-     L"driver. If this counter is incremented then sample data was lost."},
-    {L"FIFO Error Count",
-     L"This counter is incremented if an interruption in the isochronous USB stream is detected by the "
-     L"hardware. This could be caused by CRC errors on the USB. Try to use another cable, or a shorter "
-     L"cable, "
-     L"or try to use a different USB port on your PC."},
-    {L"ASIO Error Count",
-     L"This counter is incremented if the ASIO thread missed a switch event issued by the driver. This "
-     L"happens if thread latency in user mode is too long for the currently selected ASIO buffer size. If "
-     L"this counter is incremented then sample data was lost."},
-    {L"WDM Audio Error Count",
-     L"This counter is incremented every time a WDM audio buffer is missing in the driver. This happens if "
-     L"WDM audio based user mode applications do not provide buffers in time, e.g. due to excessive thread "
-     L"latency. If this counter is incremented then sample data was lost."},
-    {L"WDM MIDI Error Count",
-     L"This counter is incremented every time a WDM MIDI buffer is missing in the driver. This happens if "
-     L"WDM MIDI based user mode applications do not provide buffers in time, e.g. due to excessive thread "
-     L"latency. If this counter is incremented then MIDI data was lost."},
-};
-
 COLORREF CellTextColour(int column, uint32_t value)
 {
     return column == 1 && value > 0 ? kCountedColour : kPlainColour;
@@ -50,7 +27,7 @@ LRESULT FormStatusInfo::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
     list_ = Item(IDC_COUNTER_LIST);
     SetUpReportList(list_, {{L"Counter", 150}, {L"Value", 100}});
-    for (const status_info::CounterEntry& counter : status_info::kCounters)
+    for (const NorvikErrorCounterText& counter : kErrorCounterTexts)
     {
         (void)AppendReportRow(list_, {counter.name, L""});
     }
@@ -119,9 +96,9 @@ void FormStatusInfo::Refresh()
 void FormStatusInfo::UpdateDescription()
 {
     const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
-    const bool known = row >= 0 && row < static_cast<int>(std::size(status_info::kCounters));
+    const bool known = row >= 0 && row < static_cast<int>(std::size(kErrorCounterTexts));
     (void)SetDlgItemTextW(Hwnd(), IDC_COUNTER_DESCRIPTION,
-                          known ? status_info::kCounters[row].description : status_info::kNoSelectionText);
+                          known ? kErrorCounterTexts[row].description : status_info::kNoSelectionText);
 }
 
 bool FormStatusInfo::OnNotify(const NMHDR& header, LRESULT& result)

@@ -5,6 +5,7 @@
 #include "cpl/framework/FormBaseImpl.h"
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikIoctl.h"
+#include "driverapi/NorvikValueTexts.h"
 #include "resources/corvexcpl_pages.h"
 
 #include <windows.h>
@@ -14,16 +15,6 @@
 
 namespace status_info
 {
-struct CounterEntry
-{
-    const wchar_t* name;
-    const wchar_t* description;
-};
-
-// One entry per word of the counters record, in record order.
-extern const CounterEntry kCounters[5];
-static_assert(sizeof(NorvikErrorCounters) / sizeof(uint32_t) == 5, "one entry per counter");
-
 constexpr const wchar_t* kNoSelectionText = L"Select a counter to see its description.";
 constexpr UINT_PTR kRefreshTimerId = 1113;
 constexpr UINT kRefreshPeriodMs = 1000;

@@ -88,12 +88,12 @@ TEST_F(StatusInfoPage, CounterTurnsRedAtTheNextTick)
 TEST_F(StatusInfoPage, DescriptionFollowsTheSelectionAtOnce)
 {
     SelectListRow(list_, 1);
-    EXPECT_EQ(status_info::kCounters[1].description, Description());
+    EXPECT_EQ(kErrorCounterTexts[1].description, Description());
     EXPECT_EQ(0u, Description().find(
                       L"This counter is incremented if an interruption in the isochronous USB stream "
                       L"is detected by the hardware."));
     SelectListRow(list_, 4);
-    EXPECT_EQ(status_info::kCounters[4].description, Description());
+    EXPECT_EQ(kErrorCounterTexts[4].description, Description());
     SelectListRow(list_, -1);
     EXPECT_EQ(L"Select a counter to see its description.", Description());
 }
