@@ -15,7 +15,10 @@ namespace
 {
 const char kHelp[] =
     "commands (numbers may be hex with 0x):\n"
-    "  plug SERIAL [usb11] [plugin] [nospdif]      connect a unit; replies ok KEY1 KEY2\n"
+    "  plug SERIAL [usb11] [plugin] [nospdif] [analog N]\n"
+    "                                              connect a unit (N: 2..16 analog channels, even; default "
+    "16);\n"
+    "                                              replies ok KEY1 KEY2\n"
     "  unplug SERIAL                               disconnect a unit\n"
     "  set rate HZ                                 the driver changes its rate itself; for tests the rate\n"
     "                                              need not be offered\n"
@@ -206,7 +209,7 @@ bool SimControl::UnitKeys(const std::string& serial, NorvikDeviceKeys* keys, std
 std::string SimControl::Plug(const Words& words)
 {
     if (words.size() < 2 || words[1].size() > 19)
-        return Error("usage: plug SERIAL [usb11] [plugin] [nospdif] (serial up to 19 characters)");
+        return Error("usage: plug SERIAL [usb11] [plugin] [nospdif] [analog N] (serial up to 19 characters)");
     SimUnitSpec unitSpec;
     unitSpec.serial = Widen(words[1]);
     NorvikDeviceKeys keys;
@@ -220,6 +223,13 @@ std::string SimControl::Plug(const Words& words)
             unitSpec.plugin = true;
         else if (words[i] == "nospdif")
             unitSpec.spdifIn = false;
+        else if (words[i] == "analog" && i + 1 < words.size())
+        {
+            uint32_t channels = 0;
+            if (!ParseU32(words[++i], &channels) || channels < 2 || channels > 16 || channels % 2 != 0)
+                return Error("usage: analog N with N even, 2 to 16");
+            unitSpec.analogChannels = static_cast<uint8_t>(channels);
+        }
         else
             return Error("unknown plug option '" + words[i] + "'");
     }

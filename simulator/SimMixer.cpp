@@ -7,7 +7,6 @@
 
 namespace
 {
-constexpr uint8_t kAnalogChannels = 16;
 constexpr uint8_t kSpdifChannels = 2;
 constexpr uint8_t kVirtualChannels = 8;
 // Gains the unit can realise, in 0.01 dB; settings beyond are clamped as a real unit would.
@@ -54,18 +53,18 @@ std::string PinText(NorvikPin pin)
 }
 } // namespace
 
-SimMixer::SimMixer()
+SimMixer::SimMixer(uint8_t analogChannels)
 {
-    AddPins(&outputs_, NORVIK_PIN_ANALOG, kAnalogChannels);
+    AddPins(&outputs_, NORVIK_PIN_ANALOG, analogChannels);
     AddPins(&outputs_, NORVIK_PIN_SPDIF, kSpdifChannels);
     AddPins(&outputs_, NORVIK_PIN_VIRTUAL, kVirtualChannels);
-    AddPins(&hardwareInputs_, NORVIK_PIN_ANALOG, kAnalogChannels);
+    AddPins(&hardwareInputs_, NORVIK_PIN_ANALOG, analogChannels);
     AddPins(&hardwareInputs_, NORVIK_PIN_SPDIF, kSpdifChannels);
-    AddPins(&softwareOutputs_, NORVIK_PIN_SOFTWARE, kAnalogChannels);
+    AddPins(&softwareOutputs_, NORVIK_PIN_SOFTWARE, analogChannels);
     AddPins(&softwareOutputs_, NORVIK_PIN_SOFTWARE_SPDIF, kSpdifChannels);
     volumes_.resize(outputs_.size());
     // Playback goes straight to the matching hardware outputs until someone routes it otherwise.
-    for (uint8_t channel = 0; channel < kAnalogChannels; ++channel)
+    for (uint8_t channel = 0; channel < analogChannels; ++channel)
         weights_[WeightKey({NORVIK_PIN_ANALOG, channel, {}}, {NORVIK_PIN_SOFTWARE, channel, {}})] = {0, true};
     for (uint8_t channel = 0; channel < kSpdifChannels; ++channel)
         weights_[WeightKey({NORVIK_PIN_SPDIF, channel, {}}, {NORVIK_PIN_SOFTWARE_SPDIF, channel, {}})] = {

@@ -20,7 +20,7 @@ enum class SimLevelsMode
 class SimMixer
 {
   public:
-    SimMixer();
+    explicit SimMixer(uint8_t analogChannels = 16);
 
     struct Changes
     {

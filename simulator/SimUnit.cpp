@@ -28,7 +28,7 @@ constexpr uint32_t kEndpointDefault = 8;
 } // namespace
 
 SimUnit::SimUnit(uint32_t instance, const SimUnitSpec& unitSpec, uint32_t key1, uint32_t key2)
-    : instance_(instance), spdifPresent_(unitSpec.spdifIn)
+    : instance_(instance), spdifPresent_(unitSpec.spdifIn), mixer_(unitSpec.analogChannels)
 {
     record_.key1 = key1;
     record_.key2 = key2;

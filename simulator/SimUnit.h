@@ -22,7 +22,8 @@ struct SimUnitSpec
     uint16_t identity2 = 0x0102;
     bool highSpeed = true;
     bool plugin = false;
-    bool spdifIn = true; // without it the S/P-DIF input status is OBJECT_NOT_FOUND
+    bool spdifIn = true;         // without it the S/P-DIF input status is OBJECT_NOT_FOUND
+    uint8_t analogChannels = 16; // mixer pins of each analog kind; a smaller unit has another pin layout
 };
 
 // One ASIO channel of a unit, as the channel list and the channel information show it.

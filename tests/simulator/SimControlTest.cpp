@@ -24,6 +24,8 @@ TEST(SimControl, RepliesToEveryCommand)
         {"plug CVX30001 usb11 plugin nospdif", "ok 0x"},
         {"plug CVX30001", "error: a unit with serial CVX30001 is connected"},
         {"plug CVX30002 turbo", "error: unknown plug option 'turbo'"},
+        {"plug CVX30003 analog 4", "ok 0x"},
+        {"plug CVX30004 analog 3", "error: usage: analog N"},
         {"plug 12345678901234567890", "error: usage: plug"},
         {"unplug CVX30001", "ok"},
         {"unplug CVX30001", "error: no unit with serial CVX30001"},
