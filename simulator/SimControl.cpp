@@ -16,9 +16,8 @@ namespace
 const char kHelp[] =
     "commands (numbers may be hex with 0x):\n"
     "  plug SERIAL [usb11] [plugin] [nospdif] [analog N]\n"
-    "                                              connect a unit (N: 2..16 analog channels, even; default "
-    "16);\n"
-    "                                              replies ok KEY1 KEY2\n"
+    "                                              connect a unit; replies ok KEY1 KEY2\n"
+    "                                              (analog N: N even, 2..16; default 16)\n"
     "  unplug SERIAL                               disconnect a unit\n"
     "  set rate HZ                                 the driver changes its rate itself; for tests the rate\n"
     "                                              need not be offered\n"
