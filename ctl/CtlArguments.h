@@ -1,0 +1,25 @@
+// The argument forms corvexctl accepts. Every parser checks the whole word and its range, so a bad word is
+// refused before anything is sent.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr int16_t kMixerMinGain = -6000; // 0.01 dB: the bottom of the mixer's faders
+constexpr int16_t kMixerMaxGain = 600;   // the top
+
+// Decimal digits only; false above max.
+bool ParseCount(const std::wstring& text, uint32_t max, uint32_t* value);
+// "on" or "off".
+bool ParseOnOff(const std::wstring& text, bool* on);
+// Decibels with at most two decimals and an optional "dB", within the faders' range; in 0.01 dB.
+bool ParseDecibels(const std::wstring& text, int16_t* hundredths);
+// A fraction from 0 to 1 with at most three decimals ("0.5", "1"); in thousandths.
+bool ParseFraction(const std::wstring& text, uint32_t* thousandths);
+// What a unit's serial can be: 1 to 19 printable characters.
+bool IsSerial(const std::wstring& text);
+
+// Lower case without blanks: how names and labels typed by a user are compared.
+std::wstring Folded(const std::wstring& text);
+// 0.01 dB as the mixer's weight control prints it: -650 is "-6.50", -5 is "-0.05".
+std::wstring DecibelText(int32_t hundredths);

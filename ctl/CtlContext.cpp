@@ -1,0 +1,53 @@
+#include "ctl/CtlContext.h"
+
+#include "ctl/CtlCommand.h"
+
+int CtlContext::Usage(const std::wstring& problem)
+{
+    return output_.Usage(problem, command_ != nullptr ? UsageLine(*command_)
+                                                      : std::wstring(L"usage: corvexctl --help"));
+}
+
+int CtlContext::Connect()
+{
+    if (connected_)
+    {
+        return kExitDone;
+    }
+    const NorvikStatus status = client_.OpenAsClient(NORVIK_DRIVER_NAME);
+    if (status != NORVIK_STATUS_SUCCESS)
+    {
+        const char* name = StatusName(status);
+        return output_.Unavailable(
+            name[0] != '?' ? FormatText(L"The Corvex driver is not available (Status=%hs).", name)
+                           : FormatText(L"The Corvex driver is not available (error %u).", status));
+    }
+    bool changed = false;
+    const NorvikStatus listed = client_.UpdateDeviceList(&changed);
+    if (listed != NORVIK_STATUS_SUCCESS)
+    {
+        return output_.Refused(L"Reading the device list", listed);
+    }
+    connected_ = true;
+    return kExitDone;
+}
+
+int CtlContext::FindUnit(const std::wstring& serial, NorvikDevice** device)
+{
+    *device = nullptr;
+    const int connected = Connect();
+    if (connected != kExitDone)
+    {
+        return connected;
+    }
+    for (size_t i = 0; i < client_.DeviceCount(); ++i)
+    {
+        NorvikDevice* candidate = client_.DeviceAt(i);
+        if (serial == candidate->Serial())
+        {
+            *device = candidate;
+            return kExitDone;
+        }
+    }
+    return output_.Unavailable(L"No unit with serial " + serial + L" is connected.");
+}

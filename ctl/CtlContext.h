@@ -1,0 +1,42 @@
+// One run of corvexctl: its output, the command being run, and the client handle on the driver, opened
+// only once the arguments have been checked.
+#pragma once
+
+#include "ctl/CtlOutput.h"
+#include "driverapi/NorvikClient.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct CtlCommand;
+using CtlArgs = std::vector<std::wstring>;
+
+class CtlContext
+{
+  public:
+    // stopEvent (not owned) ends a command that runs until interrupted.
+    CtlContext(CtlConsole& console, HANDLE stopEvent) : output_(console), stopEvent_(stopEvent) {}
+
+    CtlOutput& Out() { return output_; }
+    HANDLE StopEvent() const { return stopEvent_; }
+
+    void SetCommand(const CtlCommand* command) { command_ = command; }
+    // The problem and the running command's usage on standard error; exit 2.
+    int Usage(const std::wstring& problem);
+
+    // Opens the client handle (role 2, as the control panel does) and reads the device list, once per run.
+    // 0, or the exit code after the message has been printed.
+    int Connect();
+    NorvikClient& Client() { return client_; }
+    // Connects and finds the unit; exit 3 when no unit has this serial.
+    int FindUnit(const std::wstring& serial, NorvikDevice** device);
+
+  private:
+    CtlOutput output_;
+    HANDLE stopEvent_;
+    const CtlCommand* command_ = nullptr;
+    NorvikClient client_;
+    bool connected_ = false;
+};

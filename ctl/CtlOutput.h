@@ -1,0 +1,52 @@
+// corvexctl's output: lines of text or one JSON document, failure messages and the exit codes they mean.
+#pragma once
+
+#include "ctl/CtlConsole.h"
+#include "driverapi/NorvikStatus.h"
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+enum CtlExitCode : int
+{
+    kExitDone = 0,
+    kExitRefused = 1,     // the driver or the service refused
+    kExitUsage = 2,       // bad command line or bad input; nothing was sent
+    kExitUnavailable = 3, // no driver, no service, or no unit with that serial
+};
+
+class CtlOutput
+{
+  public:
+    explicit CtlOutput(CtlConsole& console) : console_(console) {}
+
+    void SetJson(bool json) { json_ = json; }
+    bool Json() const { return json_; }
+
+    // A line of the text form; dropped in JSON mode.
+    void Line(const std::wstring& text);
+    // The JSON form, one document on one line; dropped in text mode.
+    void Emit(const nlohmann::json& value);
+    // Text that belongs to standard output whatever the mode (help).
+    void Plain(const std::wstring& text) { console_.Out(text); }
+    // A line on standard error.
+    void Error(const std::wstring& text);
+
+    // "<what> failed (Status=NAME)." with the control panel's cause line where it has one. Exit 1, or 3
+    // when the service is not there to answer.
+    int Refused(const std::wstring& what, NorvikStatus status);
+    // The problem and the usage, on standard error. Exit 2.
+    int Usage(const std::wstring& problem, const std::wstring& usage);
+    // Exit 3.
+    int Unavailable(const std::wstring& text);
+
+  private:
+    CtlConsole& console_;
+    bool json_ = false;
+};
+
+// printf-style formatting with the Windows rules (%s wide, %hs narrow); cut at 1023 characters.
+std::wstring FormatText(const wchar_t* format, ...);
+std::string Utf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);

@@ -1,0 +1,67 @@
+// A snapshot of one unit: output volumes and mutes, every crosspoint of both mixers, S/P-DIF pass-through,
+// both bypass switches and the effect's parameters, in the unit's pin layout. Read from a unit, written to
+// and parsed from a JSON file, and written back to a unit as the differences only.
+#pragma once
+
+#include "ctl/UnitEffect.h"
+#include "ctl/UnitMixer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The unit as it is now, with the records through which the differences are written.
+struct UnitState
+{
+    UnitMixer hardware;
+    UnitMixer software;
+    bool passThrough = false;
+    bool volumeBypass = false;
+    bool muteBypass = false;
+    bool hasEffect = false;
+    UnitEffect effect;
+};
+
+// On failure *what names the read that failed.
+[[nodiscard]] NorvikStatus ReadUnitState(NorvikDevice& device, UnitState* state, const wchar_t** what);
+
+struct GainSetting
+{
+    int16_t value = 0; // 0.01 dB
+    bool on = false;   // muted, for a volume; connected, for a crosspoint
+    bool operator!=(const GainSetting& other) const { return value != other.value || on != other.on; }
+};
+
+struct UnitSnapshot
+{
+    static constexpr uint32_t kFormatVersion = 1;
+
+    std::vector<NorvikPin> outputs;
+    std::vector<NorvikPin> hardwareInputs;
+    std::vector<NorvikPin> softwareOutputs;
+    uint32_t effectChannels = 0;
+
+    std::vector<GainSetting> volumes;         // one per output
+    std::vector<GainSetting> hardwareWeights; // one per crossing, row by row (input, then output)
+    std::vector<GainSetting> softwareWeights;
+    bool passThrough = false;
+    bool volumeBypass = false;
+    bool muteBypass = false;
+    std::vector<uint32_t> delays; // one per effect channel, in ms
+    std::vector<uint32_t> amplifications;
+};
+
+UnitSnapshot SnapshotOf(const UnitState& state);
+bool SameLayout(const UnitSnapshot& a, const UnitSnapshot& b);
+// The layout in words, for the message that refuses another one.
+std::wstring LayoutText(const UnitSnapshot& snapshot);
+
+// The file's text: JSON with the format name, its version, the unit's serial and the layout.
+std::string SnapshotJson(const UnitSnapshot& snapshot, const std::wstring& serial);
+// Checks every member's type, count and range; false with the problem.
+bool ParseSnapshot(const std::string& text, UnitSnapshot* snapshot, std::wstring* problem);
+
+// Writes to the unit what differs between `wanted` and `current` (same layout), one request per kind of
+// setting; *changed counts the settings written. On failure *what names the request that failed.
+[[nodiscard]] NorvikStatus ApplySnapshot(NorvikDevice& device, const UnitState& current,
+                                         const UnitSnapshot& wanted, uint32_t* changed, const wchar_t** what);
