@@ -1,5 +1,6 @@
 #include "ctl/CtlContext.h"
 
+#include "ctl/CtlArguments.h"
 #include "ctl/CtlCommand.h"
 
 int CtlContext::Usage(const std::wstring& problem)
@@ -35,6 +36,10 @@ int CtlContext::Connect()
 int CtlContext::FindUnit(const std::wstring& serial, NorvikDevice** device)
 {
     *device = nullptr;
+    if (!IsSerial(serial))
+    {
+        return Usage(L"'" + serial + L"' is not a serial number.");
+    }
     const int connected = Connect();
     if (connected != kExitDone)
     {

@@ -30,7 +30,8 @@ class CtlContext
     // 0, or the exit code after the message has been printed.
     int Connect();
     NorvikClient& Client() { return client_; }
-    // Connects and finds the unit; exit 3 when no unit has this serial.
+    // Connects and finds the unit: exit 2 for a word that cannot be a serial (before connecting), exit 3
+    // when no unit has this serial.
     int FindUnit(const std::wstring& serial, NorvikDevice** device);
 
   private:

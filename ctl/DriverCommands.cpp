@@ -337,23 +337,11 @@ int RunStreamDevice(CtlContext& context, const CtlArgs& args)
         return context.Usage(L"stream-device takes one serial, or all.");
     }
     const bool all = args.size() == 1 && Folded(args[0]) == L"all";
-    if (args.size() == 1 && !all && !IsSerial(args[0]))
-    {
-        return context.Usage(L"'" + args[0] + L"' is not a serial number.");
-    }
-    const int connected = context.Connect();
+    NorvikDevice* device = nullptr;
+    const int connected = args.size() == 1 && !all ? context.FindUnit(args[0], &device) : context.Connect();
     if (connected != kExitDone || args.empty())
     {
         return connected != kExitDone ? connected : PrintStreamDevice(context);
-    }
-    NorvikDevice* device = nullptr;
-    if (!all)
-    {
-        const int found = context.FindUnit(args[0], &device);
-        if (found != kExitDone)
-        {
-            return found;
-        }
     }
     const NorvikStatus status =
         all ? context.Client().SelectStreamingDevice(0, 0, 1)

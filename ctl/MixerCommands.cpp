@@ -159,10 +159,6 @@ int RunMixer(CtlContext& context, const CtlArgs& args)
     {
         return context.Usage(L"mixer takes a serial and hw or sw.");
     }
-    if (!IsSerial(args[0]))
-    {
-        return context.Usage(L"'" + args[0] + L"' is not a serial number.");
-    }
     NorvikDevice* device = nullptr;
     UnitMixer mixer;
     const int read = ReadMixer(context, args[0], hardwareInputs, &device, &mixer);
@@ -186,10 +182,6 @@ int RunVolume(CtlContext& context, const CtlArgs& args)
     if (!mute && !unmute && !ParseDecibels(value, &volume))
     {
         return context.Usage(L"'" + value + L"' is not a level from -60.00 to +6.00 dB, mute or unmute.");
-    }
-    if (!IsSerial(args[0]))
-    {
-        return context.Usage(L"'" + args[0] + L"' is not a serial number.");
     }
     NorvikDevice* device = nullptr;
     UnitMixer mixer;
@@ -250,10 +242,6 @@ int RunWeight(CtlContext& context, const CtlArgs& args)
     if (!off && !ParseDecibels(value, &weight))
     {
         return context.Usage(L"'" + value + L"' is not a weight from -60.00 to +6.00 dB, or off.");
-    }
-    if (!IsSerial(args[0]))
-    {
-        return context.Usage(L"'" + args[0] + L"' is not a serial number.");
     }
     NorvikDevice* device = nullptr;
     UnitMixer mixer;

@@ -64,19 +64,6 @@ DWORD WriteTextFile(const std::wstring& path, const std::string& text)
     return ERROR_SUCCESS;
 }
 
-int CheckArguments(CtlContext& context, const CtlArgs& args, const wchar_t* command)
-{
-    if (args.size() != 2)
-    {
-        return context.Usage(std::wstring(command) + L" takes a serial and a file.");
-    }
-    if (!IsSerial(args[0]))
-    {
-        return context.Usage(L"'" + args[0] + L"' is not a serial number.");
-    }
-    return kExitDone;
-}
-
 // Finds the unit and reads everything a snapshot keeps; 0 or the exit code.
 int ReadState(CtlContext& context, const std::wstring& serial, NorvikDevice** device, UnitState* state)
 {
@@ -93,10 +80,9 @@ int ReadState(CtlContext& context, const std::wstring& serial, NorvikDevice** de
 
 int RunSave(CtlContext& context, const CtlArgs& args)
 {
-    const int checked = CheckArguments(context, args, L"save");
-    if (checked != kExitDone)
+    if (args.size() != 2)
     {
-        return checked;
+        return context.Usage(L"save takes a serial and a file.");
     }
     NorvikDevice* device = nullptr;
     UnitState state;
@@ -117,10 +103,9 @@ int RunSave(CtlContext& context, const CtlArgs& args)
 
 int RunLoad(CtlContext& context, const CtlArgs& args)
 {
-    const int checked = CheckArguments(context, args, L"load");
-    if (checked != kExitDone)
+    if (args.size() != 2)
     {
-        return checked;
+        return context.Usage(L"load takes a serial and a file.");
     }
     // The whole file is checked before the driver is asked anything.
     std::string text;

@@ -87,10 +87,6 @@ int RunSpdif(CtlContext& context, const CtlArgs& args)
     {
         return context.Usage(L"spdif takes a serial, then optionally passthrough on or off.");
     }
-    if (!IsSerial(args[0]))
-    {
-        return context.Usage(L"'" + args[0] + L"' is not a serial number.");
-    }
     NorvikDevice* device = nullptr;
     const int found = context.FindUnit(args[0], &device);
     if (found != kExitDone)
@@ -117,10 +113,6 @@ int RunBypass(CtlContext& context, const CtlArgs& args)
     {
         return context.Usage(L"bypass takes a serial, then optionally volume or mute and on or off.");
     }
-    if (!IsSerial(args[0]))
-    {
-        return context.Usage(L"'" + args[0] + L"' is not a serial number.");
-    }
     NorvikDevice* device = nullptr;
     const int found = context.FindUnit(args[0], &device);
     if (found != kExitDone)
@@ -146,10 +138,6 @@ int RunEffect(CtlContext& context, const CtlArgs& args)
     if ((args.size() != 1 && args.size() != 4) || (args.size() == 4 && what != L"delay" && what != L"amp"))
     {
         return context.Usage(L"effect takes a serial, then optionally a pair and delay MS or amp VALUE.");
-    }
-    if (!IsSerial(args[0]))
-    {
-        return context.Usage(L"'" + args[0] + L"' is not a serial number.");
     }
     if (what == L"delay" && !ParseCount(args[3], UINT32_MAX, &value))
     {

@@ -82,7 +82,8 @@ bool ParseEffectPair(const std::wstring& text, uint32_t channels, uint32_t* left
     const size_t slash = folded.find(L'/');
     uint32_t first = 0;
     uint32_t second = 0;
-    if (slash == std::wstring::npos || !ParseCount(folded.substr(0, slash), UnitEffect::kMaxChannels, &first) ||
+    if (slash == std::wstring::npos ||
+        !ParseCount(folded.substr(0, slash), UnitEffect::kMaxChannels, &first) ||
         !ParseCount(folded.substr(slash + 1), UnitEffect::kMaxChannels, &second))
     {
         return false;
