@@ -17,14 +17,15 @@ bool ParseMixer(const std::wstring& text, bool* hardwareInputs)
     return folded == L"hw" || folded == L"sw";
 }
 
-std::wstring VolumeText(const NorvikVolumeItem& item)
+// The table's columns say dB once; a line of its own says it every time.
+std::wstring VolumeText(const NorvikVolumeItem& item, const wchar_t* unit = L"")
 {
-    return DecibelText(item.volume) + ((item.flags & 1) != 0 ? L" muted" : L"");
+    return DecibelText(item.volume) + unit + ((item.flags & 1) != 0 ? L" muted" : L"");
 }
 
-std::wstring WeightText(const NorvikWeightItem& item)
+std::wstring WeightText(const NorvikWeightItem& item, const wchar_t* unit = L"")
 {
-    return (item.flags & 1) != 0 ? DecibelText(item.weight) : std::wstring(L"off");
+    return (item.flags & 1) != 0 ? DecibelText(item.weight) + unit : std::wstring(L"off");
 }
 
 nlohmann::json PinJson(const NorvikPin& pin)
@@ -52,7 +53,7 @@ void PrintMixer(CtlContext& context, const std::wstring& serial, const UnitMixer
 {
     CtlOutput& out = context.Out();
     out.Line(FormatText(L"%s of %s", MixerTitle(mixer.HardwareInputs()), serial.c_str()));
-    out.Line(FormatText(L"%-20s%-16s%s", L"Output volumes (dB)", L"Left", L"Right"));
+    out.Line(FormatText(L"%-20s%-16s%s", L"Outputs (dB)", L"Left", L"Right"));
     nlohmann::json outputs = nlohmann::json::array();
     for (uint32_t left = 0; left < mixer.Outputs(); left += 2)
     {
@@ -220,7 +221,7 @@ int RunVolume(CtlContext& context, const CtlArgs& args)
     nlohmann::json result = nlohmann::json::array();
     for (size_t i = 0; i < items.size(); ++i)
     {
-        context.Out().Line(mixer.ChannelLabel(MixerSide::Column, channels[i]) + L": " + VolumeText(items[i]));
+        context.Out().Line(mixer.ChannelLabel(MixerSide::Column, channels[i]) + L": " + VolumeText(items[i], L" dB"));
         nlohmann::json channel = ChannelJson(mixer, MixerSide::Column, channels[i]);
         channel.update(VolumeJson(items[i]));
         result.push_back(channel);
@@ -310,7 +311,7 @@ int RunWeight(CtlContext& context, const CtlArgs& args)
     {
         const std::wstring row = mixer.ChannelLabel(MixerSide::Row, crossings[i].first);
         const std::wstring column = mixer.ChannelLabel(MixerSide::Column, crossings[i].second);
-        context.Out().Line(row + L" -> " + column + L": " + WeightText(items[i]));
+        context.Out().Line(row + L" -> " + column + L": " + WeightText(items[i], L" dB"));
         nlohmann::json crossing = {{"input", ChannelJson(mixer, MixerSide::Row, crossings[i].first)},
                                    {"output", ChannelJson(mixer, MixerSide::Column, crossings[i].second)}};
         crossing.update(WeightJson(items[i]));
