@@ -84,50 +84,102 @@ std::wstring BuildProgram(const wchar_t* relativePath)
     return BuildRoot() + L"\\" + relativePath;
 }
 
-ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs)
+namespace
 {
-    ChildResult result;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+// A pipe whose write end the child inherits, drained by a thread of its own so the child never blocks.
+struct CapturePipe
+{
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+    std::thread reader;
+
+    bool Create(std::string* text)
+    {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        {
+            return false;
+        }
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        reader = std::thread(
+            [this, text]
+            {
+                char buffer[4096];
+                DWORD read = 0;
+                while (ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+                {
+                    text->append(buffer, read);
+                }
+            });
+        return true;
+    }
+
+    // After the child has started: the child holds the only write end left, so the reader ends with it.
+    void ReleaseWriteEnd()
+    {
+        if (writeEnd != nullptr)
+        {
+            CloseHandle(writeEnd);
+            writeEnd = nullptr;
+        }
+    }
+
+    // Waits until everything written has been read.
+    void Finish()
+    {
+        ReleaseWriteEnd();
+        if (reader.joinable())
+        {
+            reader.join();
+        }
+    }
+
+    ~CapturePipe()
+    {
+        Finish();
+        if (readEnd != nullptr)
+        {
+            CloseHandle(readEnd);
+        }
+    }
+};
+} // namespace
+
+ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs,
+                     bool separateErrors)
+{
+    ChildResult result;
+    CapturePipe output;
+    CapturePipe errors;
+    if (!output.Create(&result.output) || (separateErrors && !errors.Create(&result.errors)))
     {
         return result;
     }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
+    startup.hStdOutput = output.writeEnd;
+    startup.hStdError = separateErrors ? errors.writeEnd : output.writeEnd;
     PROCESS_INFORMATION process = {};
     std::vector<wchar_t> line = CommandLine(program, arguments);
-    const BOOL started =
-        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-    CloseHandle(writeEnd);
+    const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    output.ReleaseWriteEnd();
+    errors.ReleaseWriteEnd();
     if (!started)
     {
-        CloseHandle(readEnd);
         return result;
     }
-    std::thread reader([&] {
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        {
-            result.output.append(buffer, read);
-        }
-    });
     if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
     {
         result.timedOut = true;
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, INFINITE);
     }
-    reader.join();
+    output.Finish();
+    errors.Finish();
     GetExitCodeProcess(process.hProcess, &result.exitCode);
-    CloseHandle(readEnd);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;

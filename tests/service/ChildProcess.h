@@ -13,12 +13,15 @@ std::wstring BuildProgram(const wchar_t* relativePath);
 struct ChildResult
 {
     DWORD exitCode = 0xdeadbeef;
-    std::string output; // standard output and error, UTF-8
+    std::string output; // standard output, and standard error unless kept apart; UTF-8
+    std::string errors; // standard error when kept apart
     bool timedOut = false;
 };
 
-// Runs `program arguments` to its end (at most timeoutMs) with its output captured.
-ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 30000);
+// Runs `program arguments` to its end (at most timeoutMs) with its output captured; standard error goes
+// into `errors` when separateErrors is set.
+ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 30000,
+                     bool separateErrors = false);
 
 // A child that keeps running while the test works; its output goes to a file that Output() reads.
 class BackgroundChild
