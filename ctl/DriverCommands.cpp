@@ -369,11 +369,13 @@ int RunPolicy(CtlContext& context, const CtlArgs& args)
     {
         return connected != kExitDone ? connected : PrintPolicy(context);
     }
-    // Other policy bits stay as the driver reports them; a failed read starts from none, as in the panel.
+    // Other policy bits stay as the driver reports them. Without them nothing is sent: starting from none
+    // would clear bits this program does not know.
     uint32_t flags = 0;
-    if (context.Client().GetPolicy(&flags) != NORVIK_STATUS_SUCCESS)
+    const NorvikStatus read = context.Client().GetPolicy(&flags);
+    if (read != NORVIK_STATUS_SUCCESS)
     {
-        flags = 0;
+        return context.Out().Refused(L"Reading the policy", read);
     }
     flags = forbid ? (flags | 1u) : (flags & ~1u);
     const NorvikStatus status = context.Client().SetPolicy(flags, NORVIK_CLIENT_TIMEOUT_MS);

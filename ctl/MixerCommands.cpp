@@ -221,7 +221,8 @@ int RunVolume(CtlContext& context, const CtlArgs& args)
     nlohmann::json result = nlohmann::json::array();
     for (size_t i = 0; i < items.size(); ++i)
     {
-        context.Out().Line(mixer.ChannelLabel(MixerSide::Column, channels[i]) + L": " + VolumeText(items[i], L" dB"));
+        context.Out().Line(mixer.ChannelLabel(MixerSide::Column, channels[i]) + L": " +
+                           VolumeText(items[i], L" dB"));
         nlohmann::json channel = ChannelJson(mixer, MixerSide::Column, channels[i]);
         channel.update(VolumeJson(items[i]));
         result.push_back(channel);

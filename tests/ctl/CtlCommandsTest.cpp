@@ -255,6 +255,12 @@ TEST_F(CtlCommands, RefusalsEndWithTheStatusAndTheCause)
          {L"policy", L"forbid-rate-change", L"off"},
          3,
          L"Changing the policy failed (Status=NORVIK_STATUS_NO_SERVER)."},
+        // Starting from no flags would clear the bits the driver holds besides bit 0.
+        {NORVIK_IOCTL_GET_POLICY,
+         NORVIK_STATUS_FAILED,
+         {L"policy", L"forbid-rate-change", L"on"},
+         1,
+         L"Reading the policy failed (Status=NORVIK_STATUS_FAILED).\n"},
         {NORVIK_IOCTL_SET_SPDIF_PASS_THROUGH,
          NORVIK_STATUS_NOT_IN_HIGH_SPEED_MODE,
          {L"spdif", L"CVX10001", L"passthrough", L"on"},

@@ -49,12 +49,11 @@ TEST_F(CtlEndToEnd, ChangesGoThroughTheService)
         const char* pointer;
         nlohmann::json expected;
     } cases[] = {
-        {L"rate 44100", "44100 Hz\r\n", "/sampleRates/current", 44100},
+        {L"rate 44100", "44100 Hz\n", "/sampleRates/current", 44100},
         {L"buffers Large maximum", "streaming: Large (", "/buffers/asioClass", 3},
-        {L"stream-device CVX10002", "mode: one device\r\nstreaming: CVX10002\r\n", "/units/1/streaming",
-         true},
-        {L"stream-device all", "mode: all devices\r\nstreaming: CVX10001 CVX10002\r\n", "/streaming/mode", 1},
-        {L"policy forbid-rate-change on", "forbid-rate-change: on\r\n", "/policy", 1},
+        {L"stream-device CVX10002", "mode: one device\nstreaming: CVX10002\n", "/units/1/streaming", true},
+        {L"stream-device all", "mode: all devices\nstreaming: CVX10001 CVX10002\n", "/streaming/mode", 1},
+        {L"policy forbid-rate-change on", "forbid-rate-change: on\n", "/policy", 1},
     };
     for (const auto& c : cases)
     {
@@ -75,14 +74,14 @@ TEST_F(CtlEndToEnd, RefusalsOfTheServiceCarryTheirStatus)
         const char* errors;
     } cases[] = {
         {"client start 4", L"rate 44100",
-         "Changing the sample rate failed (Status=NORVIK_STATUS_SOUND_DEVICE_IN_USE).\r\n"},
+         "Changing the sample rate failed (Status=NORVIK_STATUS_SOUND_DEVICE_IN_USE).\n"},
         {"client start 4", L"buffers Safe Minimum",
-         "Changing the buffer sizes failed (Status=NORVIK_STATUS_SOUND_DEVICE_IN_USE).\r\n"},
+         "Changing the buffer sizes failed (Status=NORVIK_STATUS_SOUND_DEVICE_IN_USE).\n"},
         {"client start 4", L"policy forbid-rate-change on",
-         "Changing the policy failed (Status=NORVIK_STATUS_SOUND_DEVICE_IN_USE).\r\n"},
+         "Changing the policy failed (Status=NORVIK_STATUS_SOUND_DEVICE_IN_USE).\n"},
         {"fail SET_STREAMING_DEVICE NO_STREAMING_DEVICE", L"stream-device all",
-         "Selecting the streaming device failed (Status=NORVIK_STATUS_NO_STREAMING_DEVICE).\r\n"
-         "There is no device selected for streaming.\r\n"},
+         "Selecting the streaming device failed (Status=NORVIK_STATUS_NO_STREAMING_DEVICE).\n"
+         "There is no device selected for streaming.\n"},
     };
     for (const auto& c : cases)
     {
@@ -102,27 +101,27 @@ TEST_F(CtlEndToEnd, StreamsAndExitCodes)
     const ChildResult usage = Ctl(L"rate fast");
     EXPECT_EQ(2u, usage.exitCode);
     EXPECT_TRUE(usage.output.empty());
-    EXPECT_EQ("'fast' is not a sample rate in Hz.\r\nusage: corvexctl [--json] rate [HZ]\r\n", usage.errors);
+    EXPECT_EQ("'fast' is not a sample rate in Hz.\nusage: corvexctl [--json] rate [HZ]\n", usage.errors);
 
     const ChildResult json = Ctl(L"--json volume CVX10001 \"Analog Out 3/4 R\" mute");
     EXPECT_EQ(0u, json.exitCode) << json.errors;
     EXPECT_EQ(
         "[{\"channel\":4,\"label\":\"Analog Out 3/4 R\",\"mute\":true,\"pin\":{\"channel\":3,\"kind\":0},"
-        "\"volume\":0}]\r\n",
+        "\"volume\":0}]\n",
         json.output);
 
     SetEnvironmentVariableW(L"CORVEX_DRIVER", L"pipe:corvex-e2e-ctl-nothing");
     const ChildResult noDriver = Ctl(L"list");
     EXPECT_EQ(3u, noDriver.exitCode);
-    EXPECT_EQ("The Corvex driver is not available (error 2).\r\n", noDriver.errors);
+    EXPECT_EQ("The Corvex driver is not available (error 2).\n", noDriver.errors);
     SetEnvironmentVariableW(L"CORVEX_DRIVER", (L"pipe:" + session.Pipe()).c_str());
 
     session.Service().Kill();
     ASSERT_TRUE(WaitUntil([this] { return !session.HasServer(); }));
     const ChildResult noService = Ctl(L"rate 44100");
     EXPECT_EQ(3u, noService.exitCode);
-    EXPECT_EQ("Changing the sample rate failed (Status=NORVIK_STATUS_NO_SERVER).\r\n"
-              "The Corvex control service (corvexsvc) is not running.\r\n",
+    EXPECT_EQ("Changing the sample rate failed (Status=NORVIK_STATUS_NO_SERVER).\n"
+              "The Corvex control service (corvexsvc) is not running.\n",
               noService.errors);
 }
 
@@ -134,16 +133,16 @@ TEST_F(CtlEndToEnd, WatchPrintsEachNotificationAtOnceUntilCtrlC)
 
     // Each line must be in the file while watch still runs: nothing waits in a buffer.
     ASSERT_EQ(0u, session.Control("spdif CVX10001 3 1 44100").rfind("ok", 0));
-    EXPECT_TRUE(watch.WaitForOutput("  3040  unit state changed  CVX10001\r\n", 10000)) << watch.Output();
+    EXPECT_TRUE(watch.WaitForOutput("  3040  unit state changed  CVX10001\n", 10000)) << watch.Output();
     ASSERT_EQ(0u, session.Control("notify clients 3052 @CVX10002").rfind("ok", 0));
-    EXPECT_TRUE(watch.WaitForOutput("  3052  crosspoint weights changed  CVX10002\r\n", 10000))
+    EXPECT_TRUE(watch.WaitForOutput("  3052  crosspoint weights changed  CVX10002\n", 10000))
         << watch.Output();
     EXPECT_EQ(0u, Ctl(L"rate 44100").exitCode);
-    EXPECT_TRUE(watch.WaitForOutput("  3011  sample rate changed  -\r\n", 10000)) << watch.Output();
+    EXPECT_TRUE(watch.WaitForOutput("  3011  sample rate changed  -\n", 10000)) << watch.Output();
     ASSERT_EQ(0u, session.Control("plug CVX10003").rfind("ok", 0));
-    EXPECT_TRUE(watch.WaitForOutput("  3030  device list changed  -\r\n", 10000)) << watch.Output();
+    EXPECT_TRUE(watch.WaitForOutput("  3030  device list changed  -\n", 10000)) << watch.Output();
     ASSERT_EQ(0u, session.Control("notify clients 3051 @CVX10003").rfind("ok", 0));
-    EXPECT_TRUE(watch.WaitForOutput("  3051  output volumes changed  CVX10003\r\n", 10000)) << watch.Output();
+    EXPECT_TRUE(watch.WaitForOutput("  3051  output volumes changed  CVX10003\n", 10000)) << watch.Output();
 
     ASSERT_TRUE(SendConsoleCtrlC());
     ASSERT_TRUE(watch.Wait(10000)) << watch.Output();
@@ -164,7 +163,7 @@ TEST_F(CtlEndToEnd, SnapshotThroughAFile)
     const ChildResult loaded = Ctl(L"load CVX10002 \"" + file + L"\"");
     DeleteFileW(file.c_str());
     EXPECT_EQ(0u, loaded.exitCode) << loaded.errors;
-    EXPECT_NE(std::string::npos, loaded.output.find(": 4 settings changed.\r\n")) << loaded.output;
+    EXPECT_NE(std::string::npos, loaded.output.find(": 4 settings changed.\n")) << loaded.output;
     const nlohmann::json unit = session.Unit("CVX10002");
     EXPECT_EQ(0, unit["mixer"]["volumes"][16]["volume"]);
     EXPECT_EQ(500, unit["effect"]["amplification"][4]);
