@@ -82,6 +82,12 @@ TEST_F(CtlCommands, ReadsPrintTheDriversRecords)
     }
     ASSERT_EQ(0u, model_.SetSpdifIn(Keys(L"CVX10002"), false, {}));
     EXPECT_EQ(0u, Run({L"spdif", L"CVX10002"}).out.find(L"SPDIF IN: SPDIF not available\n"));
+    SimUnitSpec slow;
+    slow.serial = L"CVX30001";
+    slow.highSpeed = false;
+    ASSERT_EQ(0u, model_.PlugUnit(slow));
+    EXPECT_NE(std::wstring::npos,
+              Run({L"list"}).out.find(L"\n2  CVX30001             USB 1.1     -          -\n"));
 }
 
 TEST_F(CtlCommands, JsonCarriesTheSameValues)
