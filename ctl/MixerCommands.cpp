@@ -28,6 +28,13 @@ std::wstring WeightText(const NorvikWeightItem& item, const wchar_t* unit = L"")
     return (item.flags & 1) != 0 ? DecibelText(item.weight) + unit : std::wstring(L"off");
 }
 
+// Columns are padded on the right; the line's end is not.
+std::wstring Trimmed(std::wstring line)
+{
+    line.erase(line.find_last_not_of(L' ') + 1);
+    return line;
+}
+
 nlohmann::json PinJson(const NorvikPin& pin)
 {
     return {{"kind", pin.kind}, {"channel", pin.channel}};
@@ -76,8 +83,8 @@ void PrintMixer(CtlContext& context, const std::wstring& serial, const UnitMixer
         pairs += FormatText(L"%-18s", mixer.PairLabel(MixerSide::Column, left).c_str());
         sides += FormatText(L"%-9s%-9s", L"L", L"R");
     }
-    out.Line(pairs);
-    out.Line(sides);
+    out.Line(Trimmed(pairs));
+    out.Line(Trimmed(sides));
     nlohmann::json inputs = nlohmann::json::array();
     nlohmann::json crosspoints = nlohmann::json::array();
     for (uint32_t input = 0; input < mixer.Inputs(); ++input)
@@ -89,7 +96,7 @@ void PrintMixer(CtlContext& context, const std::wstring& serial, const UnitMixer
             row += FormatText(L"%-9s", WeightText(mixer.Weight(input, output)).c_str());
             weights.push_back(WeightJson(mixer.Weight(input, output)));
         }
-        out.Line(row);
+        out.Line(Trimmed(row));
         inputs.push_back(ChannelJson(mixer, MixerSide::Row, input));
         crosspoints.push_back(weights);
     }

@@ -217,7 +217,7 @@ TEST_F(CtlCommands, SettingsReachTheUnit)
     const std::wstring hardware = Run({L"mixer", L"CVX10002", L"hw"}).out;
     EXPECT_NE(std::wstring::npos, hardware.find(L"\nAnalog In 1/2 R     off      off  "));
     EXPECT_NE(std::wstring::npos,
-              hardware.find(L"-3.00    off      off      off      off      off      off      \n"));
+              hardware.find(L"-3.00    off      off      off      off      off      off\n"));
 }
 
 TEST_F(CtlCommands, RefusalsEndWithTheStatusAndTheCause)
