@@ -11,13 +11,25 @@ ServiceSession::~ServiceSession()
 
 bool ServiceSession::Start()
 {
-    if (!simulator_.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe_ + L" -units 2") ||
-        control_.Connect(pipe_, 10000) != ERROR_SUCCESS ||
+    if (!StartSimulator(2) ||
         !service_.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console", DriverVariable()))
     {
         return false;
     }
     return WaitUntil([this] { return HasServer(); });
+}
+
+bool ServiceSession::StartSimulator(int units)
+{
+    return simulator_.Start(BuildProgram(L"simulator\\corvexsim.exe"),
+                            L"-pipe " + pipe_ + L" -units " + std::to_wstring(units)) &&
+           control_.Connect(pipe_, 10000) == ERROR_SUCCESS;
+}
+
+bool ServiceSession::RestartSimulator(int units)
+{
+    simulator_.Kill();
+    return StartSimulator(units);
 }
 
 std::string ServiceSession::Control(const std::string& command)

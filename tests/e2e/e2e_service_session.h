@@ -21,6 +21,9 @@ class ServiceSession
     // Starts the simulator with its default units and then the service; true once the service holds the
     // server role.
     bool Start();
+    // Ends the simulator without a word, as a crashed driver goes, and starts a new one with `units` units
+    // on the same pipe.
+    bool RestartSimulator(int units);
     // One control command to the simulator; its reply line ("ok ..." or "error: ...").
     std::string Control(const std::string& command);
     // The simulator's whole state; null when it does not answer.
@@ -35,6 +38,8 @@ class ServiceSession
     BackgroundChild& Service() { return service_; }
 
   private:
+    bool StartSimulator(int units);
+
     std::wstring pipe_;
     BackgroundChild simulator_;
     BackgroundChild service_;
