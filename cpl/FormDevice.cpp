@@ -23,45 +23,6 @@ std::wstring DeviceInfoText(const NorvikDeviceRecord& record)
     return text;
 }
 
-std::wstring SpdifStatusText(NorvikStatus status, const NorvikSpdifInStatus& record)
-{
-    if (status == NORVIK_STATUS_OBJECT_NOT_FOUND)
-    {
-        return L"SPDIF not available";
-    }
-    if (status != NORVIK_STATUS_SUCCESS)
-    {
-        return std::wstring();
-    }
-    switch (record.state)
-    {
-    case 0:
-        return L"Not Streaming";
-    case 1:
-        return L"No Signal";
-    case 2:
-        return L"Synchronizing";
-    case 3:
-        break;
-    default:
-        return L"invalid State";
-    }
-    switch (record.format)
-    {
-    case 0:
-        return L"Locked (unknown Format)";
-    case 1:
-    {
-        wchar_t text[48];
-        (void)StringCchPrintfW(text, ARRAYSIZE(text), L"Locked (PCM %u Hz)", record.sampleRate);
-        return text;
-    }
-    case 2:
-        return L"Locked (Non-PCM)";
-    default:
-        return L"invalid Format";
-    }
-}
 } // namespace device_page
 
 const FormDevice::Switch FormDevice::kSwitches[4] = {
@@ -90,7 +51,7 @@ void FormDevice::Refresh()
     state_.info = device_page::DeviceInfoText(device->Record());
     NorvikSpdifInStatus spdif{};
     const NorvikStatus spdifStatus = device->GetSpdifInStatus(0, &spdif);
-    state_.spdif = device_page::SpdifStatusText(spdifStatus, spdif);
+    state_.spdif = SpdifInStatusText(spdifStatus, spdif);
     // Each switch keeps what it showed when its read fails.
     bool on = false;
     if (device->GetSpdifPassThrough(0, 0, &on) == NORVIK_STATUS_SUCCESS)

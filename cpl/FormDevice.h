@@ -7,6 +7,7 @@
 #include "cpl/mixer/FormMixer.h"
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikIoctl.h"
+#include "driverapi/NorvikValueTexts.h"
 #include "resources/corvexcpl_pages.h"
 
 #include <cstdint>
@@ -16,9 +17,6 @@ namespace device_page
 {
 // "Corvex\nSerial: <serial>\n\n<status line>": a USB 1.1 port outranks the streaming mark.
 std::wstring DeviceInfoText(const NorvikDeviceRecord& record);
-// The S/P-DIF input's line for the status request's result and record; empty after a failure other than a
-// missing input.
-std::wstring SpdifStatusText(NorvikStatus status, const NorvikSpdifInStatus& record);
 } // namespace device_page
 
 class FormDevice : public FormBaseImpl<FormDevice>

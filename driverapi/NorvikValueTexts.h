@@ -40,5 +40,6 @@ struct NorvikErrorCounterText
 extern const NorvikErrorCounterText kErrorCounterTexts[5];
 static_assert(sizeof(NorvikErrorCounters) / sizeof(uint32_t) == 5, "one entry per counter");
 
-// The S/P-DIF input status as the device page shows it, from the request's status and its record.
+// The S/P-DIF input status as the device page shows it, from the request's status and its record; empty
+// after a failure other than a missing input.
 std::wstring SpdifInStatusText(NorvikStatus requestStatus, const NorvikSpdifInStatus& record);
