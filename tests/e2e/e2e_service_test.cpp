@@ -145,17 +145,16 @@ TEST_F(ServiceInAStationOfItsOwn, TheLastUnitComesBackThroughTheArrivalWindow)
 TEST_F(ServiceEndToEnd, ARestartedDriverIsServedAgainFromTheNextArrival)
 {
     // Idle: the units are set up and announced (3010 and 3030); the break then shows only at the arrival.
-    ASSERT_TRUE(WaitUntil(
-        [this]
-        {
-            const std::string log = Control("log");
-            return log.find("SEND_MESSAGE") != log.rfind("SEND_MESSAGE");
-        }));
+    ASSERT_TRUE(WaitUntil([this] {
+        const std::string log = Control("log");
+        return log.find("SEND_MESSAGE") != log.rfind("SEND_MESSAGE");
+    }));
     client.CloseAll();
-    ASSERT_TRUE(session.RestartSimulator(0));
+    simulator.Kill();
+    ASSERT_TRUE(simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 0"));
+    ASSERT_EQ(0u, control.Connect(pipe, 10000));
     ASSERT_EQ(0u, Control("plug CVX10001").rfind("ok", 0));
-    EXPECT_TRUE(WaitUntil([this] { return HasServer() && IsConfigured("CVX10001"); }))
-        << session.Service().Output();
+    EXPECT_TRUE(WaitUntil([this] { return HasServer() && IsConfigured("CVX10001"); })) << service.Output();
 }
 
 TEST_F(ServiceEndToEnd, AClientThatNeverReadsItsRepliesNeitherBlocksThePanelNorGrowsAnything)
