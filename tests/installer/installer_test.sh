@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The setup program in a fresh Wine prefix: silent install, install again over it, silent uninstall; then
+# nothing of ours may be left in the registry or on the disk.
+# Usage: installer_test.sh SETUP_EXE WORK_DIR
+set -euo pipefail
+setup=$1 work=$2
+[ -f "$setup" ] || { echo "FAIL: no setup program at $setup (tools/package.sh builds it)"; exit 1; }
+
+# No menu builder: it would mirror our shortcut into the Linux desktop and note that in the registry.
+export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 WINEDLLOVERRIDES="winemenubuilder.exe=d"
+rm -rf "$work"
+mkdir -p "$work"
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+wineboot -i >/dev/null 2>&1
+wineserver -w
+
+failures=0
+check() { # description, command...
+  local what=$1; shift
+  if "$@" >/dev/null 2>&1; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
+}
+reg_has() { wine reg query "$1" ${2:+/v "$2"} 2>/dev/null | tr -d '\r' | grep -qiF -- "${3:-}"; }
+service_exists() { wine sc query corvexsvc 2>/dev/null | grep -q STATE; }
+service_running() { wine sc query corvexsvc 2>/dev/null | grep -q RUNNING; }
+# The control manager deletes a service marked for deletion once its process has ended.
+wait_removed() { for _ in $(seq 50); do service_exists || return 0; sleep 0.2; done; return 1; }
+wait_running() { for _ in $(seq 50); do service_running && return 0; sleep 0.2; done; return 1; }
+snapshot() { # name: registry export (as UTF-8) and the list of files under drive_c
+  wine regedit /E "C:\\$1.reg" >/dev/null 2>&1
+  iconv -f UTF-16 -t UTF-8 "$WINEPREFIX/drive_c/$1.reg" | tr -d '\r' >"$work/$1.reg"
+  rm -f "$WINEPREFIX/drive_c/$1.reg"
+  (cd "$WINEPREFIX/drive_c" && find . | sort) >"$work/$1.files"
+}
+
+dir="$WINEPREFIX/drive_c/Program Files/Corvex"
+win_dir='C:\Program Files\Corvex'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvex'
+snapshot before
+cp "$setup" "$WINEPREFIX/drive_c/setup.exe"
+
+check "setup /S exits 0" wine 'C:\setup.exe' /S
+for exe in corvexsvc.exe corvexcpl.exe corvexctl.exe uninstall.exe; do
+  check "$exe installed" test -f "$dir/$exe"
+done
+check "service registered with its quoted path" \
+  reg_has 'HKLM\System\CurrentControlSet\Services\corvexsvc' ImagePath "\"$win_dir\\corvexsvc.exe\" -service"
+check "service started" wait_running
+check "event source registered" reg_has 'HKLM\System\CurrentControlSet\Services\EventLog\Application\corvexsvc'
+check "autostart runs the control panel hidden" \
+  reg_has 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' 'Corvex Control Panel' "corvexcpl.exe\" -hide"
+check "start menu shortcut" \
+  test -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Corvex/Corvex Control Panel.lnk"
+for value in "DisplayName:Corvex" "DisplayVersion:1.36.1" "Publisher:Meridant" "InstallLocation:Corvex" \
+             "UninstallString:uninstall.exe" "QuietUninstallString:/S" "EstimatedSize:0x"; do
+  check "Add/Remove Programs: $value" reg_has "$uninstall_key" "${value%%:*}" "${value#*:}"
+done
+
+# Over an existing installation: the running service is stopped, the files replaced, the service restarted.
+check "setup /S over the installation exits 0" wine 'C:\setup.exe' /S
+check "service running again" wait_running
+check "files still there" test -f "$dir/corvexcpl.exe"
+
+# In place (_?=), so the uninstaller returns when it is done; it then leaves itself, which we delete.
+check "uninstall /S exits 0" wine "$win_dir\\uninstall.exe" /S "_?=$win_dir"
+rm -f "$dir/uninstall.exe"
+rmdir "$dir" 2>/dev/null || true
+check "service removed" wait_removed
+rm -f "$WINEPREFIX/drive_c/setup.exe"
+snapshot after
+
+# Whatever the uninstall left that mentions us, in the registry or on the disk.
+left=$(comm -13 <(sort -u "$work/before.reg") <(sort -u "$work/after.reg") | grep -i 'corvex\|meridant' || true)
+left_files=$(comm -13 "$work/before.files" "$work/after.files" | grep -i 'corvex' || true)
+check "nothing of ours left in the registry" test -z "$left"
+check "nothing of ours left on the disk" test -z "$left_files"
+[ -z "$left$left_files" ] || printf 'left behind:\n%s\n%s\n' "$left" "$left_files"
+echo "registry lines added overall (Wine's own bookkeeping included): $(comm -13 <(sort -u "$work/before.reg") <(sort -u "$work/after.reg") | wc -l)"
+
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+echo "installer: all checks passed"
