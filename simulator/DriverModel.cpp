@@ -107,6 +107,11 @@ bool DriverModel::TakeFault(uint32_t code, Fault* fault)
     auto found = faults_.find(code);
     if (found == faults_.end())
         return false;
+    if (found->second.pass > 0)
+    {
+        --found->second.pass;
+        return false;
+    }
     *fault = found->second;
     if (found->second.times > 0 && --found->second.times == 0)
         faults_.erase(found);
@@ -397,13 +402,14 @@ void DriverModel::NotifyUnit(SimAudience audience, uint32_t code, const SimUnit&
     (void)NotifyLocked(audience, code, &keys, sizeof(keys), cause);
 }
 
-void DriverModel::InjectFault(uint32_t code, NorvikStatus status, int32_t times, std::vector<uint8_t> output)
+void DriverModel::InjectFault(uint32_t code, NorvikStatus status, int32_t times, std::vector<uint8_t> output,
+                              uint32_t pass)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     if (times == 0)
         faults_.erase(code);
     else
-        faults_[code] = Fault{status, times < 0 ? -1 : times, std::move(output)};
+        faults_[code] = Fault{status, times < 0 ? -1 : times, std::move(output), pass};
 }
 
 void DriverModel::ClearFaults()

@@ -109,8 +109,10 @@ class DriverModel
     // --- Fault injection ---------------------------------------------------------------------------------
     // The next `times` requests with `code` (-1: all; 0 removes the fault) fail with `status` before the
     // model looks at them. A non-empty `output` is returned as the output bytes (cut to the caller's
-    // size), even with status 0: that is how tests feed malformed records to the library.
-    void InjectFault(uint32_t code, NorvikStatus status, int32_t times = 1, std::vector<uint8_t> output = {});
+    // size), even with status 0: that is how tests feed malformed records to the library. The first `pass`
+    // requests with `code` go through untouched, so that a later sending of the same request can be hit.
+    void InjectFault(uint32_t code, NorvikStatus status, int32_t times = 1, std::vector<uint8_t> output = {},
+                     uint32_t pass = 0);
     void ClearFaults();
 
     // --- Inspection ----------------------------------------------------------------------------------------
@@ -148,6 +150,7 @@ class DriverModel
         NorvikStatus status;
         int32_t times;
         std::vector<uint8_t> output;
+        uint32_t pass;
     };
 
     NorvikStatus Dispatch(Handle& handle, SimRequest& request);

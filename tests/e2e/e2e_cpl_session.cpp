@@ -52,22 +52,34 @@ std::string CplEndToEnd::Control(const std::string& command)
     return reply;
 }
 
-bool CplEndToEnd::StartDriverAndService()
+bool CplEndToEnd::StartSimulator(const std::wstring& arguments)
 {
-    if (!simulator_.Start(BuildProgramPath(L"simulator\\corvexsim.exe"), L"-pipe " + pipeName_) ||
-        control_.Connect(pipeName_, 10000) != ERROR_SUCCESS)
-    {
-        return false;
-    }
-    if (!service_.Start(BuildProgramPath(L"service\\corvexsvc.exe"), L"-console", Environment()))
-    {
-        return false;
-    }
-    // The service brings the streams up once it serves; "role":0 is its handle in the dump.
-    return PumpUntil([this] { return Control("dump").find("\"role\":0") != std::string::npos; }, 20000);
+    return simulator_.Start(BuildProgramPath(L"simulator\\corvexsim.exe"),
+                            L"-pipe " + pipeName_ + L" " + arguments) &&
+           control_.Connect(pipeName_, 10000) == ERROR_SUCCESS;
 }
 
-bool CplEndToEnd::StartControlPanel(const std::wstring& arguments, DWORD pollMs)
+bool CplEndToEnd::StartService()
+{
+    return service_.Start(BuildProgramPath(L"service\\corvexsvc.exe"), L"-console", Environment());
+}
+
+bool CplEndToEnd::HasServer()
+{
+    return Control("dump").find("\"role\":0") != std::string::npos;
+}
+
+bool CplEndToEnd::StartDriverAndService()
+{
+    if (!StartSimulator() || !StartService())
+    {
+        return false;
+    }
+    // The service brings the streams up once it serves.
+    return PumpUntil([this] { return HasServer(); }, 20000);
+}
+
+bool CplEndToEnd::StartControlPanel(const std::wstring& arguments, DWORD pollMs, bool withDevices)
 {
     mainWindow_ = nullptr;
     if (!controlPanel_.Start(BuildProgramPath(L"cpl\\corvexcpl.exe"), arguments, Environment()))
@@ -75,10 +87,11 @@ bool CplEndToEnd::StartControlPanel(const std::wstring& arguments, DWORD pollMs)
         return false;
     }
     return PumpUntil(
-        [this]
+        [this, withDevices]
         {
             mainWindow_ = FindProcessWindow(kCplInstanceId, controlPanel_.ProcessId());
-            return mainWindow_ != nullptr && IsWindowVisible(mainWindow_) && TreeItems() > 0;
+            return mainWindow_ != nullptr && IsWindowVisible(mainWindow_) &&
+                   (!withDevices || TreeItems() > 0);
         },
         20000, pollMs);
 }

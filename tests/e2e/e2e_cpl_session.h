@@ -17,8 +17,19 @@ class CplEndToEnd
 
     // Starts the simulator and the service; true once the service holds the server role.
     bool StartDriverAndService();
-    // Starts the control panel; true once its window shows with the page tree filled (checked every pollMs).
-    bool StartControlPanel(const std::wstring& arguments = L"-notray", DWORD pollMs = 20);
+    // Starts corvexsim.exe on the session's pipe (`arguments` after the pipe) and connects to its control
+    // pipe.
+    bool StartSimulator(const std::wstring& arguments = std::wstring());
+    void KillSimulator() { simulator_.Kill(); }
+    // Starts `corvexsvc.exe -console` without waiting for it to serve.
+    bool StartService();
+    void KillService() { service_.Kill(); }
+    // Whether a handle holds the server role ("role":0 in the simulator's dump).
+    bool HasServer();
+    // Starts the control panel; true once its window shows (checked every pollMs), with the page tree filled
+    // unless `withDevices` is false.
+    bool StartControlPanel(const std::wstring& arguments = L"-notray", DWORD pollMs = 20,
+                           bool withDevices = true);
     // Asks the control panel to exit and waits for its end.
     bool StopControlPanel();
     // One control command to the simulator; the reply line ("ok ..." or "error ...").
