@@ -53,7 +53,9 @@ class Recovery : public testing::Test
                session.StatusText(1) == L"Streaming state: Ready";
     }
 
-    // A rate chosen in the panel reaches the driver through the service: both ends really talk again.
+    // A rate chosen in the panel reaches the driver through the service, and the panel shows it once the
+    // reply is in: both ends really talk again. (Killing the driver before that reply leaves the panel
+    // waiting out its request time-out, deaf to the arrivals meanwhile.)
     bool PanelRequestWorks()
     {
         const bool at96 = session.Control("dump").find("\"current\":96000") != std::string::npos;
@@ -63,8 +65,11 @@ class Recovery : public testing::Test
         }
         session.PressApply();
         const char* wanted = at96 ? "\"current\":44100" : "\"current\":96000";
+        const wchar_t* shown =
+            at96 ? L"Current sampling rate: 44.100 kHz" : L"Current sampling rate: 96.000 kHz";
         return PumpUntil([&] { return session.Control("dump").find(wanted) != std::string::npos; },
-                         kComeBackMs);
+                         kComeBackMs) &&
+               PumpUntil([&] { return session.StatusText(2) == shown; }, kComeBackMs);
     }
 
     // Waits for the service, then the panel, then a request from the panel; prints the times from `start`.
