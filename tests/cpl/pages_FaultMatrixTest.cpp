@@ -1,0 +1,255 @@
+// The pages' driver requests failed at each place they are sent (a failure status, DEVICE_REMOVED), and
+// malformed records where a page reads one: the box each page owes, or the disabled, kept or empty controls,
+// never a crash. Prints the coverage. The frame's own requests, the Sample Rate page (on the frame's client)
+// and pages still being written join with rows of their own.
+#include "cpl/FormBufferSettings.h"
+#include "cpl/FormDevices.h"
+#include "cpl/pages/FormDrvInfo.h"
+#include "cpl/pages/FormInChannels.h"
+#include "cpl/pages/FormOutChannels.h"
+#include "cpl/pages/FormStatusInfo.h"
+#include "driverapi/NorvikStatus.h"
+#include "tests/cpl/pages_PageTest.h"
+
+#include <cstdio>
+#include <set>
+
+namespace
+{
+class PageFaultMatrix : public PageTest
+{
+  public:
+    struct Place
+    {
+        const char* where;
+        uint32_t ioctl;
+        void (PageFaultMatrix::*run)(NorvikStatus status);
+    };
+
+    void Inject(uint32_t ioctl, NorvikStatus status, std::vector<uint8_t> output = {})
+    {
+        model_.InjectFault(ioctl, status, 1, std::move(output));
+    }
+
+    static std::wstring Box(const wchar_t* message, NorvikStatus status)
+    {
+        const char* name = StatusName(status);
+        return std::wstring(message) + L" (Status=" + std::wstring(name, name + strlen(name)) + L").";
+    }
+
+    // The one box that the action showed.
+    std::wstring OnlyBox()
+    {
+        const std::vector<SeenMessageBox> boxes = TakeBoxes();
+        return boxes.size() == 1 ? boxes[0].text : L"(" + std::to_wstring(boxes.size()) + L" boxes)";
+    }
+
+    static void Click(HWND page, int id)
+    {
+        (void)SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+    }
+
+    void BuffersRefresh(NorvikStatus status)
+    {
+        FormBufferSettings page(client_);
+        Open(page, 300, 200);
+        Inject(NORVIK_IOCTL_GET_BUFFER_SIZES, status);
+        page.Refresh();
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page.Window(), IDC_BUFFER_APPLY)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page.Window(), IDC_STREAMING_BUFFER_LIST)));
+    }
+
+    void BuffersApplyRead(NorvikStatus status)
+    {
+        FormBufferSettings page(client_);
+        Open(page, 300, 200);
+        Inject(NORVIK_IOCTL_GET_BUFFER_SIZES, status);
+        ClearLog();
+        Click(page.Window(), IDC_BUFFER_APPLY);
+        EXPECT_EQ(Box(L"Get the buffer sizes failed.", status), OnlyBox());
+        EXPECT_EQ(0u, SentRequests(sizeof(NorvikSetBufferSizes))) << "nothing sent";
+    }
+
+    void BuffersApplySend(NorvikStatus status)
+    {
+        FormBufferSettings page(client_);
+        Open(page, 300, 200);
+        Inject(NORVIK_IOCTL_SEND_MESSAGE, status);
+        Click(page.Window(), IDC_BUFFER_APPLY);
+        EXPECT_EQ(Box(L"Changing the buffer sizes failed.", status), OnlyBox());
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page.Window(), IDC_BUFFER_APPLY)))
+            << "the page shows the driver again";
+    }
+
+    void DevicesRefresh(NorvikStatus status)
+    {
+        FormDevices page(client_);
+        Open(page, 400, 300);
+        NorvikStreamingStatus all = {};
+        all.mode = 1;
+        Inject(NORVIK_IOCTL_GET_STREAMING_STATUS, 0, Bytes(all));
+        page.Refresh();
+        ASSERT_EQ(1u, page.Mode());
+        Inject(NORVIK_IOCTL_GET_STREAMING_STATUS, status);
+        page.Refresh();
+        EXPECT_EQ(0u, page.Mode()) << "the status reads as zeros";
+        EXPECT_EQ(2, ListView_GetItemCount(GetDlgItem(page.Window(), IDC_DEVICE_LIST)));
+    }
+
+    void DevicesMode(NorvikStatus status)
+    {
+        FormDevices page(client_);
+        Open(page, 400, 300);
+        Inject(NORVIK_IOCTL_SEND_MESSAGE, status);
+        CheckRadioButton(page.Window(), IDC_MODE_SINGLE_DEVICE, IDC_MODE_ALL_DEVICES, IDC_MODE_ALL_DEVICES);
+        Click(page.Window(), IDC_MODE_ALL_DEVICES);
+        EXPECT_EQ(Box(L"Selecting the streaming device failed.", status), OnlyBox());
+        EXPECT_EQ(0u, page.Mode()) << "the driver's mode shown again";
+    }
+
+    void DevicesSelect(NorvikStatus status)
+    {
+        FormDevices page(client_);
+        Open(page, 400, 300);
+        page.Refresh();
+        SelectListRow(GetDlgItem(page.Window(), IDC_DEVICE_LIST), 1);
+        Inject(NORVIK_IOCTL_SEND_MESSAGE, status);
+        Click(page.Window(), IDC_SELECT_FOR_STREAMING);
+        EXPECT_EQ(Box(L"Selecting the streaming device failed.", status), OnlyBox());
+    }
+
+    // Rows of a channel page refreshed with the faults injected so far.
+    template <typename Form> int ChannelRows()
+    {
+        Form page(client_);
+        Open(page, 420, 300);
+        page.Refresh();
+        return ListView_GetItemCount(GetDlgItem(page.Window(), IDC_CHANNEL_LIST));
+    }
+
+    void InChannelList(NorvikStatus status)
+    {
+        Inject(NORVIK_IOCTL_GET_IN_CHANNEL_LIST, status);
+        EXPECT_EQ(0, ChannelRows<FormInChannels>());
+    }
+    void OutChannelList(NorvikStatus status)
+    {
+        Inject(NORVIK_IOCTL_GET_OUT_CHANNEL_LIST, status);
+        EXPECT_EQ(0, ChannelRows<FormOutChannels>());
+    }
+    void ChannelInfo(NorvikStatus status)
+    {
+        const int all = ChannelRows<FormInChannels>();
+        Inject(NORVIK_IOCTL_GET_CHANNEL_INFO, status);
+        EXPECT_EQ(all - 1, ChannelRows<FormInChannels>()) << "only that channel goes";
+    }
+
+    void ErrorCounters(NorvikStatus status)
+    {
+        FormStatusInfo page(client_);
+        Open(page, 460, 320);
+        HWND list = GetDlgItem(page.Window(), IDC_COUNTER_LIST);
+        page.Refresh();
+        const std::wstring before = ListText(list, 0, 1);
+        Inject(NORVIK_IOCTL_GET_ERROR_COUNTERS, status);
+        page.Refresh();
+        EXPECT_EQ(before, ListText(list, 0, 1));
+        EXPECT_FALSE(before.empty());
+    }
+
+    void DriverInfo(NorvikStatus status)
+    {
+        FormDrvInfo page(client_);
+        Open(page, 400, 200);
+        page.Refresh();
+        const std::wstring before = ControlText(page.Window(), IDC_DRIVER_INFO_TEXT);
+        Inject(NORVIK_IOCTL_GET_DRIVER_INFO, status);
+        page.Refresh();
+        EXPECT_EQ(before, ControlText(page.Window(), IDC_DRIVER_INFO_TEXT));
+    }
+};
+
+const PageFaultMatrix::Place kPlaces[] = {
+    {"buffer settings: refresh", NORVIK_IOCTL_GET_BUFFER_SIZES, &PageFaultMatrix::BuffersRefresh},
+    {"buffer settings: apply, read", NORVIK_IOCTL_GET_BUFFER_SIZES, &PageFaultMatrix::BuffersApplyRead},
+    {"buffer settings: apply, request", NORVIK_IOCTL_SEND_MESSAGE, &PageFaultMatrix::BuffersApplySend},
+    {"devices: refresh", NORVIK_IOCTL_GET_STREAMING_STATUS, &PageFaultMatrix::DevicesRefresh},
+    {"devices: mode", NORVIK_IOCTL_SEND_MESSAGE, &PageFaultMatrix::DevicesMode},
+    {"devices: select for streaming", NORVIK_IOCTL_SEND_MESSAGE, &PageFaultMatrix::DevicesSelect},
+    {"input channels: list", NORVIK_IOCTL_GET_IN_CHANNEL_LIST, &PageFaultMatrix::InChannelList},
+    {"output channels: list", NORVIK_IOCTL_GET_OUT_CHANNEL_LIST, &PageFaultMatrix::OutChannelList},
+    {"channels: information", NORVIK_IOCTL_GET_CHANNEL_INFO, &PageFaultMatrix::ChannelInfo},
+    {"status info: counters", NORVIK_IOCTL_GET_ERROR_COUNTERS, &PageFaultMatrix::ErrorCounters},
+    {"driver info", NORVIK_IOCTL_GET_DRIVER_INFO, &PageFaultMatrix::DriverInfo},
+};
+
+// What these pages send (the frame's connection requests and the Sample Rate page's are counted with the
+// frame).
+const uint32_t kPagesSend[] = {
+    NORVIK_IOCTL_GET_BUFFER_SIZES,    NORVIK_IOCTL_SEND_MESSAGE,         NORVIK_IOCTL_GET_STREAMING_STATUS,
+    NORVIK_IOCTL_GET_IN_CHANNEL_LIST, NORVIK_IOCTL_GET_OUT_CHANNEL_LIST, NORVIK_IOCTL_GET_CHANNEL_INFO,
+    NORVIK_IOCTL_GET_ERROR_COUNTERS,  NORVIK_IOCTL_GET_DRIVER_INFO,
+};
+} // namespace
+
+TEST_F(PageFaultMatrix, EveryPlaceReactsAsSpecified)
+{
+    std::set<uint32_t> covered;
+    for (const Place& place : kPlaces)
+    {
+        for (const NorvikStatus status : {NORVIK_STATUS_FAILED, NORVIK_STATUS_DEVICE_REMOVED})
+        {
+            SCOPED_TRACE(std::string(place.where) + " / " + StatusName(status));
+            (this->*place.run)(status);
+            EXPECT_NE(std::string::npos, model_.DumpJson().find("\"faults\":[]"))
+                << "the place was not reached";
+            model_.ClearFaults();
+        }
+        covered.insert(place.ioctl);
+    }
+    std::printf("page fault matrix: requests covered %zu / %zu sent, places covered %zu / %zu\n",
+                covered.size(), std::size(kPagesSend), std::size(kPlaces), std::size(kPlaces));
+}
+
+TEST_F(PageFaultMatrix, MalformedRecordsStayInsideTheirBounds)
+{
+    // Classes outside the lists keep the selection; the page stays usable.
+    FormBufferSettings buffers(client_);
+    Open(buffers, 300, 200);
+    NorvikBufferSizes sizes = {};
+    sizes.streamingClass = 0xFFFFFFFF;
+    sizes.asioClass = 77;
+    Inject(NORVIK_IOCTL_GET_BUFFER_SIZES, 0, Bytes(sizes));
+    buffers.Refresh();
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(buffers.Window(), IDC_BUFFER_APPLY)));
+
+    // A mode word outside 0 and 1 leaves the radio group as it was.
+    FormDevices devices(client_);
+    Open(devices, 400, 300);
+    NorvikStreamingStatus status = {};
+    status.mode = 2;
+    Inject(NORVIK_IOCTL_GET_STREAMING_STATUS, 0, Bytes(status));
+    devices.Refresh();
+    EXPECT_EQ(0u, devices.Mode());
+
+    // A channel name without its terminator is cut at the record's end; a count past the record is bounded.
+    NorvikChannelInfo info = {};
+    info.key1 = client_.DeviceAt(0)->Key1();
+    info.key2 = client_.DeviceAt(0)->Key2();
+    std::fill(std::begin(info.name), std::end(info.name), L'N');
+    FormInChannels channels(client_);
+    Open(channels, 420, 300);
+    Inject(NORVIK_IOCTL_GET_CHANNEL_INFO, 0, Bytes(info));
+    channels.Refresh();
+    HWND list = GetDlgItem(channels.Window(), IDC_CHANNEL_LIST);
+    ASSERT_GT(ListView_GetItemCount(list), 0);
+    EXPECT_GE(42u, ListText(list, 0, 1).size());
+    EXPECT_EQ(L'N', ListText(list, 0, 1)[0]);
+
+    NorvikChannelList many = {};
+    many.count = 0xFFFFFFFF;
+    Inject(NORVIK_IOCTL_GET_IN_CHANNEL_LIST, 0, Bytes(many));
+    channels.Refresh();
+    EXPECT_EQ(0, ListView_GetItemCount(list)) << "identifiers of no unit are left out";
+}
