@@ -37,6 +37,8 @@ class CplEndToEnd
 
     HWND MainWindow() const { return mainWindow_; }
     ChildProgram& ControlPanel() { return controlPanel_; }
+    ChildProgram& Simulator() { return simulator_; }
+    ChildProgram& Service() { return service_; }
     // A pane of the control panel's status bar (read through memory in its process).
     std::wstring StatusText(int pane) const;
     // The first window with this control id below the main window.

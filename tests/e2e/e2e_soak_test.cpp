@@ -1,0 +1,142 @@
+// Soak: corvexsim, corvexsvc -console and corvexcpl under plug/unplug cycles with new keys each time, client
+// requests through the service and notification bursts. Afterwards the panel's tree and status bar match the
+// simulator, and each process holds about the handles and private bytes it held after the warm-up. CI runs
+// a short round; tools/soak.sh sets CORVEX_SOAK_CYCLES and CORVEX_SOAK_REQUESTS for the full length.
+#include "cpl/FormSampleRate.h"
+#include "driverapi/NorvikClient.h"
+#include "driverapi/PipeDriverPort.h"
+#include "tests/cpl/CplTestSupport.h"
+#include "tests/e2e/ProcessFootprint.h"
+#include "tests/e2e/e2e_cpl_session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace
+{
+constexpr int kWarmUpCycles = 5;
+// Bounds for growth after the warm-up: a few handles and pages of slack, no leak per cycle.
+constexpr uint32_t kHandleSlack = 16;
+constexpr uint64_t kPrivateSlack = 2u << 20;
+
+int Setting(const char* name, int fallback)
+{
+    const char* text = std::getenv(name);
+    const int value = text != nullptr ? std::atoi(text) : 0;
+    return value > 0 ? value : fallback;
+}
+
+std::string Field(const std::string& dump, const char* name)
+{
+    const size_t at = dump.find(std::string("\"") + name + "\":");
+    if (at == std::string::npos)
+    {
+        return std::string();
+    }
+    const size_t start = at + std::strlen(name) + 3;
+    return dump.substr(start, dump.find_first_of(",}", start) - start);
+}
+
+class Soak : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(session.StartDriverAndService());
+        ASSERT_TRUE(session.StartControlPanel());
+        SetDriverPortForTesting(&port);
+        ASSERT_EQ(0u, client.OpenAsClient(NORVIK_DRIVER_NAME));
+        treeItems = session.TreeItems();
+    }
+
+    void TearDown() override
+    {
+        client.CloseAll();
+        SetDriverPortForTesting(nullptr);
+    }
+
+    // One cycle: the second unit leaves and comes back with new keys, a burst of notifications, and a share
+    // of the client requests (a request for the current rate goes through the whole request path).
+    void Cycle(int requests)
+    {
+        ASSERT_EQ(0u, session.Control("unplug CVX10002").rfind("ok", 0));
+        const std::string plugged = session.Control("plug CVX10002");
+        ASSERT_EQ(0u, plugged.rfind("ok", 0)) << plugged;
+        EXPECT_NE(lastKeys, plugged) << "new keys at each plug";
+        lastKeys = plugged;
+        for (int i = 0; i < 10; ++i)
+        {
+            (void)session.Control("notify clients 3001");
+        }
+        (void)session.Control("notify server 3020");
+        const uint32_t rate = std::stoul(Field(session.Control("dump"), "current"));
+        for (int i = 0; i < requests; ++i)
+        {
+            const NorvikStatus status = client.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS);
+            EXPECT_EQ(0u, status) << "request " << i;
+            ++sent;
+        }
+    }
+
+    bool Footprints(ProcessFootprint (&now)[3])
+    {
+        return ReadFootprint(session.Simulator().Process(), &now[0]) &&
+               ReadFootprint(session.Service().Process(), &now[1]) &&
+               ReadFootprint(session.ControlPanel().Process(), &now[2]);
+    }
+
+    const std::wstring pipe = L"corvex-e2e-soak-" + std::to_wstring(GetCurrentProcessId());
+    CplEndToEnd session{pipe};
+    PipeDriverPort port{L"\\\\.\\pipe\\" + pipe};
+    NorvikClient client;
+    int treeItems = 0;
+    int sent = 0;
+    std::string lastKeys;
+};
+} // namespace
+
+TEST_F(Soak, CyclesLeaveThePanelRightAndNothingGrows)
+{
+    const int cycles = Setting("CORVEX_SOAK_CYCLES", 30);
+    const int requests = Setting("CORVEX_SOAK_REQUESTS", 300);
+    const ULONGLONG start = GetTickCount64();
+    for (int i = 0; i < kWarmUpCycles && !HasFatalFailure(); ++i)
+    {
+        Cycle(1);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return session.TreeItems() == treeItems; }, 30000));
+    ProcessFootprint before[3];
+    ASSERT_TRUE(Footprints(before));
+
+    for (int i = 0; i < cycles && !HasFatalFailure(); ++i)
+    {
+        Cycle(requests / cycles + (i < requests % cycles ? 1 : 0));
+    }
+
+    // The panel settles on what the simulator holds.
+    const std::string dump = session.Control("dump");
+    const std::wstring rate =
+        L"Current sampling rate: " + FormSampleRate::FormatRate(std::stoul(Field(dump, "current")));
+    EXPECT_TRUE(PumpUntil([&] { return session.TreeItems() == treeItems; }, 30000)) << session.TreeItems();
+    EXPECT_TRUE(PumpUntil([&] { return session.StatusText(1) == L"Streaming state: Ready"; }, 30000))
+        << testing::PrintToString(session.StatusText(1));
+    EXPECT_EQ(rate, session.StatusText(2));
+
+    ProcessFootprint after[3];
+    ASSERT_TRUE(Footprints(after));
+    const char* names[] = {"corvexsim", "corvexsvc", "corvexcpl"};
+    for (int p = 0; p < 3; ++p)
+    {
+        std::printf("soak %s: handles %u -> %u, private bytes %llu -> %llu KiB\n", names[p],
+                    before[p].handles, after[p].handles, before[p].privateBytes >> 10,
+                    after[p].privateBytes >> 10);
+        EXPECT_LE(after[p].handles, before[p].handles + kHandleSlack) << names[p];
+        EXPECT_LE(after[p].privateBytes, before[p].privateBytes + kPrivateSlack) << names[p];
+    }
+    std::printf("soak: %d cycles, %d client requests, %d notifications in %llu s\n", cycles + kWarmUpCycles,
+                sent, (cycles + kWarmUpCycles) * 11, (GetTickCount64() - start) / 1000);
+}
