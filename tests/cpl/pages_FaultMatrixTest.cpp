@@ -1,8 +1,9 @@
 // The pages' driver requests failed at each place they are sent (a failure status, DEVICE_REMOVED), and
 // malformed records where a page reads one: the box each page owes, or the disabled, kept or empty controls,
-// never a crash. Prints the coverage. The frame's own requests, the Sample Rate page (on the frame's client)
-// and pages still being written join with rows of their own.
+// never a crash. Prints the coverage. The frame's own requests, the Sample Rate page (on the frame's client),
+// the effect page and the mixer windows are not rows yet.
 #include "cpl/FormBufferSettings.h"
+#include "cpl/FormDevice.h"
 #include "cpl/FormDevices.h"
 #include "cpl/pages/FormDrvInfo.h"
 #include "cpl/pages/FormInChannels.h"
@@ -158,6 +159,82 @@ class PageFaultMatrix : public PageTest
         EXPECT_FALSE(before.empty());
     }
 
+    // The device page of the second unit (its mixers stay windowless here).
+    std::unique_ptr<FormDevice> OpenDevicePage()
+    {
+        const NorvikDeviceRecord unit = model_.Units().at(1);
+        auto page =
+            std::make_unique<FormDevice>(client_, unit.key1, unit.key2, hardwareMixer_, softwareMixer_);
+        Open(*page, 400, 340);
+        return page;
+    }
+
+    // A switch the unit (or, for the policy, the service) refuses: the box, and the box shown cleared.
+    void DeviceSwitch(NorvikStatus status, uint32_t ioctl, int id, const wchar_t* failure)
+    {
+        const std::unique_ptr<FormDevice> page = OpenDevicePage();
+        Inject(ioctl, status);
+        (void)SendMessageW(GetDlgItem(page->Window(), id), BM_CLICK, 0, 0);
+        EXPECT_EQ(Box(failure, status), OnlyBox());
+        EXPECT_NE(BST_CHECKED, IsDlgButtonChecked(page->Window(), id));
+    }
+    void PassThroughSet(NorvikStatus status)
+    {
+        DeviceSwitch(status, NORVIK_IOCTL_SET_SPDIF_PASS_THROUGH, IDC_SPDIF_PASS_THROUGH,
+                     L"Set SPDIF pass through failed.");
+    }
+    void VolumeBypassSet(NorvikStatus status)
+    {
+        DeviceSwitch(status, NORVIK_IOCTL_SET_VOLUME_BYPASS, IDC_VOLUME_BYPASS, L"Set Bypass volume failed.");
+    }
+    void MuteBypassSet(NorvikStatus status)
+    {
+        DeviceSwitch(status, NORVIK_IOCTL_SET_MUTE_BYPASS, IDC_MUTE_BYPASS, L"Set Bypass mute failed.");
+    }
+    void PolicySet(NorvikStatus status)
+    {
+        DeviceSwitch(status, NORVIK_IOCTL_SEND_MESSAGE, IDC_FORBID_RATE_CHANGE,
+                     L"Changing the policy failed.");
+    }
+
+    // A failed read keeps what the switch showed.
+    void DeviceSwitchRead(NorvikStatus status, uint32_t ioctl, int id)
+    {
+        const std::unique_ptr<FormDevice> page = OpenDevicePage();
+        if (IsDlgButtonChecked(page->Window(), id) != BST_CHECKED) // an earlier row may have left it on
+        {
+            (void)SendMessageW(GetDlgItem(page->Window(), id), BM_CLICK, 0, 0);
+        }
+        ASSERT_EQ(BST_CHECKED, IsDlgButtonChecked(page->Window(), id));
+        Inject(ioctl, status);
+        page->Refresh();
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page->Window(), id));
+    }
+    void PassThroughRead(NorvikStatus status)
+    {
+        DeviceSwitchRead(status, NORVIK_IOCTL_GET_SPDIF_PASS_THROUGH, IDC_SPDIF_PASS_THROUGH);
+    }
+    void VolumeBypassRead(NorvikStatus status)
+    {
+        DeviceSwitchRead(status, NORVIK_IOCTL_GET_VOLUME_BYPASS, IDC_VOLUME_BYPASS);
+    }
+    void MuteBypassRead(NorvikStatus status)
+    {
+        DeviceSwitchRead(status, NORVIK_IOCTL_GET_MUTE_BYPASS, IDC_MUTE_BYPASS);
+    }
+    void PolicyRead(NorvikStatus status)
+    {
+        DeviceSwitchRead(status, NORVIK_IOCTL_GET_POLICY, IDC_FORBID_RATE_CHANGE);
+    }
+
+    void SpdifInRead(NorvikStatus status)
+    {
+        const std::unique_ptr<FormDevice> page = OpenDevicePage();
+        Inject(NORVIK_IOCTL_GET_SPDIF_IN_STATUS, status);
+        page->Refresh();
+        EXPECT_EQ(L"", ControlText(page->Window(), IDC_SPDIF_STATUS_TEXT));
+    }
+
     void DriverInfo(NorvikStatus status)
     {
         FormDrvInfo page(client_);
@@ -168,6 +245,10 @@ class PageFaultMatrix : public PageTest
         page.Refresh();
         EXPECT_EQ(before, ControlText(page.Window(), IDC_DRIVER_INFO_TEXT));
     }
+
+  private:
+    FormMixer hardwareMixer_{0, 0, true};
+    FormMixer softwareMixer_{0, 0, false};
 };
 
 const PageFaultMatrix::Place kPlaces[] = {
@@ -182,14 +263,28 @@ const PageFaultMatrix::Place kPlaces[] = {
     {"channels: information", NORVIK_IOCTL_GET_CHANNEL_INFO, &PageFaultMatrix::ChannelInfo},
     {"status info: counters", NORVIK_IOCTL_GET_ERROR_COUNTERS, &PageFaultMatrix::ErrorCounters},
     {"driver info", NORVIK_IOCTL_GET_DRIVER_INFO, &PageFaultMatrix::DriverInfo},
+    {"device: S/PDIF input", NORVIK_IOCTL_GET_SPDIF_IN_STATUS, &PageFaultMatrix::SpdifInRead},
+    {"device: read pass-through", NORVIK_IOCTL_GET_SPDIF_PASS_THROUGH, &PageFaultMatrix::PassThroughRead},
+    {"device: read volume bypass", NORVIK_IOCTL_GET_VOLUME_BYPASS, &PageFaultMatrix::VolumeBypassRead},
+    {"device: read mute bypass", NORVIK_IOCTL_GET_MUTE_BYPASS, &PageFaultMatrix::MuteBypassRead},
+    {"device: read policy", NORVIK_IOCTL_GET_POLICY, &PageFaultMatrix::PolicyRead},
+    {"device: set pass-through", NORVIK_IOCTL_SET_SPDIF_PASS_THROUGH, &PageFaultMatrix::PassThroughSet},
+    {"device: set volume bypass", NORVIK_IOCTL_SET_VOLUME_BYPASS, &PageFaultMatrix::VolumeBypassSet},
+    {"device: set mute bypass", NORVIK_IOCTL_SET_MUTE_BYPASS, &PageFaultMatrix::MuteBypassSet},
+    {"device: forbid rate change", NORVIK_IOCTL_SEND_MESSAGE, &PageFaultMatrix::PolicySet},
 };
 
 // What these pages send (the frame's connection requests and the Sample Rate page's are counted with the
 // frame).
 const uint32_t kPagesSend[] = {
-    NORVIK_IOCTL_GET_BUFFER_SIZES,    NORVIK_IOCTL_SEND_MESSAGE,         NORVIK_IOCTL_GET_STREAMING_STATUS,
-    NORVIK_IOCTL_GET_IN_CHANNEL_LIST, NORVIK_IOCTL_GET_OUT_CHANNEL_LIST, NORVIK_IOCTL_GET_CHANNEL_INFO,
-    NORVIK_IOCTL_GET_ERROR_COUNTERS,  NORVIK_IOCTL_GET_DRIVER_INFO,
+    NORVIK_IOCTL_GET_BUFFER_SIZES,       NORVIK_IOCTL_SEND_MESSAGE,
+    NORVIK_IOCTL_GET_STREAMING_STATUS,   NORVIK_IOCTL_GET_IN_CHANNEL_LIST,
+    NORVIK_IOCTL_GET_OUT_CHANNEL_LIST,   NORVIK_IOCTL_GET_CHANNEL_INFO,
+    NORVIK_IOCTL_GET_ERROR_COUNTERS,     NORVIK_IOCTL_GET_DRIVER_INFO,
+    NORVIK_IOCTL_GET_SPDIF_IN_STATUS,    NORVIK_IOCTL_GET_SPDIF_PASS_THROUGH,
+    NORVIK_IOCTL_GET_VOLUME_BYPASS,      NORVIK_IOCTL_GET_MUTE_BYPASS,
+    NORVIK_IOCTL_SET_SPDIF_PASS_THROUGH, NORVIK_IOCTL_SET_VOLUME_BYPASS,
+    NORVIK_IOCTL_SET_MUTE_BYPASS,        NORVIK_IOCTL_GET_POLICY,
 };
 } // namespace
 
