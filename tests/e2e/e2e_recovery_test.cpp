@@ -25,10 +25,11 @@ int Rounds()
 class Recovery : public testing::Test
 {
   protected:
+    // As the simulator starts them: the second unit carries the effect (a page of its own in the tree).
     bool PlugBoth()
     {
         return session.Control("plug CVX10001").rfind("ok", 0) == 0 &&
-               session.Control("plug CVX10002").rfind("ok", 0) == 0;
+               session.Control("plug CVX10002 plugin").rfind("ok", 0) == 0;
     }
 
     // The service serves again once it holds the role and has given both units their channel names.
