@@ -2,6 +2,8 @@
 // image lists, registry keys). Move-only; the destructor releases the handle.
 #pragma once
 
+#include "wn/WnUniqueHandleT.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <utility>
@@ -88,3 +90,12 @@ using UniqueBrush = UniqueUiHandle<HBRUSH, ui_handle_release::Brush>;
 using UniqueBitmap = UniqueUiHandle<HBITMAP, ui_handle_release::Bitmap>;
 using UniqueFont = UniqueUiHandle<HFONT, ui_handle_release::Font>;
 using UniqueMemoryDc = UniqueUiHandle<HDC, ui_handle_release::MemoryDc>;
+
+// A window that the holder destroys (for child controls made in code, and windows in tests).
+struct WindowTraits
+{
+    using Type = HWND;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type window) noexcept { (void)DestroyWindow(window); }
+};
+using UniqueWindow = WnUniqueHandleT<WindowTraits>;

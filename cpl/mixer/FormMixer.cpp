@@ -1,14 +1,51 @@
 #include "cpl/mixer/FormMixer.h"
 
+#include "cpl/NorvikCplClient.h"
+#include "cpl/mixer/MixerValues.h"
+#include "resources/corvexcpl.h"
 #include "resources/corvexcpl_mixer.h"
 
-// Nothing is built yet: the window exists, hidden, so the frame and the device page can own and show it.
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+SIZE WindowSize(HWND window)
+{
+    RECT rect{};
+    (void)GetWindowRect(window, &rect);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// After a read of the records in place, every child shows them, or clears its display when the read failed.
+template <typename Child>
+void Deliver(NorvikStatus read, const std::vector<std::unique_ptr<Child>>& children, void (Child::*show)(),
+             void (Child::*clear)())
+{
+    for (const auto& child : children)
+    {
+        ((*child).*(read == NORVIK_STATUS_SUCCESS ? show : clear))();
+    }
+}
+
+template <typename Array> void Zero(Array& array, uint32_t& count)
+{
+    std::memset(array, 0, sizeof(array));
+    count = 0;
+}
+} // namespace
+
 FormMixer::FormMixer(uint32_t key1, uint32_t key2, bool isHardwareInputs)
-    : key1_(key1), key2_(key2), isHardwareInputs_(isHardwareInputs)
+    : key1_(key1), key2_(key2), isHardwareInputs_(isHardwareInputs),
+      headingBrush_(CreateSolidBrush(kHeadingColour))
 {
 }
 
-FormMixer::~FormMixer() = default;
+// The window goes while this object still handles its WM_DESTROY, so the content is torn down with it.
+FormMixer::~FormMixer()
+{
+    Destroy();
+}
 
 HWND FormMixer::Create(HWND owner)
 {
@@ -17,14 +54,357 @@ HWND FormMixer::Create(HWND owner)
 
 void FormMixer::ShowMixer()
 {
+    if (IsWindowVisible(Hwnd()))
+    {
+        return;
+    }
+    TearDown();
+    Build();
+    (void)ShowWindow(Hwnd(), SW_SHOW);
+}
+
+void FormMixer::RebuildIfVisible()
+{
     if (!IsWindowVisible(Hwnd()))
     {
-        (void)ShowWindow(Hwnd(), SW_SHOW);
+        return;
+    }
+    (void)ShowWindow(Hwnd(), SW_HIDE);
+    TearDown();
+    Build();
+    (void)ShowWindow(Hwnd(), SW_SHOW);
+}
+
+void FormMixer::ReloadVolumes()
+{
+    NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
+    if (device == nullptr || outputVolumeCount_ == 0)
+    {
+        return;
+    }
+    Deliver(device->GetPinVolumes(outputVolumes_, outputVolumeCount_), outputStrips_,
+            &FormStereoOutputCtrl::ShowVolumes, &FormStereoOutputCtrl::ClearVolumes);
+}
+
+void FormMixer::ReloadWeights()
+{
+    NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
+    if (device == nullptr || crosspointCount_ == 0)
+    {
+        return;
+    }
+    Deliver(device->GetCrosspointWeights(crosspoints_, crosspointCount_), connections_,
+            &FormMixerConnection::ShowWeights, &FormMixerConnection::ClearWeights);
+}
+
+// Two requests per tick with the records in place; the strips only move their meters.
+void FormMixer::PollLevels()
+{
+    NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
+    if (device == nullptr)
+    {
+        return;
+    }
+    if (outputLevelCount_ != 0)
+    {
+        Deliver(device->GetOutputLevels(outputLevels_, outputLevelCount_), outputStrips_,
+                &FormStereoOutputCtrl::ShowLevels, &FormStereoOutputCtrl::ClearLevels);
+    }
+    if (inputLevelCount_ != 0)
+    {
+        Deliver(device->GetInputLevels(inputLevels_, inputLevelCount_), inputStrips_,
+                &FormStereoInputCtrl::ShowLevels, &FormStereoInputCtrl::ClearLevels);
     }
 }
 
-void FormMixer::RebuildIfVisible() {}
+bool FormMixer::OnInitDialog(HWND, LPARAM)
+{
+    (void)ShowWindow(Hwnd(), SW_HIDE);
+    (void)SendMessageW(
+        Hwnd(), WM_SETICON, ICON_BIG,
+        reinterpret_cast<LPARAM>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))));
+    return FALSE;
+}
 
-void FormMixer::ReloadVolumes() {}
+// Closing never destroys the window: the frame owns it until the next page tree rebuild.
+bool FormMixer::OnClose()
+{
+    (void)ShowWindow(Hwnd(), SW_HIDE);
+    TearDown();
+    return true;
+}
 
-void FormMixer::ReloadWeights() {}
+void FormMixer::OnDestroy()
+{
+    (void)ShowWindow(Hwnd(), SW_HIDE);
+    TearDown();
+}
+
+bool FormMixer::OnTimerTick(UINT_PTR)
+{
+    PollLevels();
+    return true;
+}
+
+bool FormMixer::OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush)
+{
+    if (!IsHeading(control))
+    {
+        return false;
+    }
+    (void)SetBkColor(dc, kHeadingColour);
+    brush = headingBrush_.Get();
+    return true;
+}
+
+void FormMixer::Build()
+{
+    (void)SetWindowTextW(Hwnd(), isHardwareInputs_ ? L"Hardware Inputs Mixer" : L"Software Outputs Mixer");
+    NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
+    if (device == nullptr)
+    {
+        return;
+    }
+    ReadPins(*device);
+    if (outputPinCount_ == 0 && inputPinCount_ == 0)
+    {
+        ShowNoPins();
+        return;
+    }
+    (void)auxiliary_.OpenAuxiliary(mainClient.DriverName(), NORVIK_ROLE_AUXILIARY);
+    (void)auxiliaryMixer_.OpenAuxiliary(mainClient.DriverName(), NORVIK_ROLE_AUXILIARY_MIXER);
+
+    int rowHeight = 0;
+    const int inputWidth = BuildInputRows(&rowHeight);
+    AddHeading(isHardwareInputs_ ? L"Hardware Inputs" : L"Software Outputs", 0, 0, inputWidth,
+               kHeadingHeight);
+    BuildCrossings(inputWidth);
+    const int outputsTop = kHeadingHeight + static_cast<int>(inputStrips_.size()) * rowHeight;
+    int columnWidth = 0;
+    const int outputHeight = BuildOutputColumns(inputWidth, outputsTop, &columnWidth);
+    const int outputsWidth = static_cast<int>(outputStrips_.size()) * (columnWidth + kBarWidth);
+    if (outputPinCount_ != 0)
+    {
+        // Each label covers half of the columns, whatever the kinds of their pins.
+        const int quarter = outputsWidth / 8;
+        const int top = outputsTop + outputHeight;
+        AddHeading(L"Hardware Outputs", inputWidth + 2, top, 4 * quarter - 2, kHeadingHeight);
+        AddHeading(L"Virtual Inputs", inputWidth + 4 * quarter + 2, top, 4 * quarter - 2, kHeadingHeight);
+        SetClientSize(inputWidth + outputsWidth, top + kHeadingHeight);
+    }
+    else
+    {
+        SetClientSize(inputWidth, outputsTop);
+    }
+    ReloadWeights();
+    ReloadVolumes();
+    timerId_ = SetTimer(Hwnd(), kPollTimerId, kPollPeriodMs, nullptr);
+}
+
+void FormMixer::ReadPins(NorvikDevice& device)
+{
+    outputPinCount_ = kMaxOutputPins;
+    if (device.GetMixerPins(NORVIK_PINS_MIXER_OUTPUTS, outputPins_, &outputPinCount_) !=
+        NORVIK_STATUS_SUCCESS)
+    {
+        outputPinCount_ = 0;
+    }
+    outputPinCount_ = std::min(outputPinCount_, kMaxOutputPins);
+    inputPinCount_ = kMaxInputPins;
+    const uint32_t selector = isHardwareInputs_ ? NORVIK_PINS_HARDWARE_INPUTS : NORVIK_PINS_SOFTWARE_OUTPUTS;
+    if (device.GetMixerPins(selector, inputPins_, &inputPinCount_) != NORVIK_STATUS_SUCCESS)
+    {
+        inputPinCount_ = 0;
+    }
+    inputPinCount_ = std::min(inputPinCount_, kMaxInputPins);
+}
+
+void FormMixer::ShowNoPins()
+{
+    messageForm_ = std::make_unique<FormStaticText>(L"No mixer pins.");
+    if (messageForm_->Create(Hwnd()) == nullptr)
+    {
+        return;
+    }
+    const SIZE size = Place(messageForm_->Window(), 0, 0);
+    SetClientSize(size.cx, size.cy);
+}
+
+// A last unpaired pin has no row. Every strip has its template's size, so the first one measures them all.
+int FormMixer::BuildInputRows(int* rowHeight)
+{
+    const uint32_t pairs = inputPinCount_ / 2;
+    SIZE size{};
+    inputStrips_.reserve(pairs);
+    for (uint32_t row = 0; row < pairs; ++row)
+    {
+        const NorvikPin left = inputPins_[2 * row];
+        const NorvikPin right = inputPins_[2 * row + 1];
+        NorvikLevelItem* leftLevel = &inputLevels_[inputLevelCount_++];
+        NorvikLevelItem* rightLevel = &inputLevels_[inputLevelCount_++];
+        leftLevel->pin = left;
+        rightLevel->pin = right;
+        auto strip = std::make_unique<FormStereoInputCtrl>(
+            mixer_values::PairLabel(left, right, false).c_str(), leftLevel, rightLevel);
+        (void)strip->Create(Hwnd());
+        if (row == 0)
+        {
+            size = WindowSize(strip->Window());
+        }
+        const int top = kHeadingHeight + static_cast<int>(row) * size.cy;
+        AddBar(0, top, kBarWidth, size.cy);
+        AddBar(0, top, size.cx, kBarWidth);
+        Place(strip->Window(), kBarWidth, top + kBarWidth);
+        inputStrips_.push_back(std::move(strip));
+    }
+    if (pairs != 0)
+    {
+        AddBar(0, kHeadingHeight + static_cast<int>(pairs) * size.cy, size.cx, kBarWidth);
+    }
+    *rowHeight = size.cy;
+    return size.cx;
+}
+
+void FormMixer::BuildCrossings(int inputWidth)
+{
+    const uint32_t inputPairs = inputPinCount_ / 2;
+    const uint32_t outputPairs = outputPinCount_ / 2;
+    SIZE size{};
+    connections_.reserve(inputPairs * outputPairs);
+    for (uint32_t column = 0; column < outputPairs; ++column)
+    {
+        const NorvikPin outLeft = outputPins_[2 * column];
+        const NorvikPin outRight = outputPins_[2 * column + 1];
+        for (uint32_t row = 0; row < inputPairs; ++row)
+        {
+            const NorvikPin inLeft = inputPins_[2 * row];
+            const NorvikPin inRight = inputPins_[2 * row + 1];
+            // The unit's order: both outputs of the left input, then both of the right input.
+            NorvikWeightItem* leftToLeft = &crosspoints_[crosspointCount_++];
+            NorvikWeightItem* leftToRight = &crosspoints_[crosspointCount_++];
+            NorvikWeightItem* rightToLeft = &crosspoints_[crosspointCount_++];
+            NorvikWeightItem* rightToRight = &crosspoints_[crosspointCount_++];
+            *leftToLeft = NorvikWeightItem{outLeft, inLeft, 0, 0, 0};
+            *leftToRight = NorvikWeightItem{outRight, inLeft, 0, 0, 0};
+            *rightToLeft = NorvikWeightItem{outLeft, inRight, 0, 0, 0};
+            *rightToRight = NorvikWeightItem{outRight, inRight, 0, 0, 0};
+            auto connection = std::make_unique<FormMixerConnection>(key1_, key2_, leftToLeft, leftToRight,
+                                                                    rightToLeft, rightToRight);
+            (void)connection->Create(Hwnd());
+            if (connections_.empty())
+            {
+                size = WindowSize(connection->Window());
+            }
+            Place(connection->Window(),
+                  inputWidth + kBarWidth + static_cast<int>(column) * (size.cx + kBarWidth),
+                  kHeadingHeight + static_cast<int>(row) * size.cy);
+            connections_.push_back(std::move(connection));
+        }
+    }
+}
+
+int FormMixer::BuildOutputColumns(int inputWidth, int top, int* columnWidth)
+{
+    const uint32_t pairs = outputPinCount_ / 2;
+    SIZE size{};
+    outputStrips_.reserve(pairs);
+    for (uint32_t column = 0; column < pairs; ++column)
+    {
+        const NorvikPin left = outputPins_[2 * column];
+        const NorvikPin right = outputPins_[2 * column + 1];
+        NorvikLevelItem* leftLevel = &outputLevels_[outputLevelCount_++];
+        NorvikLevelItem* rightLevel = &outputLevels_[outputLevelCount_++];
+        NorvikVolumeItem* leftVolume = &outputVolumes_[outputVolumeCount_++];
+        NorvikVolumeItem* rightVolume = &outputVolumes_[outputVolumeCount_++];
+        leftLevel->pin = left;
+        rightLevel->pin = right;
+        leftVolume->pin = left;
+        rightVolume->pin = right;
+        auto strip = std::make_unique<FormStereoOutputCtrl>(
+            key1_, key2_, mixer_values::PairLabel(left, right, true).c_str(), leftVolume, rightVolume,
+            leftLevel, rightLevel);
+        (void)strip->Create(Hwnd());
+        if (column == 0)
+        {
+            size = WindowSize(strip->Window());
+        }
+        const int x = inputWidth + kBarWidth + static_cast<int>(column) * (size.cx + kBarWidth);
+        Place(strip->Window(), x, top);
+        AddBar(x - 3, 0, kBarWidth, top + size.cy);
+        outputStrips_.push_back(std::move(strip));
+    }
+    *columnWidth = size.cx;
+    return size.cy;
+}
+
+void FormMixer::AddBar(int left, int top, int width, int height)
+{
+    UniqueWindow bar(CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", L"", WS_CHILD | WS_VISIBLE, left, top,
+                                     width, height, Hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+    if (bar)
+    {
+        bars_.push_back(std::move(bar));
+    }
+}
+
+void FormMixer::AddHeading(const wchar_t* text, int left, int top, int width, int height)
+{
+    UniqueWindow heading(CreateWindowExW(
+        WS_EX_STATICEDGE, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, left, top,
+        std::max(width, 0), height, Hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+    if (heading)
+    {
+        (void)SendMessageW(heading.Get(), WM_SETFONT,
+                           reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        headings_.push_back(std::move(heading));
+    }
+}
+
+SIZE FormMixer::Place(HWND child, int left, int top)
+{
+    (void)SetWindowPos(child, nullptr, left, top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    return WindowSize(child);
+}
+
+// The position stays; the frame is whatever the window's style adds around the client area.
+void FormMixer::SetClientSize(int width, int height)
+{
+    RECT window{};
+    RECT client{};
+    (void)GetWindowRect(Hwnd(), &window);
+    (void)GetClientRect(Hwnd(), &client);
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    (void)SetWindowPos(Hwnd(), nullptr, 0, 0, width + frameWidth, height + frameHeight,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool FormMixer::IsHeading(HWND control) const
+{
+    return std::any_of(headings_.begin(), headings_.end(),
+                       [control](const UniqueWindow& heading) { return heading.Get() == control; });
+}
+
+void FormMixer::TearDown()
+{
+    if (timerId_ != 0)
+    {
+        (void)KillTimer(Hwnd(), timerId_);
+        timerId_ = 0;
+    }
+    outputStrips_.clear();
+    inputStrips_.clear();
+    connections_.clear();
+    bars_.clear();
+    headings_.clear();
+    messageForm_.reset();
+    Zero(outputPins_, outputPinCount_);
+    Zero(inputPins_, inputPinCount_);
+    Zero(outputLevels_, outputLevelCount_);
+    Zero(inputLevels_, inputLevelCount_);
+    Zero(outputVolumes_, outputVolumeCount_);
+    Zero(crosspoints_, crosspointCount_);
+    auxiliary_.CloseAll();
+    auxiliaryMixer_.CloseAll();
+}

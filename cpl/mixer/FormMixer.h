@@ -1,14 +1,39 @@
 // One mixer window of a unit: the hardware inputs mixer or the software outputs mixer, built from the unit's
-// pin lists each time it is shown. Not a page: a modeless pop-up owned by the main window; closing hides it.
+// pin lists each time it is shown. Not a page: a modeless pop-up owned by the main window; closing hides it
+// and empties it.
+//
+// The records the unit reads and writes (pins, levels, volumes, crosspoint weights) are fixed arrays of the
+// window, never reallocated: the strips and connection blocks keep pointers to single records and read and
+// write them in place, and the level poll hands the arrays to the unit as they lie.
 #pragma once
 
+#include "cpl/FormStaticText.h"
 #include "cpl/framework/DialogImpl.h"
+#include "cpl/framework/UiHandles.h"
+#include "cpl/mixer/FormMixerConnection.h"
+#include "cpl/mixer/FormStereoInputCtrl.h"
+#include "cpl/mixer/FormStereoOutputCtrl.h"
+#include "driverapi/NorvikDriver.h"
+#include "driverapi/NorvikIoctl.h"
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class FormMixer : public DialogImpl
 {
   public:
+    static constexpr uint32_t kMaxOutputPins = 26;
+    static constexpr uint32_t kMaxInputPins = 18;
+    // Four crosspoints for every crossing of an input pair with an output pair.
+    static constexpr uint32_t kMaxCrosspoints = (kMaxInputPins / 2) * (kMaxOutputPins / 2) * 4;
+    static constexpr UINT_PTR kPollTimerId = 1112;
+    static constexpr UINT kPollPeriodMs = 20;
+    // Heights of the heading labels; width of the separator bars.
+    static constexpr int kHeadingHeight = 20;
+    static constexpr int kBarWidth = 4;
+    static constexpr COLORREF kHeadingColour = RGB(255, 255, 0);
+
     FormMixer(uint32_t key1, uint32_t key2, bool isHardwareInputs);
     ~FormMixer() override;
 
@@ -28,8 +53,80 @@ class FormMixer : public DialogImpl
     uint32_t Key2() const { return key2_; }
     bool IsHardwareInputs() const { return isHardwareInputs_; }
 
+    // What the window holds while it is built.
+    size_t OutputStripCount() const { return outputStrips_.size(); }
+    size_t InputStripCount() const { return inputStrips_.size(); }
+    size_t ConnectionCount() const { return connections_.size(); }
+    FormStereoOutputCtrl& OutputStrip(size_t column) const { return *outputStrips_.at(column); }
+    FormStereoInputCtrl& InputStrip(size_t row) const { return *inputStrips_.at(row); }
+    // The block of output pair `column` and input pair `row`.
+    FormMixerConnection& Connection(size_t column, size_t row) const
+    {
+        return *connections_.at(column * inputStrips_.size() + row);
+    }
+    // The "No mixer pins." form, or null.
+    FormStaticText* MessageForm() const { return messageForm_.get(); }
+    // Heading labels in creation order: the input heading, then the two bottom labels.
+    const std::vector<UniqueWindow>& Headings() const { return headings_; }
+    bool IsPolling() const { return timerId_ != 0; }
+    bool HoldsAuxiliaryHandles() const { return auxiliary_.IsOpen() || auxiliaryMixer_.IsOpen(); }
+    uint32_t CrosspointCount() const { return crosspointCount_; }
+    const NorvikWeightItem& Crosspoint(uint32_t index) const { return crosspoints_[index]; }
+
+  protected:
+    bool OnInitDialog(HWND focus, LPARAM lParam) override;
+    bool OnClose() override;
+    void OnDestroy() override;
+    bool OnTimerTick(UINT_PTR timerId) override;
+    bool OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush) override;
+
   private:
+    void Build();
+    void TearDown();
+    void PollLevels();
+
+    void ReadPins(NorvikDevice& device);
+    void ShowNoPins();
+    // Returns the width of an input strip, 0 without input rows; *rowHeight is the height of one row.
+    int BuildInputRows(int* rowHeight);
+    void BuildCrossings(int inputWidth);
+    // Returns the height of an output strip, 0 without output columns; *columnWidth is the width of one.
+    int BuildOutputColumns(int inputWidth, int top, int* columnWidth);
+    void AddBar(int left, int top, int width, int height);
+    void AddHeading(const wchar_t* text, int left, int top, int width, int height);
+    // Shows a child at (left, top) with the size its template gave it, and returns that size.
+    SIZE Place(HWND child, int left, int top);
+    void SetClientSize(int width, int height);
+    bool IsHeading(HWND control) const;
+
     const uint32_t key1_;
     const uint32_t key2_;
     const bool isHardwareInputs_;
+
+    NorvikPin outputPins_[kMaxOutputPins] = {};
+    uint32_t outputPinCount_ = 0;
+    NorvikPin inputPins_[kMaxInputPins] = {};
+    uint32_t inputPinCount_ = 0;
+    NorvikLevelItem outputLevels_[kMaxOutputPins] = {};
+    uint32_t outputLevelCount_ = 0;
+    NorvikLevelItem inputLevels_[kMaxInputPins] = {};
+    uint32_t inputLevelCount_ = 0;
+    NorvikVolumeItem outputVolumes_[kMaxOutputPins] = {};
+    uint32_t outputVolumeCount_ = 0;
+    NorvikWeightItem crosspoints_[kMaxCrosspoints] = {};
+    uint32_t crosspointCount_ = 0;
+
+    std::vector<std::unique_ptr<FormStereoOutputCtrl>> outputStrips_;
+    std::vector<std::unique_ptr<FormStereoInputCtrl>> inputStrips_;
+    std::vector<std::unique_ptr<FormMixerConnection>> connections_;
+    std::vector<UniqueWindow> bars_;
+    std::vector<UniqueWindow> headings_;
+    std::unique_ptr<FormStaticText> messageForm_;
+
+    // Held while the window is built; they carry no requests: holding them open tells the driver a mixer is
+    // shown.
+    NorvikDriver auxiliary_;
+    NorvikDriver auxiliaryMixer_;
+    UniqueBrush headingBrush_;
+    UINT_PTR timerId_ = 0;
 };

@@ -3,12 +3,12 @@
 // that holds the page under test. Message boxes are read and closed by a DialogCloser.
 #pragma once
 
+#include "cpl/framework/UiHandles.h"
 #include "driverapi/NorvikClient.h"
 #include "simulator/DriverModel.h"
 #include "simulator/InProcessPort.h"
 #include "tests/cpl/CplFrameFixture.h"
 #include "tests/cpl/CplTestSupport.h"
-#include "wn/WnUniqueHandleT.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -18,14 +18,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-struct WindowTraits
-{
-    using Type = HWND;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type window) noexcept { (void)DestroyWindow(window); }
-};
-using UniqueWindow = WnUniqueHandleT<WindowTraits>;
 
 class PageTest : public testing::Test
 {

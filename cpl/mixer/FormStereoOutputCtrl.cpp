@@ -1,0 +1,229 @@
+#include "cpl/mixer/FormStereoOutputCtrl.h"
+
+#include "cpl/NorvikCplClient.h"
+#include "cpl/mixer/MixerControls.h"
+
+namespace
+{
+void SetMuteBit(NorvikVolumeItem* item, bool muted)
+{
+    item->flags = static_cast<uint8_t>(muted ? (item->flags | 1u) : (item->flags & ~1u));
+}
+
+void Check(HWND button, bool checked)
+{
+    (void)SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool IsChecked(HWND button)
+{
+    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+} // namespace
+
+FormStereoOutputCtrl::FormStereoOutputCtrl(uint32_t key1, uint32_t key2, const wchar_t* label,
+                                           NorvikVolumeItem* leftVolume, NorvikVolumeItem* rightVolume,
+                                           const NorvikLevelItem* leftLevel,
+                                           const NorvikLevelItem* rightLevel)
+    : key1_(key1), key2_(key2), labelText_(label), leftVolume_(leftVolume), rightVolume_(rightVolume),
+      leftLevel_(leftLevel), rightLevel_(rightLevel)
+{
+}
+
+LRESULT FormStereoOutputCtrl::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
+{
+    leftText_ = Item(IDC_VOLUME_TEXT_LEFT);
+    rightText_ = Item(IDC_VOLUME_TEXT_RIGHT);
+    leftMeter_ = Item(IDC_METER_LEFT);
+    leftFader_ = Item(IDC_FADER_LEFT);
+    rightFader_ = Item(IDC_FADER_RIGHT);
+    rightMeter_ = Item(IDC_METER_RIGHT);
+    link_ = Item(IDC_LINK);
+    zeroDb_ = Item(IDC_ZERO_DB);
+    mute_ = Item(IDC_MUTE);
+    label_ = Item(IDC_PAIR_LABEL);
+
+    mixer_controls::SetUpFader(leftFader_);
+    mixer_controls::SetUpFader(rightFader_);
+    mixer_controls::SetUpMeter(leftMeter_);
+    mixer_controls::SetUpMeter(rightMeter_);
+    (void)SetWindowTextW(label_, labelText_.c_str());
+    if (CreateToolTip())
+    {
+        (void)AddTool(link_, L"Link L and R");
+        (void)AddTool(mute_, L"Mute");
+        (void)AddTool(zeroDb_, L"Set gain to 0dB");
+    }
+    ShowButtonStates();
+    return TRUE;
+}
+
+bool FormStereoOutputCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&)
+{
+    return ProcessToolTip(message, wParam, lParam);
+}
+
+void FormStereoOutputCtrl::ShowLevels()
+{
+    mixer_controls::ShowLevel(leftMeter_, *leftLevel_);
+    mixer_controls::ShowLevel(rightMeter_, *rightLevel_);
+}
+
+void FormStereoOutputCtrl::ClearLevels()
+{
+    mixer_controls::ClearMeter(leftMeter_);
+    mixer_controls::ClearMeter(rightMeter_);
+}
+
+void FormStereoOutputCtrl::ShowVolumes()
+{
+    mixer_controls::ShowGain(leftFader_, leftVolume_->volume);
+    mixer_controls::ShowGain(rightFader_, rightVolume_->volume);
+    ShowVolumeTexts();
+    // The pair is muted and unmuted as one; either channel muted at the unit shows the pair muted.
+    muted_ = ((leftVolume_->flags | rightVolume_->flags) & 1) != 0;
+    ShowButtonStates();
+    EnableFaders();
+}
+
+void FormStereoOutputCtrl::ClearVolumes()
+{
+    mixer_controls::MoveFader(leftFader_, 0);
+    mixer_controls::MoveFader(rightFader_, 0);
+    (void)SetWindowTextW(leftText_, mixer_values::kNotAvailable);
+    (void)SetWindowTextW(rightText_, mixer_values::kNotAvailable);
+}
+
+bool FormStereoOutputCtrl::OnCommand(UINT id, UINT code, HWND)
+{
+    if (code != BN_CLICKED)
+    {
+        return false;
+    }
+    switch (id)
+    {
+    case IDC_LINK:
+        LinkClicked();
+        return true;
+    case IDC_MUTE:
+        MuteClicked();
+        return true;
+    case IDC_ZERO_DB:
+        ZeroDbClicked();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FormStereoOutputCtrl::OnScroll(bool vertical, UINT code, int, HWND control)
+{
+    if (!vertical || (control != leftFader_ && control != rightFader_))
+    {
+        return false;
+    }
+    if (mixer_controls::MovesFader(code))
+    {
+        FaderMoved(control);
+    }
+    return true;
+}
+
+void FormStereoOutputCtrl::FaderMoved(HWND fader)
+{
+    NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
+    const int16_t volume = mixer_controls::FaderGain(fader);
+    if (linked_)
+    {
+        mixer_controls::ShowGain(fader == leftFader_ ? rightFader_ : leftFader_, volume);
+        leftVolume_->volume = volume;
+        rightVolume_->volume = volume;
+        if (SendBoth(device))
+        {
+            ShowVolumeTexts();
+        }
+        return;
+    }
+    NorvikVolumeItem* item = fader == leftFader_ ? leftVolume_ : rightVolume_;
+    item->volume = volume;
+    if (device != nullptr)
+    {
+        (void)device->SetPinVolumes(item, 1);
+        ShowVolumeTexts();
+    }
+}
+
+void FormStereoOutputCtrl::LinkClicked()
+{
+    TakeButtonStates();
+    if (!linked_)
+    {
+        return;
+    }
+    NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
+    const int sum = mixer_controls::FaderGain(leftFader_) + mixer_controls::FaderGain(rightFader_);
+    const auto volume = static_cast<int16_t>(sum / 2);
+    mixer_controls::ShowGain(leftFader_, volume);
+    mixer_controls::ShowGain(rightFader_, volume);
+    leftVolume_->volume = volume;
+    rightVolume_->volume = volume;
+    if (SendBoth(device))
+    {
+        ShowVolumeTexts();
+    }
+}
+
+void FormStereoOutputCtrl::MuteClicked()
+{
+    TakeButtonStates();
+    SetMuteBit(leftVolume_, muted_);
+    SetMuteBit(rightVolume_, muted_);
+    EnableFaders();
+    (void)SendBoth(mainClient.FindDevice(key1_, key2_));
+    ShowVolumeTexts();
+}
+
+void FormStereoOutputCtrl::ZeroDbClicked()
+{
+    TakeButtonStates();
+    leftVolume_->volume = 0;
+    rightVolume_->volume = 0;
+    (void)SendBoth(mainClient.FindDevice(key1_, key2_));
+    ShowVolumes();
+}
+
+void FormStereoOutputCtrl::TakeButtonStates()
+{
+    linked_ = IsChecked(link_);
+    muted_ = IsChecked(mute_);
+}
+
+void FormStereoOutputCtrl::ShowButtonStates()
+{
+    Check(link_, linked_);
+    Check(mute_, muted_);
+}
+
+void FormStereoOutputCtrl::EnableFaders()
+{
+    (void)EnableWindow(leftFader_, !muted_);
+    (void)EnableWindow(rightFader_, !muted_);
+}
+
+void FormStereoOutputCtrl::ShowVolumeTexts()
+{
+    (void)SetWindowTextW(leftText_, mixer_values::VolumeText(*leftVolume_).c_str());
+    (void)SetWindowTextW(rightText_, mixer_values::VolumeText(*rightVolume_).c_str());
+}
+
+bool FormStereoOutputCtrl::SendBoth(NorvikDevice* device)
+{
+    if (device == nullptr)
+    {
+        return false;
+    }
+    // The unit's answer is not examined: the items keep what was sent unless the unit wrote them back.
+    (void)device->SetPinVolumes(leftVolume_, 1);
+    (void)device->SetPinVolumes(rightVolume_, 1);
+    return true;
+}
