@@ -91,7 +91,7 @@ NorvikStatus DriverModel::Ioctl(uint32_t handleId, uint32_t code, const void* in
             if (status != NORVIK_STATUS_SUCCESS)
                 request.out.clear();
         }
-        log_.Add(handleId, code, inSize, outSize, status);
+        log_.Add(handleId, code, in, inSize, outSize, status);
     }
 
     uint32_t count = static_cast<uint32_t>(std::min<size_t>(request.out.size(), outSize));

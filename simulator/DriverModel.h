@@ -97,6 +97,9 @@ class DriverModel
                                                     const std::vector<uint32_t>& switches);
     // Whether the endpoint topology has an item of kind 2; 3020 to the server.
     [[nodiscard]] NorvikStatus SetKind2Topology(NorvikDeviceKeys keys, bool on);
+    // Other pin lists for a unit (SimMixer::SetPinCounts); 3050 to clients.
+    [[nodiscard]] NorvikStatus SetMixerPins(NorvikDeviceKeys keys, uint32_t outputs, uint32_t hardwareInputs,
+                                            uint32_t softwareOutputs);
     // For every unit, present and future.
     void SetLevelsMode(SimLevelsMode mode, int16_t fixedLevel = 0);
 

@@ -138,6 +138,18 @@ NorvikStatus DriverModel::SetKind2Topology(NorvikDeviceKeys keys, bool on)
     return NotifyLocked(SimAudience::Server, NORVIK_NOTIFY_CHANNEL_CONFIG_CHANGED, nullptr, 0);
 }
 
+NorvikStatus DriverModel::SetMixerPins(NorvikDeviceKeys keys, uint32_t outputs, uint32_t hardwareInputs,
+                                       uint32_t softwareOutputs)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    SimUnit* unit = FindUnit(keys.key1, keys.key2);
+    if (unit == nullptr)
+        return NORVIK_STATUS_OBJECT_NOT_FOUND;
+    unit->Mixer().SetPinCounts(outputs, hardwareInputs, softwareOutputs);
+    NotifyUnit(SimAudience::Clients, NORVIK_NOTIFY_MIXER_PINS_CHANGED, *unit);
+    return NORVIK_STATUS_SUCCESS;
+}
+
 void DriverModel::SetLevelsMode(SimLevelsMode mode, int16_t fixedLevel)
 {
     std::lock_guard<std::mutex> lock(mutex_);

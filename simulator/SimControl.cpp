@@ -39,6 +39,7 @@ const char kHelp[] =
     "  endpoint-volume SERIAL INDEX LEFT RIGHT [MUTELEFT MUTERIGHT]  Windows render volume (16.16 dB)\n"
     "  topology SERIAL kind2|plain                 endpoint topology with or without a kind 2 item\n"
     "  levels moving|off|fixed LEVEL\n"
+    "  pins SERIAL OUTPUTS HWINPUTS SWOUTPUTS | pins SERIAL full  the first pins of each mixer pin list\n"
     "  notify server|clients CODE [WORD|@SERIAL...]  raise any notification (@SERIAL: the unit's keys)\n"
     "  fail REQUEST STATUS [once|always|N]         fault injection; fail REQUEST none; fail clear\n"
     "  log [clear]                                 the request log as JSON\n"
@@ -179,6 +180,8 @@ std::string SimControl::Execute(const std::string& line)
         return Topology(words);
     if (command == "levels")
         return Levels(words);
+    if (command == "pins")
+        return Pins(words);
     if (command == "notify")
         return Notify(words);
     if (command == "fail")
@@ -458,6 +461,18 @@ std::string SimControl::Levels(const Words& words)
     else
         return Error("usage: levels moving|off|fixed LEVEL");
     return "ok";
+}
+
+std::string SimControl::Pins(const Words& words)
+{
+    uint32_t counts[3] = {SimMixer::kOutputPins, SimMixer::kInputPins, SimMixer::kInputPins};
+    if (words.size() < 2 || !((words.size() == 3 && words[2] == "full") || ParseU32s(words, 2, 3, counts)))
+        return Error("usage: pins SERIAL OUTPUTS HWINPUTS SWOUTPUTS | pins SERIAL full");
+    NorvikDeviceKeys keys;
+    std::string error;
+    if (!UnitKeys(words[1], &keys, &error))
+        return error;
+    return Result(model_.SetMixerPins(keys, counts[0], counts[1], counts[2]));
 }
 
 std::string SimControl::Notify(const Words& words)

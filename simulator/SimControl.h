@@ -39,6 +39,7 @@ class SimControl
     std::string EndpointVolume(const Words& words);
     std::string Topology(const Words& words);
     std::string Levels(const Words& words);
+    std::string Pins(const Words& words);
     std::string Notify(const Words& words);
     std::string Fail(const Words& words);
     std::string Log(const Words& words);

@@ -9,6 +9,10 @@ namespace
 {
 constexpr uint8_t kSpdifChannels = 2;
 constexpr uint8_t kVirtualChannels = 8;
+constexpr uint8_t kMostAnalogChannels = 16;
+static_assert(kMostAnalogChannels + kSpdifChannels + kVirtualChannels == SimMixer::kOutputPins,
+              "full outputs");
+static_assert(kMostAnalogChannels + kSpdifChannels == SimMixer::kInputPins, "full inputs");
 // Gains the unit can realise, in 0.01 dB; settings beyond are clamped as a real unit would.
 constexpr int16_t kMinGain = -9000;
 constexpr int16_t kMaxGain = 9000;
@@ -53,16 +57,9 @@ std::string PinText(NorvikPin pin)
 }
 } // namespace
 
-SimMixer::SimMixer(uint8_t analogChannels)
+SimMixer::SimMixer(uint8_t analogChannels) : analogChannels_(analogChannels)
 {
-    AddPins(&outputs_, NORVIK_PIN_ANALOG, analogChannels);
-    AddPins(&outputs_, NORVIK_PIN_SPDIF, kSpdifChannels);
-    AddPins(&outputs_, NORVIK_PIN_VIRTUAL, kVirtualChannels);
-    AddPins(&hardwareInputs_, NORVIK_PIN_ANALOG, analogChannels);
-    AddPins(&hardwareInputs_, NORVIK_PIN_SPDIF, kSpdifChannels);
-    AddPins(&softwareOutputs_, NORVIK_PIN_SOFTWARE, analogChannels);
-    AddPins(&softwareOutputs_, NORVIK_PIN_SOFTWARE_SPDIF, kSpdifChannels);
-    volumes_.resize(outputs_.size());
+    SetPinCounts(kOutputPins, kInputPins, kInputPins);
     // Playback goes straight to the matching hardware outputs until someone routes it otherwise.
     for (uint8_t channel = 0; channel < analogChannels; ++channel)
         weights_[WeightKey({NORVIK_PIN_ANALOG, channel, {}}, {NORVIK_PIN_SOFTWARE, channel, {}})] = {0, true};
@@ -214,6 +211,24 @@ NorvikStatus SimMixer::SetOutputVolume(NorvikPin pin, int16_t volume, bool mute)
         return NORVIK_STATUS_INVALID_PARAMETER;
     volumes_[index] = Volume{Clamp(volume), mute};
     return NORVIK_STATUS_SUCCESS;
+}
+
+void SimMixer::SetPinCounts(uint32_t outputs, uint32_t hardwareInputs, uint32_t softwareOutputs)
+{
+    outputs_.clear();
+    hardwareInputs_.clear();
+    softwareOutputs_.clear();
+    AddPins(&outputs_, NORVIK_PIN_ANALOG, analogChannels_);
+    AddPins(&outputs_, NORVIK_PIN_SPDIF, kSpdifChannels);
+    AddPins(&outputs_, NORVIK_PIN_VIRTUAL, kVirtualChannels);
+    AddPins(&hardwareInputs_, NORVIK_PIN_ANALOG, analogChannels_);
+    AddPins(&hardwareInputs_, NORVIK_PIN_SPDIF, kSpdifChannels);
+    AddPins(&softwareOutputs_, NORVIK_PIN_SOFTWARE, analogChannels_);
+    AddPins(&softwareOutputs_, NORVIK_PIN_SOFTWARE_SPDIF, kSpdifChannels);
+    outputs_.resize(std::min<size_t>(outputs, outputs_.size()));
+    hardwareInputs_.resize(std::min<size_t>(hardwareInputs, hardwareInputs_.size()));
+    softwareOutputs_.resize(std::min<size_t>(softwareOutputs, softwareOutputs_.size()));
+    volumes_.assign(outputs_.size(), Volume{});
 }
 
 void SimMixer::SetLevelsMode(SimLevelsMode mode, int16_t fixedLevel)

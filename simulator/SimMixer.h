@@ -34,11 +34,18 @@ class SimMixer
     // For the control commands: a volume change made at the unit itself.
     [[nodiscard]] NorvikStatus SetOutputVolume(NorvikPin pin, int16_t volume, bool mute);
     void SetLevelsMode(SimLevelsMode mode, int16_t fixedLevel);
+    // Other pin lists: the first `outputs`, `hardwareInputs` and `softwareOutputs` pins of the unit's full
+    // lists (larger counts keep a full list). Volumes of the output pins start again at 0 dB, unmuted;
+    // weights stay.
+    void SetPinCounts(uint32_t outputs, uint32_t hardwareInputs, uint32_t softwareOutputs);
 
     void DumpTo(nlohmann::json& out) const;
 
     static constexpr size_t kMaxItems = 1024;
     static constexpr int16_t kFloor = -6000;
+    // The full lists of the largest unit: 16 analog, 2 S/P-DIF and 8 virtual outputs; 18 inputs of each kind.
+    static constexpr uint32_t kOutputPins = 26;
+    static constexpr uint32_t kInputPins = 18;
 
   private:
     struct Volume
@@ -61,6 +68,7 @@ class SimMixer
     int16_t LevelFor(size_t pinSeed) const;
     static uint32_t WeightKey(NorvikPin output, NorvikPin input);
 
+    uint8_t analogChannels_;
     std::vector<NorvikPin> outputs_;
     std::vector<NorvikPin> hardwareInputs_;
     std::vector<NorvikPin> softwareOutputs_;

@@ -4,6 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstring>
+
 std::string StatusText(NorvikStatus status)
 {
     if (status == NORVIK_STATUS_SUCCESS)
@@ -16,12 +19,15 @@ std::string StatusText(NorvikStatus status)
     return number;
 }
 
-void SimRequestLog::Add(uint32_t handle, uint32_t code, uint32_t inSize, uint32_t outSize,
+void SimRequestLog::Add(uint32_t handle, uint32_t code, const void* in, uint32_t inSize, uint32_t outSize,
                         NorvikStatus status)
 {
     if (entries_.size() >= kLimit)
         entries_.pop_front();
-    entries_.push_back(SimLogEntry{nextSequence_++, handle, code, inSize, outSize, status});
+    SimLogEntry entry{nextSequence_++, handle, code, inSize, outSize, status, {}};
+    if (in != nullptr)
+        std::memcpy(entry.head, in, std::min<size_t>(inSize, sizeof(entry.head)));
+    entries_.push_back(entry);
 }
 
 std::string SimRequestLog::ToJson() const

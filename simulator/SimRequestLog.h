@@ -15,6 +15,8 @@ struct SimLogEntry
     uint32_t inSize;
     uint32_t outSize;
     NorvikStatus status;
+    // The first bytes of the input (zero beyond inSize): enough to tell which record a one-item request sent.
+    uint8_t head[16];
 };
 
 // "SUCCESS", the status name without its prefix, or the number in hex for other codes.
@@ -23,7 +25,8 @@ std::string StatusText(NorvikStatus status);
 class SimRequestLog
 {
   public:
-    void Add(uint32_t handle, uint32_t code, uint32_t inSize, uint32_t outSize, NorvikStatus status);
+    void Add(uint32_t handle, uint32_t code, const void* in, uint32_t inSize, uint32_t outSize,
+             NorvikStatus status);
     void Clear() { entries_.clear(); }
     const std::deque<SimLogEntry>& Entries() const { return entries_; }
     // One JSON array, oldest first.

@@ -2,18 +2,31 @@
 
 #include "cpl/MainFrame.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <strsafe.h>
 
 void PumpMessages()
 {
+    // A timer whose handler takes longer than its period is due again at once; each timer fires once per call
+    // so that a busy timer cannot keep the pump going forever.
+    std::vector<std::pair<HWND, WPARAM>> timersFired;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
     {
         if (message.message == WM_QUIT)
         {
             continue;
+        }
+        if (message.message == WM_TIMER)
+        {
+            const std::pair<HWND, WPARAM> timer{message.hwnd, message.wParam};
+            if (std::find(timersFired.begin(), timersFired.end(), timer) != timersFired.end())
+            {
+                break;
+            }
+            timersFired.push_back(timer);
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -200,6 +213,52 @@ std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& rgb, uint32_t width, 
 }
 } // namespace
 
+namespace
+{
+// Copies the screen's `source` rectangle into `rgb` (rows of `width` pixels) at (x, y).
+void CaptureScreen(const RECT& source, std::vector<uint8_t>& rgb, int width, int x, int y)
+{
+    const int w = source.right - source.left;
+    const int h = source.bottom - source.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, source.left, source.top, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint8_t*>(bits);
+    for (int row = 0; row < h; ++row)
+    {
+        for (int column = 0; column < w; ++column)
+        {
+            const uint8_t* from = pixels + (static_cast<size_t>(row) * w + column) * 4;
+            uint8_t* to = &rgb[(static_cast<size_t>(y + row) * width + x + column) * 3];
+            to[0] = from[2];
+            to[1] = from[1];
+            to[2] = from[0];
+        }
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+void Redraw(HWND window)
+{
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_FRAME);
+    PumpMessages();
+}
+} // namespace
+
 std::wstring SaveScreenshot(HWND window, const wchar_t* name)
 {
     RECT rect{};
@@ -207,36 +266,32 @@ std::wstring SaveScreenshot(HWND window, const wchar_t* name)
     {
         return std::wstring();
     }
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_FRAME);
-    PumpMessages();
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    const auto* pixels = static_cast<const uint8_t*>(bits);
-    for (int i = 0; i < width * height; ++i)
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    if (width <= screenWidth && height <= screenHeight)
     {
-        rgb[i * 3] = pixels[i * 4 + 2];
-        rgb[i * 3 + 1] = pixels[i * 4 + 1];
-        rgb[i * 3 + 2] = pixels[i * 4];
+        Redraw(window);
+        CaptureScreen(rect, rgb, width, 0, 0);
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    else
+    {
+        // Larger than the screen: moved so that one screenful after another shows, then put back.
+        for (int y = 0; y < height; y += screenHeight)
+        {
+            for (int x = 0; x < width; x += screenWidth)
+            {
+                SetWindowPos(window, nullptr, -x, -y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                Redraw(window);
+                const RECT tile{0, 0, std::min(width - x, screenWidth), std::min(height - y, screenHeight)};
+                CaptureScreen(tile, rgb, width, x, y);
+            }
+        }
+        SetWindowPos(window, nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PumpMessages();
+    }
 
     wchar_t directory[MAX_PATH] = L"";
     if (GetEnvironmentVariableW(L"CORVEX_BUILD_DIR", directory, MAX_PATH) == 0)

@@ -10,7 +10,8 @@
 #include <thread>
 #include <vector>
 
-// Dispatches everything queued for the test thread; a WM_QUIT left by a destroyed frame is dropped.
+// Dispatches everything queued for the test thread, each due timer once; a WM_QUIT left by a destroyed frame
+// is dropped.
 void PumpMessages();
 // Pumps until `done` holds or `timeoutMs` passed (a safety net, not a measurement); returns `done()`.
 // `done` is checked again at least every `pollMs`.
