@@ -84,3 +84,213 @@ TEST_F(MixerTest, DefaultUnitIsLaidOutToThePixel)
     EXPECT_TRUE(mixer->HoldsAuxiliaryHandles());
     EXPECT_FALSE(SaveScreenshot(window, L"mixer_hardware_inputs").empty());
 }
+
+namespace
+{
+bool IsMixerRequest(uint32_t code)
+{
+    return code >= NORVIK_IOCTL_GET_INPUT_LEVELS && code <= NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS;
+}
+
+int MeterPosition(HWND strip, int meter)
+{
+    return static_cast<int>(SendMessageW(GetDlgItem(strip, meter), PBM_GETPOS, 0, 0));
+}
+} // namespace
+
+// The software outputs mixer reads its pins, the weights and the volumes, in that order, then polls; its rows
+// carry the playback channels, which the unit routes to the matching outputs.
+TEST_F(MixerTest, SoftwareOutputsMixerReadsPinsWeightsAndVolumes)
+{
+    auto mixer = CreateMixer(false);
+    const size_t handles = model_.HandleCount();
+    Show(*mixer);
+    std::vector<SimLogEntry> build;
+    for (const SimLogEntry& entry : model_.RequestLog())
+    {
+        if (IsMixerRequest(entry.code) && entry.code != NORVIK_IOCTL_GET_OUTPUT_LEVELS &&
+            entry.code != NORVIK_IOCTL_GET_INPUT_LEVELS)
+        {
+            build.push_back(entry);
+        }
+    }
+    ASSERT_EQ(4u, build.size());
+    EXPECT_EQ(NORVIK_IOCTL_GET_MIXER_PINS, build[0].code);
+    EXPECT_EQ(NORVIK_PINS_MIXER_OUTPUTS, Sent<uint32_t>(build[0]));
+    EXPECT_EQ(26u * sizeof(NorvikPin), build[0].outSize);
+    EXPECT_EQ(NORVIK_PINS_SOFTWARE_OUTPUTS, Sent<uint32_t>(build[1]));
+    EXPECT_EQ(18u * sizeof(NorvikPin), build[1].outSize);
+    EXPECT_EQ(NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS, build[2].code);
+    EXPECT_EQ(468u * sizeof(NorvikWeightItem), build[2].inSize);
+    EXPECT_EQ(NORVIK_IOCTL_GET_PIN_VOLUMES, build[3].code);
+    EXPECT_EQ(26u * sizeof(NorvikVolumeItem), build[3].inSize);
+    EXPECT_EQ(handles + 2, model_.HandleCount()) << "roles 3 and 4 while built";
+
+    EXPECT_EQ(L"Software Outputs Mixer", Text(mixer->Hwnd()));
+    EXPECT_EQ(L"Software Outputs", Text(mixer->Headings()[0].Get()));
+    const struct
+    {
+        HWND strip;
+        const wchar_t* label;
+    } labels[] = {{mixer->InputStrip(0).Window(), L"Out 1/2"},
+                  {mixer->InputStrip(8).Window(), L"SPDIF 1/2"},
+                  {mixer->OutputStrip(0).Window(), L"Analog Out 1/2"},
+                  {mixer->OutputStrip(8).Window(), L"SPDIF Out 1/2"},
+                  {mixer->OutputStrip(12).Window(), L"Virtual In 7/8"}};
+    for (const auto& row : labels)
+    {
+        EXPECT_EQ(row.label, Text(GetDlgItem(row.strip, IDC_PAIR_LABEL)));
+    }
+    const wchar_t* const cells[] = {L"0", L"x", L"x", L"0"};
+    for (int cell = 0; cell < 4; ++cell)
+    {
+        EXPECT_EQ(cells[cell],
+                  Text(GetDlgItem(mixer->Connection(0, 0).Window(), FormMixerConnection::kCellIds[cell])));
+    }
+    EXPECT_EQ(L"x", Text(GetDlgItem(mixer->Connection(1, 0).Window(), IDC_CELL_LEFT_TO_LEFT)));
+    EXPECT_FALSE(SaveScreenshot(mixer->Hwnd(), L"mixer_software_outputs").empty());
+}
+
+// Other pin lists: a last unpaired input pin gets no row and no crosspoint; a single output pin gets no
+// column but the bottom labels, which do not show; no pins at all leave only the message.
+TEST_F(MixerTest, PinListsShapeTheWindow)
+{
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 26, 3, 3));
+    auto mixer = CreateMixer(true);
+    Show(*mixer);
+    EXPECT_EQ(1u, mixer->InputStripCount());
+    EXPECT_EQ(13u, mixer->ConnectionCount());
+    ASSERT_EQ(52u, mixer->CrosspointCount());
+    for (uint32_t i = 0; i < mixer->CrosspointCount(); ++i)
+    {
+        EXPECT_GT(2, mixer->Crosspoint(i).input.channel) << "crosspoint " << i;
+    }
+    const SIZE in = WindowSize(mixer->InputStrip(0).Window());
+    EXPECT_EQ(20 + in.cy, ClientRect(mixer->Hwnd(), mixer->OutputStrip(0).Window()).top);
+
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 1, 18, 18));
+    mixer->RebuildIfVisible();
+    EXPECT_EQ(9u, mixer->InputStripCount());
+    EXPECT_EQ(0u, mixer->OutputStripCount());
+    EXPECT_EQ(0u, mixer->ConnectionCount());
+    ASSERT_EQ(3u, mixer->Headings().size());
+    const int yo = 20 + 9 * in.cy;
+    EXPECT_RECT(ClientRect(mixer->Hwnd(), mixer->Headings()[1].Get()), in.cx + 2, yo, 0, 20);
+    EXPECT_EQ(in.cx, ClientSize(mixer->Hwnd()).cx);
+    EXPECT_EQ(yo + 20, ClientSize(mixer->Hwnd()).cy);
+    EXPECT_TRUE(mixer->IsPolling());
+
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 0, 0, 0));
+    const size_t handles = model_.HandleCount() - 2;
+    mixer->RebuildIfVisible();
+    ASSERT_NE(nullptr, mixer->MessageForm());
+    EXPECT_EQ(L"No mixer pins.", Text(GetDlgItem(mixer->MessageForm()->Window(), IDC_STATIC_TEXT)));
+    EXPECT_EQ(0u, mixer->InputStripCount() + mixer->Headings().size());
+    EXPECT_FALSE(mixer->IsPolling());
+    EXPECT_FALSE(mixer->HoldsAuxiliaryHandles());
+    EXPECT_EQ(handles, model_.HandleCount());
+    const SIZE form = WindowSize(mixer->MessageForm()->Window());
+    EXPECT_EQ(form.cx, ClientSize(mixer->Hwnd()).cx);
+    EXPECT_EQ(form.cy, ClientSize(mixer->Hwnd()).cy);
+
+    // A failed pin request counts as no pins of that side.
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 26, 18, 18));
+    model_.InjectFault(NORVIK_IOCTL_GET_MIXER_PINS, NORVIK_STATUS_TIMEOUT);
+    mixer->RebuildIfVisible();
+    EXPECT_EQ(9u, mixer->InputStripCount());
+    EXPECT_EQ(0u, mixer->OutputStripCount());
+    EXPECT_EQ(20 + 9 * in.cy, ClientSize(mixer->Hwnd()).cy);
+}
+
+// Meters follow the levels at their edges; failed reads show the floor, "n/a" on the strips and in the cells,
+// and the records keep what they held.
+TEST_F(MixerTest, PollShowsLevelsAndFailedReadsShowNothingKnown)
+{
+    auto mixer = CreateMixer(true);
+    Show(*mixer);
+    HWND out = mixer->OutputStrip(0).Window();
+    HWND in = mixer->InputStrip(0).Window();
+    const struct
+    {
+        int16_t level;
+        int position;
+    } levels[] = {{-7000, 0}, {-6000, 0}, {-1000, 5000}, {0, 6000}, {300, 6000}};
+    for (const auto& row : levels)
+    {
+        model_.SetLevelsMode(SimLevelsMode::Fixed, row.level);
+        (void)SendMessageW(mixer->Hwnd(), WM_TIMER, FormMixer::kPollTimerId, 0);
+        EXPECT_EQ(row.position, MeterPosition(out, IDC_METER_RIGHT)) << "level " << row.level;
+        EXPECT_EQ(row.position, MeterPosition(in, IDC_METER_LEFT)) << "level " << row.level;
+    }
+    ClearLog();
+    model_.SetLevelsMode(SimLevelsMode::Fixed, -1000);
+    model_.InjectFault(NORVIK_IOCTL_GET_OUTPUT_LEVELS, NORVIK_STATUS_TIMEOUT);
+    (void)SendMessageW(mixer->Hwnd(), WM_TIMER, FormMixer::kPollTimerId, 0);
+    EXPECT_EQ(0, MeterPosition(out, IDC_METER_LEFT));
+    EXPECT_EQ(5000, MeterPosition(in, IDC_METER_LEFT));
+    EXPECT_EQ(1u, Requests(NORVIK_IOCTL_GET_OUTPUT_LEVELS).size());
+    EXPECT_EQ(1u, Requests(NORVIK_IOCTL_GET_INPUT_LEVELS).size());
+
+    model_.InjectFault(NORVIK_IOCTL_GET_PIN_VOLUMES, NORVIK_STATUS_TIMEOUT);
+    mixer->ReloadVolumes();
+    EXPECT_EQ(L"n/a", Text(GetDlgItem(out, IDC_VOLUME_TEXT_LEFT)));
+    EXPECT_EQ(L"n/a", Text(GetDlgItem(out, IDC_VOLUME_TEXT_RIGHT)));
+    EXPECT_EQ(0, SendMessageW(GetDlgItem(out, IDC_FADER_LEFT), TBM_GETPOS, 0, 0));
+
+    model_.InjectFault(NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS, NORVIK_STATUS_TIMEOUT);
+    mixer->ReloadWeights();
+    for (int id : FormMixerConnection::kCellIds)
+    {
+        EXPECT_EQ(L"n/a", Text(GetDlgItem(mixer->Connection(12, 8).Window(), id)));
+    }
+}
+
+// Showing builds a hidden mixer only; 3050 rebuilds a visible one in place; closing hides and empties it, and
+// the next show starts the strips afresh. A unit that is gone leaves the window titled and empty.
+TEST_F(MixerTest, ShowRebuildCloseAndMissingUnit)
+{
+    auto mixer = CreateMixer(true);
+    const size_t handles = model_.HandleCount();
+    mixer->RebuildIfVisible();
+    EXPECT_FALSE(IsWindowVisible(mixer->Hwnd()));
+    EXPECT_TRUE(model_.RequestLog().empty()) << "3050 for a hidden mixer does nothing";
+
+    Show(*mixer);
+    (void)SetWindowPos(mixer->Hwnd(), nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Click(GetDlgItem(mixer->OutputStrip(0).Window(), IDC_LINK));
+    EXPECT_FALSE(mixer->OutputStrip(0).IsLinked());
+    ClearLog();
+    mixer->ShowMixer();
+    EXPECT_TRUE(Requests(NORVIK_IOCTL_GET_MIXER_PINS).empty()) << "a visible mixer is left as it is";
+    EXPECT_FALSE(mixer->OutputStrip(0).IsLinked());
+
+    mixer->RebuildIfVisible();
+    EXPECT_EQ(2u, Requests(NORVIK_IOCTL_GET_MIXER_PINS).size());
+    EXPECT_TRUE(IsWindowVisible(mixer->Hwnd()));
+    RECT rect{};
+    (void)GetWindowRect(mixer->Hwnd(), &rect);
+    EXPECT_EQ(30, rect.left);
+    EXPECT_EQ(40, rect.top);
+    EXPECT_TRUE(mixer->OutputStrip(0).IsLinked());
+
+    Click(GetDlgItem(mixer->OutputStrip(0).Window(), IDC_LINK));
+    (void)SendMessageW(mixer->Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(mixer->IsWindow());
+    EXPECT_FALSE(IsWindowVisible(mixer->Hwnd()));
+    EXPECT_EQ(0u, mixer->OutputStripCount() + mixer->InputStripCount() + mixer->ConnectionCount());
+    EXPECT_EQ(0u, mixer->CrosspointCount());
+    EXPECT_FALSE(mixer->IsPolling());
+    EXPECT_EQ(handles, model_.HandleCount());
+    Show(*mixer);
+    EXPECT_TRUE(mixer->OutputStrip(0).IsLinked());
+    mixer.reset();
+    EXPECT_EQ(handles, model_.HandleCount()) << "a destroyed mixer lets its handles go";
+
+    auto orphan = CreateMixer(true, NorvikDeviceKeys{0xDEAD, 0xBEEF});
+    ClearLog();
+    Show(*orphan);
+    EXPECT_EQ(L"Hardware Inputs Mixer", Text(orphan->Hwnd()));
+    EXPECT_TRUE(IsWindowVisible(orphan->Hwnd()));
+    EXPECT_EQ(nullptr, GetWindow(orphan->Hwnd(), GW_CHILD));
+    EXPECT_TRUE(model_.RequestLog().empty());
+}
