@@ -44,12 +44,35 @@ FormMixer::FormMixer(uint32_t key1, uint32_t key2, bool isHardwareInputs)
 // The window goes while this object still handles its WM_DESTROY, so the content is torn down with it.
 FormMixer::~FormMixer()
 {
+    if (loop_ != nullptr)
+    {
+        loop_->RemoveMessageFilter(this);
+    }
     Destroy();
 }
 
 HWND FormMixer::Create(HWND owner)
 {
-    return CreateModeless(IDD_MIXER, owner);
+    HWND window = CreateModeless(IDD_MIXER, owner);
+    if (window != nullptr && loop_ == nullptr)
+    {
+        loop_ = AppModule::GetMessageLoop();
+        if (loop_ != nullptr)
+        {
+            loop_->AddMessageFilter(this);
+        }
+    }
+    return window;
+}
+
+bool FormMixer::PreTranslateMessage(MSG& message)
+{
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || Hwnd() == nullptr ||
+        (message.hwnd != Hwnd() && !IsChild(Hwnd(), message.hwnd)))
+    {
+        return false;
+    }
+    return IsDialogMessageW(Hwnd(), &message) != FALSE;
 }
 
 void FormMixer::ShowMixer()

@@ -9,6 +9,7 @@
 
 #include "cpl/FormStaticText.h"
 #include "cpl/framework/DialogImpl.h"
+#include "cpl/framework/MessageLoop.h"
 #include "cpl/framework/UiHandles.h"
 #include "cpl/mixer/FormMixerConnection.h"
 #include "cpl/mixer/FormStereoInputCtrl.h"
@@ -20,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-class FormMixer : public DialogImpl
+class FormMixer : public DialogImpl, public MessageFilter
 {
   public:
     static constexpr uint32_t kMaxOutputPins = 26;
@@ -48,6 +49,9 @@ class FormMixer : public DialogImpl
     void ReloadVolumes();
     // Notification 3052: re-reads the crosspoint weights into the connection blocks.
     void ReloadWeights();
+
+    // Tab and the arrow keys move between the controls of the strips, as in a dialog box.
+    bool PreTranslateMessage(MSG& message) override;
 
     uint32_t Key1() const { return key1_; }
     uint32_t Key2() const { return key2_; }
@@ -129,4 +133,5 @@ class FormMixer : public DialogImpl
     NorvikDriver auxiliaryMixer_;
     UniqueBrush headingBrush_;
     UINT_PTR timerId_ = 0;
+    MessageLoop* loop_ = nullptr; // the thread's loop, not owned; null when it has none
 };

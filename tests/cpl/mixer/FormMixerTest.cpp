@@ -294,3 +294,20 @@ TEST_F(MixerTest, ShowRebuildCloseAndMissingUnit)
     EXPECT_EQ(nullptr, GetWindow(orphan->Hwnd(), GW_CHILD));
     EXPECT_TRUE(model_.RequestLog().empty());
 }
+
+TEST_F(MixerTest, TabMovesBetweenTheStripsControls)
+{
+    MessageLoop loop;
+    AppModule::AddMessageLoop(&loop);
+    auto mixer = CreateMixer(true);
+    Show(*mixer);
+    HWND fader = GetDlgItem(mixer->OutputStrip(0).Window(), IDC_FADER_LEFT);
+    (void)SetFocus(fader);
+    MSG tab{fader, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_TRUE(loop.PreTranslateMessage(tab));
+    EXPECT_EQ(GetDlgItem(mixer->OutputStrip(0).Window(), IDC_FADER_RIGHT), GetFocus());
+    mixer.reset();
+    MSG stray{Owner(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_FALSE(loop.PreTranslateMessage(stray)) << "a destroyed mixer has left the loop";
+    AppModule::RemoveMessageLoop();
+}
