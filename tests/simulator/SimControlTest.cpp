@@ -168,4 +168,37 @@ TEST(SimControl, FaultsAndNotificationsReachTheRequests)
     std::string log = control.Execute("log");
     EXPECT_NE(std::string::npos, log.find("\"status\":\"IN_USE\"")) << log;
 }
+// Other pin lists, cut from the full ones, for the mixer's edge cases; clients hear of them with 3050.
+TEST(SimControl, PinsCutTheMixerPinLists)
+{
+    DriverModel model;
+    SimControl control(model);
+    ModelTestHandle client(model), unit(model);
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, client.SetRole(NORVIK_ROLE_CLIENT));
+    const NorvikDeviceRecord first = model.Units()[0];
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, unit.Bind(first.key1, first.key2));
+    const auto pinCount = [&unit](uint32_t selector)
+    {
+        NorvikPin pins[32];
+        uint32_t bytes = 0;
+        EXPECT_EQ(NORVIK_STATUS_SUCCESS, unit.Ioctl(NORVIK_IOCTL_GET_MIXER_PINS, &selector, sizeof(selector),
+                                                    pins, sizeof(pins), &bytes));
+        return bytes / sizeof(NorvikPin);
+    };
+
+    EXPECT_EQ("ok", control.Execute("pins CVX10001 1 3 0"));
+    EXPECT_EQ(1u, pinCount(NORVIK_PINS_MIXER_OUTPUTS));
+    EXPECT_EQ(3u, pinCount(NORVIK_PINS_HARDWARE_INPUTS));
+    EXPECT_EQ(0u, pinCount(NORVIK_PINS_SOFTWARE_OUTPUTS));
+    NorvikMessage note;
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, client.ReceiveNotification(&note));
+    EXPECT_EQ(NORVIK_NOTIFY_MIXER_PINS_CHANGED, note.code);
+    EXPECT_EQ(8u, note.length);
+
+    EXPECT_EQ("ok", control.Execute("pins CVX10001 full"));
+    EXPECT_EQ(26u, pinCount(NORVIK_PINS_MIXER_OUTPUTS));
+    EXPECT_EQ(18u, pinCount(NORVIK_PINS_SOFTWARE_OUTPUTS));
+    EXPECT_TRUE(StartsWith(control.Execute("pins CVX10001 1 2"), "error: usage: pins"));
+    EXPECT_EQ("error: no unit with serial CVX99999", control.Execute("pins CVX99999 0 0 0"));
+}
 } // namespace
