@@ -37,7 +37,9 @@ class PipeDriverLink final : public DriverLink
         if (inSize > UINT32_MAX - PIPE_REQUEST_HEADER_SIZE || outSize > UINT32_MAX - PIPE_REPLY_HEADER_SIZE)
             return ERROR_INVALID_PARAMETER;
 
-        std::vector<uint8_t> request(PIPE_REQUEST_HEADER_SIZE + inSize);
+        // The buffers only grow, so a steady stream of requests (the mixer's level poll) allocates nothing.
+        std::vector<uint8_t>& request = request_;
+        request.resize(PIPE_REQUEST_HEADER_SIZE + inSize);
         PutU32(&request[0], code);
         PutU32(&request[4], outSize);
         if (inSize != 0)
@@ -46,7 +48,8 @@ class PipeDriverLink final : public DriverLink
         if (!WriteFile(pipe_.Get(), request.data(), static_cast<DWORD>(request.size()), &written, nullptr))
             return WnLastError();
 
-        std::vector<uint8_t> reply(PIPE_REPLY_HEADER_SIZE + outSize);
+        std::vector<uint8_t>& reply = reply_;
+        reply.resize(PIPE_REPLY_HEADER_SIZE + outSize);
         DWORD read = 0;
         if (!ReadFile(pipe_.Get(), reply.data(), static_cast<DWORD>(reply.size()), &read, nullptr))
         {
@@ -82,6 +85,8 @@ class PipeDriverLink final : public DriverLink
     }
 
     WnFileHandle pipe_;
+    std::vector<uint8_t> request_;
+    std::vector<uint8_t> reply_;
 };
 } // namespace
 
