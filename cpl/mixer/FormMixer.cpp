@@ -44,22 +44,18 @@ FormMixer::FormMixer(uint32_t key1, uint32_t key2, bool isHardwareInputs)
 // The window goes while this object still handles its WM_DESTROY, so the content is torn down with it.
 FormMixer::~FormMixer()
 {
-    if (loop_ != nullptr)
-    {
-        loop_->RemoveMessageFilter(this);
-    }
     Destroy();
 }
 
 HWND FormMixer::Create(HWND owner)
 {
     HWND window = CreateModeless(IDD_MIXER, owner);
-    if (window != nullptr && loop_ == nullptr)
+    if (window != nullptr)
     {
-        loop_ = AppModule::GetMessageLoop();
-        if (loop_ != nullptr)
+        if (MessageLoop* loop = AppModule::GetMessageLoop())
         {
-            loop_->AddMessageFilter(this);
+            loop->AddMessageFilter(this);
+            registeredWithLoop_ = true;
         }
     }
     return window;
@@ -161,6 +157,14 @@ void FormMixer::OnDestroy()
 {
     (void)ShowWindow(Hwnd(), SW_HIDE);
     TearDown();
+    if (registeredWithLoop_)
+    {
+        if (MessageLoop* loop = AppModule::GetMessageLoop())
+        {
+            loop->RemoveMessageFilter(this);
+        }
+        registeredWithLoop_ = false;
+    }
 }
 
 bool FormMixer::OnTimerTick(UINT_PTR)

@@ -133,5 +133,5 @@ class FormMixer : public DialogImpl, public MessageFilter
     NorvikDriver auxiliaryMixer_;
     UniqueBrush headingBrush_;
     UINT_PTR timerId_ = 0;
-    MessageLoop* loop_ = nullptr; // the thread's loop, not owned; null when it has none
+    bool registeredWithLoop_ = false;
 };
