@@ -73,7 +73,8 @@ bool FormMixer::PreTranslateMessage(MSG& message)
 
 void FormMixer::ShowMixer()
 {
-    if (IsWindowVisible(Hwnd()))
+    // A mixer whose window was never created has nothing to build its strips in.
+    if (Hwnd() == nullptr || IsWindowVisible(Hwnd()))
     {
         return;
     }
