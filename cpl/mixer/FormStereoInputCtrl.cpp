@@ -10,23 +10,21 @@ FormStereoInputCtrl::FormStereoInputCtrl(const wchar_t* label, const NorvikLevel
 
 LRESULT FormStereoInputCtrl::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
-    leftMeter_ = Item(IDC_METER_LEFT);
-    rightMeter_ = Item(IDC_METER_RIGHT);
+    leftMeter_.SetUp(Item(IDC_METER_LEFT));
+    rightMeter_.SetUp(Item(IDC_METER_RIGHT));
     label_ = Item(IDC_PAIR_LABEL);
-    mixer_controls::SetUpMeter(leftMeter_);
-    mixer_controls::SetUpMeter(rightMeter_);
     (void)SetWindowTextW(label_, labelText_.c_str());
     return TRUE;
 }
 
 void FormStereoInputCtrl::ShowLevels()
 {
-    mixer_controls::ShowLevel(leftMeter_, *left_);
-    mixer_controls::ShowLevel(rightMeter_, *right_);
+    leftMeter_.Show(*left_);
+    rightMeter_.Show(*right_);
 }
 
 void FormStereoInputCtrl::ClearLevels()
 {
-    mixer_controls::ClearMeter(leftMeter_);
-    mixer_controls::ClearMeter(rightMeter_);
+    leftMeter_.Clear();
+    rightMeter_.Clear();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cpl/framework/FormBaseImpl.h"
+#include "cpl/mixer/MixerControls.h"
 #include "driverapi/NorvikIoctl.h"
 #include "resources/corvexcpl_mixer.h"
 
@@ -25,9 +26,9 @@ class FormStereoInputCtrl : public FormBaseImpl<FormStereoInputCtrl>
     void ClearLevels();
 
   private:
-    HWND leftMeter_ = nullptr;  // child control, owned by the dialog
-    HWND rightMeter_ = nullptr; // child control, owned by the dialog
-    HWND label_ = nullptr;      // child control, owned by the dialog
+    mixer_controls::Meter leftMeter_;
+    mixer_controls::Meter rightMeter_;
+    HWND label_ = nullptr; // child control, owned by the dialog
     std::wstring labelText_;
     const NorvikLevelItem* left_;
     const NorvikLevelItem* right_;

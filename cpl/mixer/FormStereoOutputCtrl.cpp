@@ -34,10 +34,8 @@ LRESULT FormStereoOutputCtrl::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
     leftText_ = Item(IDC_VOLUME_TEXT_LEFT);
     rightText_ = Item(IDC_VOLUME_TEXT_RIGHT);
-    leftMeter_ = Item(IDC_METER_LEFT);
     leftFader_ = Item(IDC_FADER_LEFT);
     rightFader_ = Item(IDC_FADER_RIGHT);
-    rightMeter_ = Item(IDC_METER_RIGHT);
     link_ = Item(IDC_LINK);
     zeroDb_ = Item(IDC_ZERO_DB);
     mute_ = Item(IDC_MUTE);
@@ -45,8 +43,8 @@ LRESULT FormStereoOutputCtrl::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 
     mixer_controls::SetUpFader(leftFader_);
     mixer_controls::SetUpFader(rightFader_);
-    mixer_controls::SetUpMeter(leftMeter_);
-    mixer_controls::SetUpMeter(rightMeter_);
+    leftMeter_.SetUp(Item(IDC_METER_LEFT));
+    rightMeter_.SetUp(Item(IDC_METER_RIGHT));
     (void)SetWindowTextW(label_, labelText_.c_str());
     if (CreateToolTip())
     {
@@ -65,14 +63,14 @@ bool FormStereoOutputCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
 
 void FormStereoOutputCtrl::ShowLevels()
 {
-    mixer_controls::ShowLevel(leftMeter_, *leftLevel_);
-    mixer_controls::ShowLevel(rightMeter_, *rightLevel_);
+    leftMeter_.Show(*leftLevel_);
+    rightMeter_.Show(*rightLevel_);
 }
 
 void FormStereoOutputCtrl::ClearLevels()
 {
-    mixer_controls::ClearMeter(leftMeter_);
-    mixer_controls::ClearMeter(rightMeter_);
+    leftMeter_.Clear();
+    rightMeter_.Clear();
 }
 
 void FormStereoOutputCtrl::ShowVolumes()

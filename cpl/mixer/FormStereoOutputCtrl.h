@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cpl/framework/FormBaseImpl.h"
+#include "cpl/mixer/MixerControls.h"
 #include "cpl/framework/WtlToolTip.h"
 #include "driverapi/NorvikIoctl.h"
 #include "resources/corvexcpl_mixer.h"
@@ -59,10 +60,10 @@ class FormStereoOutputCtrl : public FormBaseImpl<FormStereoOutputCtrl>,
     // Child controls, owned by the dialog.
     HWND leftText_ = nullptr;
     HWND rightText_ = nullptr;
-    HWND leftMeter_ = nullptr;
+    mixer_controls::Meter leftMeter_;
     HWND leftFader_ = nullptr;
     HWND rightFader_ = nullptr;
-    HWND rightMeter_ = nullptr;
+    mixer_controls::Meter rightMeter_;
     HWND link_ = nullptr;
     HWND zeroDb_ = nullptr;
     HWND mute_ = nullptr;

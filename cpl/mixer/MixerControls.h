@@ -1,5 +1,5 @@
 // The meters and faders of the mixer's strips and weight control: set up, read and moved only through their
-// positions, so a level poll costs one message per meter.
+// positions.
 #pragma once
 
 #include "cpl/mixer/MixerValues.h"
@@ -9,20 +9,35 @@
 
 namespace mixer_controls
 {
-inline void SetUpMeter(HWND meter)
+// A level meter: a progress bar that is sent a position only when it changes, so still meters cost nothing.
+class Meter
 {
-    (void)SendMessageW(meter, PBM_SETRANGE32, 0, mixer_values::kMeterMax);
-    (void)SendMessageW(meter, PBM_SETSTEP, 1, 0);
-}
-inline void ShowLevel(HWND meter, const NorvikLevelItem& item)
-{
-    (void)SendMessageW(meter, PBM_SETPOS, static_cast<WPARAM>(mixer_values::MeterPosition(item.level)), 0);
-}
-// The lower limit of the meter's range.
-inline void ClearMeter(HWND meter)
-{
-    (void)SendMessageW(meter, PBM_SETPOS, 0, 0);
-}
+  public:
+    void SetUp(HWND window)
+    {
+        window_ = window;
+        (void)SendMessageW(window_, PBM_SETRANGE32, 0, mixer_values::kMeterMax);
+        (void)SendMessageW(window_, PBM_SETSTEP, 1, 0);
+        position_ = static_cast<int>(SendMessageW(window_, PBM_GETPOS, 0, 0));
+    }
+    void Show(const NorvikLevelItem& item) { MoveTo(mixer_values::MeterPosition(item.level)); }
+    // The lower limit of the range.
+    void Clear() { MoveTo(0); }
+    HWND Window() const { return window_; }
+
+  private:
+    void MoveTo(int position)
+    {
+        if (position != position_)
+        {
+            position_ = position;
+            (void)SendMessageW(window_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        }
+    }
+
+    HWND window_ = nullptr; // child control, owned by the strip's dialog
+    int position_ = 0;
+};
 
 inline void SetUpFader(HWND fader)
 {

@@ -1,8 +1,9 @@
 // Figures of the control panel, end to end with corvexsim.exe and corvexsvc.exe -console: the time from
 // starting corvexcpl.exe until its window shows the filled page tree, and the Apply round trip of the Sample
-// Rate page until the status bar shows the new rate. One line per figure:
+// Rate page until the status bar shows the new rate, and the mixer windows' figures. One line per figure:
 //   <name> median_ms=<x> p90_ms=<y> runs=<n>
 #include "tests/cpl/CplTestSupport.h"
+#include "tests/cpl/mixer/MixerBench.h"
 #include "tests/e2e/e2e_cpl_session.h"
 
 #include <windows.h>
@@ -42,7 +43,8 @@ int wmain()
 {
     constexpr int kRuns = 7;
     constexpr DWORD kPollMs = 1;
-    CplEndToEnd session(L"corvex-bench-cpl");
+    const std::wstring pipeName = L"corvex-bench-cpl";
+    CplEndToEnd session(pipeName);
     if (!session.StartDriverAndService())
     {
         std::printf("cpl_bench: the simulator or the service did not start\n");
@@ -83,5 +85,11 @@ int wmain()
         session.StopControlPanel();
     }
     Report("cpl_apply_rate_to_status_bar", apply);
+
+    if (session.StartControlPanel(L"-notray", kPollMs))
+    {
+        RunMixerBench(session, pipeName);
+        session.StopControlPanel();
+    }
     return 0;
 }
