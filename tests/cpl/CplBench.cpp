@@ -1,43 +1,15 @@
 // Figures of the control panel, end to end with corvexsim.exe and corvexsvc.exe -console: the time from
 // starting corvexcpl.exe until its window shows the filled page tree, and the Apply round trip of the Sample
-// Rate page until the status bar shows the new rate, and the mixer windows' figures. One line per figure:
-//   <name> median_ms=<x> p90_ms=<y> runs=<n>
+// Rate page until the status bar shows the new rate, and the mixer windows' figures. One line per figure.
+#include "tests/cpl/BenchReport.h"
 #include "tests/cpl/CplTestSupport.h"
 #include "tests/cpl/mixer/MixerBench.h"
 #include "tests/e2e/e2e_cpl_session.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace
-{
-double NowMs()
-{
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void Report(const char* name, std::vector<double> samples)
-{
-    if (samples.empty())
-    {
-        std::printf("%s failed\n", name);
-        return;
-    }
-    std::sort(samples.begin(), samples.end());
-    const double median = samples[samples.size() / 2];
-    const double p90 = samples[std::min(samples.size() - 1, samples.size() * 9 / 10)];
-    std::printf("%s median_ms=%.1f p90_ms=%.1f runs=%u\n", name, median, p90,
-                static_cast<unsigned>(samples.size()));
-}
-
-} // namespace
 
 int wmain()
 {

@@ -5,6 +5,7 @@
 #include "driverapi/DriverPort.h"
 #include "driverapi/PipeDriverPort.h"
 #include "resources/corvexcpl_pages.h"
+#include "tests/cpl/BenchReport.h"
 #include "tests/cpl/CplTestSupport.h"
 
 #include <commctrl.h>
@@ -46,15 +47,6 @@ constexpr DWORD kOpenSeconds = 10;
 constexpr int kWindows = 4;
 constexpr uint32_t kOutputPins = 26;
 constexpr uint32_t kInputPins = 18;
-
-double NowMs()
-{
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 double Ms(const FILETIME& kernel, const FILETIME& user)
 {
@@ -135,19 +127,6 @@ double PollsPerWindow(CplEndToEnd& session)
     (void)PumpUntil([] { return false; }, 2000);
     const std::string log = session.Control("log");
     return static_cast<double>(Count(log, "\"GET_OUTPUT_LEVELS\"")) / kWindows / ((NowMs() - start) / 1000.0);
-}
-
-void Report(const char* name, std::vector<double> samples)
-{
-    if (samples.empty())
-    {
-        std::printf("%s failed\n", name);
-        return;
-    }
-    std::sort(samples.begin(), samples.end());
-    std::printf("%s median_ms=%.1f p90_ms=%.1f runs=%u\n", name, samples[samples.size() / 2],
-                samples[std::min(samples.size() - 1, samples.size() * 9 / 10)],
-                static_cast<unsigned>(samples.size()));
 }
 
 // From the click to the first level poll, which the window's timer sends only once every strip and cell has
