@@ -3,8 +3,6 @@
 #include "cpl/NorvikCplClient.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 
 namespace
 {
@@ -31,16 +29,7 @@ std::string Describe(const RECT& rect)
 TEST_F(MixerTest, DefaultUnitIsLaidOutToThePixel)
 {
     auto mixer = CreateMixer(true);
-    const auto start = std::chrono::steady_clock::now();
-    mixer->ShowMixer();
-    const auto built = std::chrono::steady_clock::now();
-    PumpMessages();
-    const auto painted = std::chrono::steady_clock::now();
-    std::printf(
-        "[ figures  ] mixer built in %lld ms, shown and painted in %lld ms\n",
-        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(built - start).count()),
-        static_cast<long long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(painted - start).count()));
+    Show(*mixer);
 
     HWND window = mixer->Hwnd();
     ASSERT_EQ(13u, mixer->OutputStripCount());

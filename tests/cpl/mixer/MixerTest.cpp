@@ -80,19 +80,6 @@ std::vector<SimLogEntry> MixerTest::Requests(uint32_t code) const
     return found;
 }
 
-std::vector<uint32_t> MixerTest::RequestCodes() const
-{
-    std::vector<uint32_t> codes;
-    for (const SimLogEntry& entry : model_.RequestLog())
-    {
-        if (entry.code != NORVIK_IOCTL_RECEIVE_NOTIFICATION)
-        {
-            codes.push_back(entry.code);
-        }
-    }
-    return codes;
-}
-
 void MixerTest::Scroll(HWND dialog, HWND fader, UINT code, int position)
 {
     if (position >= 0)

@@ -35,8 +35,6 @@ class MixerTest : public testing::Test
 
     // Requests of `code` since the last ClearLog, in order.
     std::vector<SimLogEntry> Requests(uint32_t code) const;
-    // Codes of every device request since the last ClearLog, in order.
-    std::vector<uint32_t> RequestCodes() const;
     void ClearLog() { model_.ClearRequestLog(); }
     // The one record a single-item request carried.
     template <typename Record> static Record Sent(const SimLogEntry& entry)
