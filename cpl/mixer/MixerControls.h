@@ -23,7 +23,6 @@ class Meter
     void Show(const NorvikLevelItem& item) { MoveTo(mixer_values::MeterPosition(item.level)); }
     // The lower limit of the range.
     void Clear() { MoveTo(0); }
-    HWND Window() const { return window_; }
 
   private:
     void MoveTo(int position)
