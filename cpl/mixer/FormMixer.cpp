@@ -1,4 +1,5 @@
 #include "cpl/mixer/FormMixer.h"
+#include "driverapi/MixerPairLabel.h"
 
 #include "cpl/NorvikCplClient.h"
 #include "cpl/mixer/MixerValues.h"
@@ -273,7 +274,7 @@ int FormMixer::BuildInputRows(int* rowHeight)
         leftLevel->pin = left;
         rightLevel->pin = right;
         auto strip = std::make_unique<FormStereoInputCtrl>(
-            mixer_values::PairLabel(left, right, false).c_str(), leftLevel, rightLevel);
+            MixerPairLabel(MixerSide::Row, left, right).c_str(), leftLevel, rightLevel);
         (void)strip->Create(Hwnd());
         if (row == 0)
         {
@@ -349,7 +350,7 @@ int FormMixer::BuildOutputColumns(int inputWidth, int top, int* columnWidth)
         leftVolume->pin = left;
         rightVolume->pin = right;
         auto strip = std::make_unique<FormStereoOutputCtrl>(
-            key1_, key2_, mixer_values::PairLabel(left, right, true).c_str(), leftVolume, rightVolume,
+            key1_, key2_, MixerPairLabel(MixerSide::Column, left, right).c_str(), leftVolume, rightVolume,
             leftLevel, rightLevel);
         (void)strip->Create(Hwnd());
         if (column == 0)

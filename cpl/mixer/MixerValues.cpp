@@ -58,35 +58,7 @@ ShortText Format(const wchar_t* format, ...)
     return result;
 }
 
-const wchar_t* PairFormat(uint8_t kind, bool outputSide)
-{
-    switch (kind)
-    {
-    case NORVIK_PIN_ANALOG:
-        return outputSide ? L"Analog Out %u/%u" : L"Analog In %u/%u";
-    case NORVIK_PIN_SPDIF:
-        return outputSide ? L"SPDIF Out %u/%u" : L"SPDIF In %u/%u";
-    case NORVIK_PIN_SOFTWARE:
-        return outputSide ? nullptr : L"Out %u/%u";
-    case NORVIK_PIN_SOFTWARE_SPDIF:
-        return outputSide ? nullptr : L"SPDIF %u/%u";
-    case NORVIK_PIN_VIRTUAL:
-        return L"Virtual In %u/%u";
-    default:
-        return nullptr;
-    }
-}
 } // namespace
-
-ShortText PairLabel(NorvikPin left, NorvikPin right, bool outputSide)
-{
-    const wchar_t* format = PairFormat(left.kind, outputSide);
-    if (format == nullptr)
-    {
-        return Format(L"unknown");
-    }
-    return Format(format, left.channel + 1u, right.channel + 1u);
-}
 
 ShortText VolumeText(const NorvikVolumeItem& item)
 {

@@ -26,9 +26,6 @@ struct ShortText
     const wchar_t* c_str() const { return text; }
 };
 
-// "Analog In 1/2", "Out 3/4", ...: the label of a stereo pair, by the left pin's kind, for a row (input side)
-// or a column (output side) of the matrix.
-ShortText PairLabel(NorvikPin left, NorvikPin right, bool outputSide);
 // Whole decibels ("-6"), or "M" while the channel is muted.
 ShortText VolumeText(const NorvikVolumeItem& item);
 // Whole decibels of a connected crosspoint, "x" for one that is not connected.
