@@ -83,4 +83,9 @@ fi
 sleep 1
 import -window root "$build/screenshots/demo-control-panel.png" &&
   echo "control panel: $build/screenshots/demo-control-panel.png"
+# The first unit's hardware inputs mixer, opened from its device page as a user would.
+opener="$build/tests/e2e/corvex_open_mixer.exe"
+if [ -x "$opener" ]; then
+  wine "$opener" hw demo-mixer-hardware-inputs || echo "(the mixer did not open)"
+fi
 stop_all

@@ -1,6 +1,7 @@
 #include "tests/e2e/e2e_cpl_session.h"
 
 #include "cpl/MainFrame.h"
+#include "resources/corvexcpl_pages.h"
 #include "tests/cpl/CplTestSupport.h"
 
 #include <commctrl.h>
@@ -23,7 +24,78 @@ BOOL CALLBACK MatchControl(HWND hwnd, LPARAM data)
     }
     return TRUE;
 }
+
+BOOL CALLBACK MatchVisibleControl(HWND hwnd, LPARAM data)
+{
+    auto* search = reinterpret_cast<DescendantSearch*>(data);
+    if (GetDlgCtrlID(hwnd) != search->controlId || !IsWindowVisible(hwnd))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+struct TitleSearch
+{
+    DWORD processId;
+    const wchar_t* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<TitleSearch*>(data);
+    DWORD owner = 0;
+    wchar_t text[64] = L"";
+    GetWindowThreadProcessId(window, &owner);
+    GetWindowTextW(window, text, 64);
+    if (owner != search->processId || wcscmp(text, search->title) != 0 || !IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
 } // namespace
+
+HWND FindVisibleControl(HWND parent, int controlId)
+{
+    DescendantSearch search{controlId, nullptr};
+    EnumChildWindows(parent, &MatchVisibleControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindProcessWindowTitled(DWORD processId, const wchar_t* title)
+{
+    TitleSearch search{processId, title, nullptr};
+    EnumWindows(&MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND OpenFirstUnitsMixer(HWND mainWindow, DWORD processId, bool hardwareInputs)
+{
+    DescendantSearch treeSearch{1002, nullptr};
+    EnumChildWindows(mainWindow, &MatchControl, reinterpret_cast<LPARAM>(&treeSearch));
+    HWND tree = treeSearch.found;
+    if (tree == nullptr)
+        return nullptr;
+    // Devices is the third root item; its first child is the first unit's page. Tree items are handles, so
+    // these messages work from another process.
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (int i = 0; i < 2 && item != nullptr; ++i)
+        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item)));
+    if (item != nullptr)
+        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item)));
+    if (item == nullptr)
+        return nullptr;
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
+    HWND button = nullptr;
+    const int buttonId = hardwareInputs ? IDC_HARDWARE_MIXER : IDC_SOFTWARE_MIXER;
+    if (!PumpUntil([&] { return (button = FindVisibleControl(mainWindow, buttonId)) != nullptr; }))
+        return nullptr;
+    PostMessageW(button, BM_CLICK, 0, 0);
+    HWND mixer = nullptr;
+    const wchar_t* title = hardwareInputs ? L"Hardware Inputs Mixer" : L"Software Outputs Mixer";
+    PumpUntil([&] { return (mixer = FindProcessWindowTitled(processId, title)) != nullptr; });
+    return mixer;
+}
 
 CplEndToEnd::~CplEndToEnd()
 {

@@ -61,3 +61,11 @@ class CplEndToEnd
     SimControlClient control_;
     HWND mainWindow_ = nullptr; // in the control panel's process
 };
+
+// The first visible window with this control id below `parent`, in creation order.
+HWND FindVisibleControl(HWND parent, int controlId);
+// The visible top-level window of that process with this title.
+HWND FindProcessWindowTitled(DWORD processId, const wchar_t* title);
+// Shows the first unit's device page of the control panel whose main window is `mainWindow`, presses its
+// mixer button and waits for the mixer window; null when it does not show.
+HWND OpenFirstUnitsMixer(HWND mainWindow, DWORD processId, bool hardwareInputs);

@@ -12,59 +12,6 @@
 
 namespace
 {
-constexpr int kTreeId = 1002;
-
-struct ControlSearch
-{
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK MatchVisibleControl(HWND child, LPARAM data)
-{
-    auto* search = reinterpret_cast<ControlSearch*>(data);
-    if (GetDlgCtrlID(child) != search->id || !IsWindowVisible(child))
-        return TRUE;
-    search->found = child;
-    return FALSE;
-}
-
-// The first visible window with this control id below `parent`, in creation order.
-HWND VisibleDescendant(HWND parent, int id)
-{
-    ControlSearch search{id, nullptr};
-    EnumChildWindows(parent, &MatchVisibleControl, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-struct TitleSearch
-{
-    DWORD processId;
-    const wchar_t* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND window, LPARAM data)
-{
-    auto* search = reinterpret_cast<TitleSearch*>(data);
-    DWORD owner = 0;
-    wchar_t text[64] = L"";
-    GetWindowThreadProcessId(window, &owner);
-    GetWindowTextW(window, text, 64);
-    if (owner != search->processId || wcscmp(text, search->title) != 0 || !IsWindowVisible(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// The control panel's visible top-level window with this title.
-HWND ProcessWindowTitled(DWORD processId, const wchar_t* title)
-{
-    TitleSearch search{processId, title, nullptr};
-    EnumWindows(&MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 std::wstring Text(HWND window)
 {
     wchar_t text[64] = L"";
@@ -105,25 +52,12 @@ TEST(E2eMixer, FaderAndCrosspointReachTheUnitAndAVolumeTurnedAtTheUnitMovesTheSt
     ASSERT_TRUE(session.StartControlPanel());
     const DWORD panel = session.ControlPanel().ProcessId();
 
-    // Devices is the third root item; its first child is the first unit's page.
-    HWND tree = session.FindControl(kTreeId);
-    ASSERT_NE(nullptr, tree);
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    for (int i = 0; i < 2; ++i)
-        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item)));
-    item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item)));
-    ASSERT_NE(nullptr, item);
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
-    HWND button = nullptr;
-    ASSERT_TRUE(
-        PumpUntil([&] { return (button = VisibleDescendant(session.MainWindow(), IDC_HARDWARE_MIXER)); }));
-    PostMessageW(button, BM_CLICK, 0, 0);
-    HWND mixer = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (mixer = ProcessWindowTitled(panel, L"Hardware Inputs Mixer")); }));
+    HWND mixer = OpenFirstUnitsMixer(session.MainWindow(), panel, true);
+    ASSERT_NE(nullptr, mixer);
 
     // The first output strip (Analog Out 1/2), linked: a fader position of 1800 is -12.00 dB on both pins.
     HWND fader = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (fader = VisibleDescendant(mixer, IDC_FADER_LEFT)); }));
+    ASSERT_TRUE(PumpUntil([&] { return (fader = FindVisibleControl(mixer, IDC_FADER_LEFT)); }));
     SendMessageW(fader, TBM_SETPOS, TRUE, 1800);
     SendMessageW(GetParent(fader), WM_VSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 1800), LPARAM(fader));
     EXPECT_TRUE(
@@ -131,7 +65,7 @@ TEST(E2eMixer, FaderAndCrosspointReachTheUnitAndAVolumeTurnedAtTheUnitMovesTheSt
     EXPECT_EQ(-1200, MixerRecord(session, "volumes", "pin", "0:1").value("volume", 0));
 
     // The top-left crossing's left-to-left cell opens the weight control; connecting sends 0 dB.
-    HWND cell = VisibleDescendant(mixer, IDC_CELL_LEFT_TO_LEFT);
+    HWND cell = FindVisibleControl(mixer, IDC_CELL_LEFT_TO_LEFT);
     ASSERT_NE(nullptr, cell);
     PostMessageW(GetParent(cell), WM_COMMAND, MAKEWPARAM(IDC_CELL_LEFT_TO_LEFT, STN_CLICKED), LPARAM(cell));
     HWND connect = nullptr;
@@ -164,7 +98,7 @@ TEST(E2eMixer, FaderAndCrosspointReachTheUnitAndAVolumeTurnedAtTheUnitMovesTheSt
 
     // A volume turned at the unit (3051) reaches the strip's text.
     ASSERT_EQ(0u, session.Control("hwvolume CVX10001 0 0 -2000").rfind("ok", 0));
-    HWND text = VisibleDescendant(mixer, IDC_VOLUME_TEXT_LEFT);
+    HWND text = FindVisibleControl(mixer, IDC_VOLUME_TEXT_LEFT);
     ASSERT_NE(nullptr, text);
     EXPECT_TRUE(PumpUntil([&] { return Text(text) == L"-20"; }))
         << "text: " << testing::PrintToString(Text(text));
