@@ -1,16 +1,21 @@
 // The pages' driver requests failed at each place they are sent (a failure status, DEVICE_REMOVED), and
 // malformed records where a page reads one: the box each page owes, or the disabled, kept or empty controls,
-// never a crash. Prints the coverage. The frame's own requests, the Sample Rate page (on the frame's client),
-// the effect page and the mixer windows are not rows yet.
+// never a crash. Prints the coverage. The frame's own requests and the Sample Rate page (on the frame's
+// client) are not rows yet.
 #include "cpl/FormBufferSettings.h"
 #include "cpl/FormDevice.h"
 #include "cpl/FormDevices.h"
+#include "cpl/NorvikCplClient.h"
+#include "cpl/mixer/FormWeightCtrl.h"
+#include "cpl/pages/FormPlugin.h"
 #include "cpl/pages/FormDrvInfo.h"
 #include "cpl/pages/FormInChannels.h"
 #include "cpl/pages/FormOutChannels.h"
 #include "cpl/pages/FormStatusInfo.h"
 #include "driverapi/NorvikStatus.h"
 #include "tests/cpl/pages_PageTest.h"
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <set>
@@ -246,7 +251,134 @@ class PageFaultMatrix : public PageTest
         EXPECT_EQ(before, ControlText(page.Window(), IDC_DRIVER_INFO_TEXT));
     }
 
+    // The effect page of the second unit (the one with the effect), its first pair selected.
+    std::unique_ptr<FormPlugin> OpenEffectPage()
+    {
+        const NorvikDeviceRecord unit = model_.Units().at(1);
+        auto page = std::make_unique<FormPlugin>(client_, unit.key1, unit.key2);
+        Open(*page, 400, 300);
+        page->Refresh();
+        return page;
+    }
+    void EffectChannels(NorvikStatus status)
+    {
+        const std::unique_ptr<FormPlugin> page = OpenEffectPage();
+        Inject(NORVIK_IOCTL_QUERY_PLUGIN, status);
+        page->Refresh();
+        EXPECT_EQ(0, SendDlgItemMessageW(page->Window(), IDC_CHANNEL_PAIR_LIST, CB_GETCOUNT, 0, 0));
+    }
+    void EffectSet(NorvikStatus status)
+    {
+        const std::unique_ptr<FormPlugin> page = OpenEffectPage();
+        const std::wstring before = ControlText(page->Window(), IDC_DELAY_TEXT);
+        (void)TakeBoxes();
+        Inject(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, status);
+        HWND fader = GetDlgItem(page->Window(), IDC_DELAY_FADER);
+        (void)SendMessageW(fader, TBM_SETPOS, TRUE, 40);
+        (void)SendMessageW(page->Window(), WM_VSCROLL, MAKEWPARAM(TB_THUMBTRACK, 40),
+                           reinterpret_cast<LPARAM>(fader));
+        EXPECT_EQ(before, ControlText(page->Window(), IDC_DELAY_TEXT)) << "what the unit kept";
+        EXPECT_EQ(0u, TakeBoxes().size());
+    }
+
+    // A shown mixer of the first unit on the frame's client, as the device page's button shows it; still
+    // levels that put every meter off the bottom.
+    std::unique_ptr<FormMixer> ShowMixer(bool hardwareInputs)
+    {
+        if (!mainClientOpen_)
+        {
+            INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+            (void)InitCommonControlsEx(&controls);
+            EXPECT_EQ(NORVIK_STATUS_SUCCESS, mainClient.OpenAsClient(NORVIK_DRIVER_NAME));
+            bool changed = false;
+            EXPECT_EQ(NORVIK_STATUS_SUCCESS, mainClient.UpdateDeviceList(&changed));
+            mainClientOpen_ = true;
+        }
+        model_.SetLevelsMode(SimLevelsMode::Fixed, -1000);
+        const NorvikDevice* unit = mainClient.DeviceAt(0);
+        auto mixer = std::make_unique<FormMixer>(unit->Key1(), unit->Key2(), hardwareInputs);
+        EXPECT_NE(nullptr, mixer->Create(Host()));
+        mixer->ShowMixer();
+        PumpMessages();
+        return mixer;
+    }
+    void TearDown() override
+    {
+        if (mainClientOpen_)
+        {
+            mainClient.CloseAll();
+            bool changed = false;
+            (void)mainClient.UpdateDeviceList(&changed); // its devices go before the model
+        }
+        PageTest::TearDown();
+    }
+
+    void MixerPins(NorvikStatus status)
+    {
+        // The outputs' pins are read first: without them the mixer has rows but no columns.
+        Inject(NORVIK_IOCTL_GET_MIXER_PINS, status);
+        const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
+        EXPECT_EQ(0u, mixer->OutputStripCount());
+        EXPECT_EQ(9u, mixer->InputStripCount());
+    }
+    static int Meter(HWND strip)
+    {
+        return static_cast<int>(SendDlgItemMessageW(strip, IDC_METER_LEFT, PBM_GETPOS, 0, 0));
+    }
+    void Levels(NorvikStatus status, uint32_t ioctl)
+    {
+        const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
+        Inject(ioctl, status);
+        (void)SendMessageW(mixer->Hwnd(), WM_TIMER, FormMixer::kPollTimerId, 0);
+        // The level read that went through shows -10 dB; the failed one puts its meters at the bottom.
+        const bool outputs = ioctl == NORVIK_IOCTL_GET_OUTPUT_LEVELS;
+        EXPECT_EQ(outputs ? 0 : 5000, Meter(mixer->OutputStrip(0).Window()));
+        EXPECT_EQ(outputs ? 5000 : 0, Meter(mixer->InputStrip(0).Window()));
+    }
+    void OutputLevels(NorvikStatus status) { Levels(status, NORVIK_IOCTL_GET_OUTPUT_LEVELS); }
+    void InputLevels(NorvikStatus status) { Levels(status, NORVIK_IOCTL_GET_INPUT_LEVELS); }
+    void Volumes(NorvikStatus status)
+    {
+        const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
+        Inject(NORVIK_IOCTL_GET_PIN_VOLUMES, status);
+        mixer->ReloadVolumes();
+        EXPECT_EQ(L"n/a", ControlText(mixer->OutputStrip(0).Window(), IDC_VOLUME_TEXT_LEFT));
+    }
+    void Weights(NorvikStatus status)
+    {
+        const std::unique_ptr<FormMixer> mixer = ShowMixer(false);
+        Inject(NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS, status);
+        mixer->ReloadWeights();
+        EXPECT_EQ(L"n/a", ControlText(mixer->Connection(0, 0).Window(), IDC_CELL_LEFT_TO_LEFT));
+    }
+    void VolumeSet(NorvikStatus status)
+    {
+        const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
+        HWND strip = mixer->OutputStrip(0).Window();
+        HWND fader = GetDlgItem(strip, IDC_FADER_LEFT);
+        (void)TakeBoxes(); // the box watcher counts the mixer windows too
+        Inject(NORVIK_IOCTL_SET_PIN_VOLUMES, status);
+        (void)SendMessageW(fader, TBM_SETPOS, TRUE, 1000);
+        (void)SendMessageW(strip, WM_VSCROLL, MAKEWPARAM(TB_THUMBTRACK, 1000),
+                           reinterpret_cast<LPARAM>(fader));
+        EXPECT_EQ(0u, TakeBoxes().size());
+    }
+    void WeightSet(NorvikStatus status)
+    {
+        (void)ShowMixer(true); // opens the frame's client
+        const NorvikDevice* unit = mainClient.DeviceAt(0);
+        NorvikWeightItem record{{NORVIK_PIN_ANALOG, 0, {}}, {NORVIK_PIN_ANALOG, 0, {}}, -650, 0, 0};
+        FormWeightCtrl control(unit->Key1(), unit->Key2(), 40, 50, &record);
+        ASSERT_NE(nullptr, control.Create(Host()));
+        (void)TakeBoxes();
+        Inject(NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS, status);
+        (void)SendDlgItemMessageW(control.Window(), IDC_WEIGHT_CONNECTED, BM_CLICK, 0, 0);
+        EXPECT_EQ(1, record.flags & 1) << "the choice stays";
+        EXPECT_EQ(0u, TakeBoxes().size());
+    }
+
   private:
+    bool mainClientOpen_ = false;
     FormMixer hardwareMixer_{0, 0, true};
     FormMixer softwareMixer_{0, 0, false};
 };
@@ -272,6 +404,15 @@ const PageFaultMatrix::Place kPlaces[] = {
     {"device: set volume bypass", NORVIK_IOCTL_SET_VOLUME_BYPASS, &PageFaultMatrix::VolumeBypassSet},
     {"device: set mute bypass", NORVIK_IOCTL_SET_MUTE_BYPASS, &PageFaultMatrix::MuteBypassSet},
     {"device: forbid rate change", NORVIK_IOCTL_SEND_MESSAGE, &PageFaultMatrix::PolicySet},
+    {"effect: channel pairs", NORVIK_IOCTL_QUERY_PLUGIN, &PageFaultMatrix::EffectChannels},
+    {"effect: set delay", NORVIK_IOCTL_SET_PLUGIN_PARAMETERS, &PageFaultMatrix::EffectSet},
+    {"mixer: pins", NORVIK_IOCTL_GET_MIXER_PINS, &PageFaultMatrix::MixerPins},
+    {"mixer: output levels", NORVIK_IOCTL_GET_OUTPUT_LEVELS, &PageFaultMatrix::OutputLevels},
+    {"mixer: input levels", NORVIK_IOCTL_GET_INPUT_LEVELS, &PageFaultMatrix::InputLevels},
+    {"mixer: volumes", NORVIK_IOCTL_GET_PIN_VOLUMES, &PageFaultMatrix::Volumes},
+    {"mixer: weights", NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS, &PageFaultMatrix::Weights},
+    {"mixer: set volume", NORVIK_IOCTL_SET_PIN_VOLUMES, &PageFaultMatrix::VolumeSet},
+    {"mixer: set weight", NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS, &PageFaultMatrix::WeightSet},
 };
 
 // What these pages send (the frame's connection requests and the Sample Rate page's are counted with the
@@ -285,6 +426,11 @@ const uint32_t kPagesSend[] = {
     NORVIK_IOCTL_GET_VOLUME_BYPASS,      NORVIK_IOCTL_GET_MUTE_BYPASS,
     NORVIK_IOCTL_SET_SPDIF_PASS_THROUGH, NORVIK_IOCTL_SET_VOLUME_BYPASS,
     NORVIK_IOCTL_SET_MUTE_BYPASS,        NORVIK_IOCTL_GET_POLICY,
+    NORVIK_IOCTL_QUERY_PLUGIN,           NORVIK_IOCTL_SET_PLUGIN_PARAMETERS,
+    NORVIK_IOCTL_GET_MIXER_PINS,         NORVIK_IOCTL_GET_OUTPUT_LEVELS,
+    NORVIK_IOCTL_GET_INPUT_LEVELS,       NORVIK_IOCTL_GET_PIN_VOLUMES,
+    NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS, NORVIK_IOCTL_SET_PIN_VOLUMES,
+    NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS,
 };
 } // namespace
 
