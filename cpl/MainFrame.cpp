@@ -42,7 +42,7 @@ bool MainFrame::RegisterWindowClass()
     windowClass.hIconSm = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    return RegisterClass(windowClass);
+    return WindowImpl::RegisterWindowClass(windowClass);
 }
 
 HWND MainFrame::CreateFrame(const RECT& rect)
@@ -104,7 +104,7 @@ bool MainFrame::OnCreate(const CREATESTRUCTW&)
 
 bool MainFrame::CreateImageList()
 {
-    images_.Reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 2));
+    images_.Attach(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 2));
     if (!images_)
     {
         return false;

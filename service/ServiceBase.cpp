@@ -210,7 +210,7 @@ DWORD ServiceBase::RegisterControlHandler()
             return error;
         }
     }
-    service_.Set(handle);
+    service_.Attach(handle);
     (void)stopEvent_.Reset();
     return ERROR_SUCCESS;
 }

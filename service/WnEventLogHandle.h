@@ -1,21 +1,20 @@
 #pragma once
+#include "wn/WnUniqueHandleT.h"
+
 #include <windows.h>
 
-// Owns one event source handle (null when closed); the derived class decides how it is given back.
+// Owns one event source handle (null when closed). The derived class's Close gives it back and reports
+// how that went; the member only makes sure a source left open is still deregistered.
 class WnEventLogHandle
 {
   public:
-    WnEventLogHandle() noexcept = default;
     virtual ~WnEventLogHandle() = default;
-
-    WnEventLogHandle(const WnEventLogHandle&) = delete;
-    WnEventLogHandle& operator=(const WnEventLogHandle&) = delete;
 
     // Returns 0 or the system error; the handle is cleared either way.
     virtual DWORD Close() = 0;
 
-    HANDLE Get() const noexcept { return handle_; }
+    HANDLE Get() const noexcept { return handle_.Get(); }
 
   protected:
-    HANDLE handle_ = nullptr;
+    WnUniqueNullHandle<HANDLE, DeregisterEventSource> handle_;
 };

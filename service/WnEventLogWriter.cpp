@@ -13,20 +13,18 @@ WnEventLogWriter::~WnEventLogWriter()
 DWORD WnEventLogWriter::Open(const wchar_t* sourceName)
 {
     (void)Close();
-    handle_ = RegisterEventSourceW(nullptr, sourceName);
-    return handle_ != nullptr ? ERROR_SUCCESS : WnLastError();
+    handle_.Attach(RegisterEventSourceW(nullptr, sourceName));
+    return handle_ ? ERROR_SUCCESS : WnLastError();
 }
 
 DWORD WnEventLogWriter::Close()
 {
-    if (handle_ == nullptr)
+    const HANDLE source = handle_.Detach();
+    if (source == nullptr)
     {
         return ERROR_SUCCESS;
     }
-    const BOOL closed = DeregisterEventSource(handle_);
-    const DWORD result = closed ? ERROR_SUCCESS : WnLastError();
-    handle_ = nullptr;
-    return result;
+    return DeregisterEventSource(source) ? ERROR_SUCCESS : WnLastError();
 }
 
 DWORD WnEventLogWriter::ReportInfo(const wchar_t* format, ...)
@@ -51,12 +49,12 @@ DWORD WnEventLogWriter::Report(WORD type, DWORD eventId, const wchar_t* text)
     {
         mirror_->OnReport(type, eventId, text);
     }
-    if (handle_ == nullptr)
+    if (!handle_)
     {
         return ERROR_INVALID_HANDLE;
     }
     const wchar_t* strings[] = {text};
-    if (!ReportEventW(handle_, type, 0, eventId, nullptr, 1, 0, strings, nullptr))
+    if (!ReportEventW(handle_.Get(), type, 0, eventId, nullptr, 1, 0, strings, nullptr))
     {
         return WnLastError();
     }

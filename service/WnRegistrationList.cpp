@@ -1,21 +1,15 @@
 #include "service/WnRegistrationList.h"
-#include "wn/WnLastError.h"
 #include "wn/WnLock.h"
 
-#include <dbt.h>
 #include <utility>
 
 DWORD WnRegistrationList::Add(HANDLE recipient, const GUID& guid, DWORD flags)
 {
-    DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
-    static_assert(sizeof(filter) == 32, "device-interface filter");
-    filter.dbcc_size = sizeof(filter);
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = guid;
-    WnDeviceNotification notification(RegisterDeviceNotificationW(recipient, &filter, flags));
-    if (!notification)
+    WnDeviceNotification notification;
+    const DWORD error = WnRegisterDeviceInterface(recipient, guid, flags, notification);
+    if (error != ERROR_SUCCESS)
     {
-        return WnLastError();
+        return error;
     }
     WnLock lock(lock_);
     registrations_.push_back(Registration{guid, std::move(notification)});

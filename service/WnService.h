@@ -2,7 +2,7 @@
 #include <windows.h>
 
 // The status handle that the control manager gives a registered service (null until registered and always
-// in console mode). The handle needs no release.
+// in console mode).
 class WnService
 {
   public:
@@ -13,7 +13,9 @@ class WnService
     WnService& operator=(const WnService&) = delete;
 
     SERVICE_STATUS_HANDLE Get() const noexcept { return handle_; }
-    void Set(SERVICE_STATUS_HANDLE handle) noexcept { handle_ = handle; }
+    // Nothing is released for the handle replaced, nor at destruction: the control manager owns status
+    // handles and takes them back when the service stops.
+    void Attach(SERVICE_STATUS_HANDLE handle) noexcept { handle_ = handle; }
 
   private:
     SERVICE_STATUS_HANDLE handle_ = nullptr;

@@ -1,4 +1,6 @@
 #pragma once
+#include "wn/WnUniqueHandleT.h"
+
 #include <windows.h>
 
 // Owns one service control manager handle (a database or a service); null when empty.
@@ -6,27 +8,18 @@ class WnServiceCtrlHandle
 {
   public:
     WnServiceCtrlHandle() noexcept = default;
-    virtual ~WnServiceCtrlHandle() { Close(); }
+    virtual ~WnServiceCtrlHandle() = default;
 
-    WnServiceCtrlHandle(const WnServiceCtrlHandle&) = delete;
-    WnServiceCtrlHandle& operator=(const WnServiceCtrlHandle&) = delete;
-
-    SC_HANDLE Get() const noexcept { return handle_; }
-    void Close() noexcept
-    {
-        if (handle_ != nullptr)
-        {
-            (void)CloseServiceHandle(handle_);
-            handle_ = nullptr;
-        }
-    }
+    SC_HANDLE Get() const noexcept { return handle_.Get(); }
+    void Close() noexcept { handle_.Close(); }
 
   protected:
-    // Closes the held handle, then keeps the new one; returns 0 or the last error when it is null.
-    DWORD Reset(SC_HANDLE handle);
+    // Takes the result of an open or create call in place of the held handle; returns 0, or the last error
+    // when that result is null.
+    DWORD AttachOpened(SC_HANDLE handle);
 
   private:
-    SC_HANDLE handle_ = nullptr;
+    WnUniqueNullHandle<SC_HANDLE, CloseServiceHandle> handle_;
 };
 
 // The service control manager's database of the local machine.

@@ -1,11 +1,7 @@
 #include "wn/WnDeviceNotificationList.h"
-#include "wn/WnLastError.h"
 #include "wn/WnLock.h"
 
-#include <dbt.h>
 #include <utility>
-
-static_assert(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) == 32, "device-interface filter is 32 bytes");
 
 WnDeviceNotificationList::~WnDeviceNotificationList()
 {
@@ -15,15 +11,11 @@ WnDeviceNotificationList::~WnDeviceNotificationList()
 DWORD WnDeviceNotificationList::Register(HWND recipient, const GUID& interfaceClass)
 {
     Registration entry{interfaceClass, WnDeviceNotification()};
-
-    DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
-    filter.dbcc_size = sizeof(filter);
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = interfaceClass;
-    entry.notification.Attach(RegisterDeviceNotificationW(recipient, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
-    if (!entry.notification)
+    const DWORD error =
+        WnRegisterDeviceInterface(recipient, interfaceClass, DEVICE_NOTIFY_WINDOW_HANDLE, entry.notification);
+    if (error != ERROR_SUCCESS)
     {
-        return WnLastError();
+        return error;
     }
 
     WnLock lock(lock_);

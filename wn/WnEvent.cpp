@@ -4,16 +4,16 @@
 DWORD WnEvent::Create(bool manualReset)
 {
     Close();
-    handle_ = CreateEventW(nullptr, manualReset ? TRUE : FALSE, FALSE, nullptr);
-    return handle_ != nullptr ? ERROR_SUCCESS : WnLastError();
+    handle_.Attach(CreateEventW(nullptr, manualReset ? TRUE : FALSE, FALSE, nullptr));
+    return handle_ ? ERROR_SUCCESS : WnLastError();
 }
 
 DWORD WnEvent::Set()
 {
-    return SetEvent(handle_) ? ERROR_SUCCESS : WnLastError();
+    return SetEvent(Get()) ? ERROR_SUCCESS : WnLastError();
 }
 
 DWORD WnEvent::Reset()
 {
-    return ResetEvent(handle_) ? ERROR_SUCCESS : WnLastError();
+    return ResetEvent(Get()) ? ERROR_SUCCESS : WnLastError();
 }

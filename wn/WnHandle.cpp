@@ -2,42 +2,22 @@
 
 #include <utility>
 
-WnHandle::~WnHandle()
-{
-    WnHandle::Close();
-}
-
-WnHandle::WnHandle(WnHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
+// Both go through the virtual Close, so that a derived wrapper's clean-up runs for the handle it gives up.
 WnHandle& WnHandle::operator=(WnHandle&& other) noexcept
 {
     if (this != &other)
     {
         Close();
-        handle_ = std::exchange(other.handle_, nullptr);
+        handle_ = std::move(other.handle_);
     }
     return *this;
 }
 
-void WnHandle::Close() noexcept
-{
-    if (handle_ != nullptr)
-    {
-        (void)CloseHandle(handle_);
-        handle_ = nullptr;
-    }
-}
-
 void WnHandle::Attach(HANDLE handle) noexcept
 {
-    if (handle != handle_)
+    if (handle != handle_.Get())
     {
         Close();
-        handle_ = handle;
+        handle_.Attach(handle);
     }
-}
-
-HANDLE WnHandle::Detach() noexcept
-{
-    return std::exchange(handle_, nullptr);
 }

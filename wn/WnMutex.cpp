@@ -6,8 +6,8 @@ DWORD WnMutex::Create(SECURITY_ATTRIBUTES* security, bool initiallyOwned, const 
     Close();
     // CreateMutexW does not clear the last error when it makes a new mutex.
     SetLastError(ERROR_SUCCESS);
-    handle_ = CreateMutexW(security, initiallyOwned ? TRUE : FALSE, name);
-    if (handle_ == nullptr)
+    handle_.Attach(CreateMutexW(security, initiallyOwned ? TRUE : FALSE, name));
+    if (!handle_)
     {
         return WnLastError();
     }
@@ -16,5 +16,5 @@ DWORD WnMutex::Create(SECURITY_ATTRIBUTES* security, bool initiallyOwned, const 
 
 DWORD WnMutex::Unlock()
 {
-    return ReleaseMutex(handle_) ? ERROR_SUCCESS : WnLastError();
+    return ReleaseMutex(Get()) ? ERROR_SUCCESS : WnLastError();
 }

@@ -3,10 +3,4 @@
 
 #include <windows.h>
 
-struct WnRegKeyTraits
-{
-    using Type = HKEY;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type key) noexcept { (void)RegCloseKey(key); }
-};
-using WnRegKey = WnUniqueHandleT<WnRegKeyTraits>;
+using WnRegKey = WnUniqueNullHandle<HKEY, RegCloseKey>;

@@ -30,7 +30,7 @@ WnThread& WnThread::operator=(WnThread&& other) noexcept
 
 DWORD WnThread::Start(WnThreadCallbackInterface* callback, unsigned stackSize, unsigned creationFlags)
 {
-    if (handle_ != nullptr)
+    if (handle_)
     {
         return ERROR_ALREADY_EXISTS;
     }
@@ -46,18 +46,18 @@ DWORD WnThread::Start(WnThreadCallbackInterface* callback, unsigned stackSize, u
         threadId_ = 0;
         return WnLastError();
     }
-    handle_ = reinterpret_cast<HANDLE>(thread);
+    handle_.Attach(reinterpret_cast<HANDLE>(thread));
     threadId_ = id;
     return ERROR_SUCCESS;
 }
 
 DWORD WnThread::Wait(DWORD milliseconds)
 {
-    if (handle_ == nullptr)
+    if (!handle_)
     {
         return ERROR_SUCCESS;
     }
-    const DWORD result = WaitForSingleObject(handle_, milliseconds);
+    const DWORD result = WaitForSingleObject(Get(), milliseconds);
     if (result == WAIT_OBJECT_0)
     {
         Close();

@@ -29,6 +29,7 @@ template <class Traits> class WnUniqueHandleT
     bool IsValid() const noexcept { return handle_ != Traits::Invalid(); }
     explicit operator bool() const noexcept { return IsValid(); }
 
+    // Closes the held handle (errors ignored) and leaves the wrapper empty.
     void Close() noexcept
     {
         if (IsValid())
@@ -37,6 +38,7 @@ template <class Traits> class WnUniqueHandleT
             handle_ = Traits::Invalid();
         }
     }
+    // Takes ownership of handle after closing the held one; attaching the held handle again keeps it open.
     void Attach(Type handle) noexcept
     {
         if (handle != handle_)
@@ -45,6 +47,7 @@ template <class Traits> class WnUniqueHandleT
             handle_ = handle;
         }
     }
+    // Gives up ownership without closing.
     [[nodiscard]] Type Detach() noexcept { return std::exchange(handle_, Traits::Invalid()); }
     // For creation functions with an out parameter: closes the held handle and returns its address.
     Type* Put() noexcept
@@ -56,3 +59,16 @@ template <class Traits> class WnUniqueHandleT
   private:
     Type handle_ = Traits::Invalid();
 };
+
+// Traits for the usual kind whose "no handle" value is null and whose release function takes the handle;
+// the release function's result is ignored, as nothing can be done about a failed release.
+template <typename HandleType, auto ReleaseFunction> struct WnNullHandleTraits
+{
+    using Type = HandleType;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type handle) noexcept { (void)ReleaseFunction(handle); }
+};
+
+// A null-style handle released by ReleaseFunction: WnUniqueNullHandle<HKEY, RegCloseKey>.
+template <typename HandleType, auto ReleaseFunction>
+using WnUniqueNullHandle = WnUniqueHandleT<WnNullHandleTraits<HandleType, ReleaseFunction>>;

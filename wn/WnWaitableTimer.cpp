@@ -17,8 +17,8 @@ WnWaitableTimer::~WnWaitableTimer()
 DWORD WnWaitableTimer::Create(bool manualReset, SECURITY_ATTRIBUTES* security, const wchar_t* name)
 {
     Close();
-    handle_ = CreateWaitableTimerW(security, manualReset ? TRUE : FALSE, name);
-    return handle_ != nullptr ? ERROR_SUCCESS : WnLastError();
+    handle_.Attach(CreateWaitableTimerW(security, manualReset ? TRUE : FALSE, name));
+    return handle_ ? ERROR_SUCCESS : WnLastError();
 }
 
 DWORD WnWaitableTimer::Set(LONG periodMs, WnWaitableTimerCallbackInterface* callback, bool resume)
@@ -30,18 +30,18 @@ DWORD WnWaitableTimer::Set(LONG periodMs, WnWaitableTimerCallbackInterface* call
     LARGE_INTEGER dueTime;
     dueTime.QuadPart = -static_cast<LONGLONG>(periodMs); // relative, in 100 ns units
     const BOOL armed =
-        SetWaitableTimer(handle_, &dueTime, periodMs, callback != nullptr ? TimerCompletion : nullptr,
-                         callback, resume ? TRUE : FALSE);
+        SetWaitableTimer(Get(), &dueTime, periodMs, callback != nullptr ? TimerCompletion : nullptr, callback,
+                         resume ? TRUE : FALSE);
     return armed ? ERROR_SUCCESS : WnLastError();
 }
 
 DWORD WnWaitableTimer::Cancel()
 {
-    if (handle_ == nullptr)
+    if (!handle_)
     {
         return ERROR_SUCCESS;
     }
-    return CancelWaitableTimer(handle_) ? ERROR_SUCCESS : WnLastError();
+    return CancelWaitableTimer(Get()) ? ERROR_SUCCESS : WnLastError();
 }
 
 void WnWaitableTimer::Close() noexcept

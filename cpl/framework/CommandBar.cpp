@@ -83,7 +83,7 @@ bool CommandBar::Create(HWND frame, UINT rebarId, int menuId, int toolbarId)
         (void)SetMenu(frame, nullptr);
         (void)DestroyMenu(own);
     }
-    menu_.Reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId)));
+    menu_.Attach(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId)));
     if (!menu_)
     {
         return false;

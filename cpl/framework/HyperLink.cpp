@@ -29,7 +29,7 @@ bool HyperLink::Attach(HWND control, const wchar_t* label, const wchar_t* target
     if (GetObjectW(current != nullptr ? current : GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font) != 0)
     {
         font.lfUnderline = TRUE;
-        underlined_.Reset(CreateFontIndirectW(&font));
+        underlined_.Attach(CreateFontIndirectW(&font));
     }
     SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY | WS_TABSTOP);
     (void)SetWindowTextW(control, label);

@@ -15,7 +15,7 @@ HWND VerticalSplitter::Create(HWND parent, const RECT& rect, UINT controlId)
     windowClass.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1);
     windowClass.lpszClassName = kSplitterClass;
-    if (!RegisterClass(windowClass))
+    if (!RegisterWindowClass(windowClass))
     {
         return nullptr;
     }

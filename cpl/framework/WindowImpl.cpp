@@ -5,7 +5,7 @@ WindowImpl::~WindowImpl()
     Destroy();
 }
 
-bool WindowImpl::RegisterClass(WNDCLASSEXW windowClass)
+bool WindowImpl::RegisterWindowClass(WNDCLASSEXW windowClass)
 {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &WindowImpl::WindowProc;

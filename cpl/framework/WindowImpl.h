@@ -11,9 +11,10 @@ class WindowImpl : public MessageTarget
 
     // Registers a class whose window procedure routes to Window objects; the other fields are the caller's.
     // Registering an existing class again is not an error.
-    static bool RegisterClass(WNDCLASSEXW windowClass);
+    static bool RegisterWindowClass(WNDCLASSEXW windowClass);
 
-    // Creates the window; the class must have been registered with RegisterClass. Returns null on failure.
+    // Creates the window; the class must have been registered with RegisterWindowClass. Returns null on
+    // failure.
     HWND Create(const wchar_t* className, HWND parent, const wchar_t* title, DWORD style, DWORD exStyle,
                 const RECT& rect, HMENU menuOrId = nullptr);
     void Destroy();

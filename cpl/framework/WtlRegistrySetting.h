@@ -3,7 +3,7 @@
 // primary screen so that a window can always be reached.
 #pragma once
 
-#include "cpl/framework/UiHandles.h"
+#include "wn/WnRegKey.h"
 
 #include <windows.h>
 #include <algorithm>
@@ -45,7 +45,7 @@ template <typename T> class WtlRegistrySetting
     // nothing) unless all four values are stored as 4-byte REG_DWORD values.
     bool RestorePlacement()
     {
-        UniqueRegKey key = OpenKey();
+        WnRegKey key = OpenKey();
         DWORD values[4] = {};
         for (int i = 0; i < 4; ++i)
         {
@@ -83,7 +83,7 @@ template <typename T> class WtlRegistrySetting
         const DWORD values[4] = {static_cast<DWORD>(rect.left), static_cast<DWORD>(rect.top),
                                  static_cast<DWORD>(rect.right - rect.left),
                                  static_cast<DWORD>(rect.bottom - rect.top)};
-        UniqueRegKey key = OpenKey();
+        WnRegKey key = OpenKey();
         for (int i = 0; key && i < 4; ++i)
         {
             if (RegSetValueExW(key.Get(), kNames[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&values[i]),
@@ -97,16 +97,16 @@ template <typename T> class WtlRegistrySetting
   private:
     static constexpr const wchar_t* kNames[4] = {L"PosX", L"PosY", L"Width", L"Height"};
 
-    UniqueRegKey OpenKey() const
+    WnRegKey OpenKey() const
     {
         HKEY key = nullptr;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, 0,
                             KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key,
                             nullptr) != ERROR_SUCCESS)
         {
-            return UniqueRegKey();
+            return WnRegKey();
         }
-        return UniqueRegKey(key);
+        return WnRegKey(key);
     }
 
     std::wstring subKey_;

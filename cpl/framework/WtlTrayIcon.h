@@ -19,9 +19,9 @@ template <typename T> class WtlTrayIcon
                      UINT menuId)
     {
         HWND window = static_cast<T*>(this)->Hwnd();
-        icon_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconResourceId),
-                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                  GetSystemMetrics(SM_CYSMICON), 0)));
+        icon_.Attach(static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconResourceId), IMAGE_ICON,
+                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
         iconData_ = NOTIFYICONDATAW{};
         iconData_.cbSize = sizeof(iconData_);
         iconData_.hWnd = window;

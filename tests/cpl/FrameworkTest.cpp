@@ -3,6 +3,7 @@
 #include "cpl/CplCommandLine.h"
 #include "cpl/FormStaticText.h"
 #include "cpl/framework/StatusBar.h"
+#include "cpl/framework/UiHandles.h"
 #include "cpl/framework/VerticalSplitter.h"
 #include "cpl/framework/WtlRegistrySetting.h"
 #include "resources/corvexcpl.h"
@@ -28,6 +29,39 @@ TEST(CplCommandLine, MatchesWholeTokensWithoutRegardToCase)
     {
         EXPECT_EQ(c.hasExit, CplCommandLine::HasSwitch(c.commandLine, kSwitchExit)) << c.commandLine;
     }
+}
+
+// Each kind must go back through its own release function: a DC given to DeleteObject, say, would leak.
+TEST(UiHandles, ReleaseEachKindWhenTheOwnerGoes)
+{
+    HGDIOBJ brush = nullptr, bitmap = nullptr, font = nullptr, dc = nullptr;
+    HMENU menu = nullptr;
+    HWND window = nullptr;
+    {
+        UniqueBrush ownedBrush(CreateSolidBrush(RGB(1, 2, 3)));
+        UniqueBitmap ownedBitmap(CreateBitmap(4, 4, 1, 32, nullptr));
+        UniqueFont ownedFont(
+            CreateFontW(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+        UniqueMemoryDc ownedDc(CreateCompatibleDC(nullptr));
+        UniqueMenu ownedMenu(CreatePopupMenu());
+        UniqueWindow ownedWindow(
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+        brush = ownedBrush.Get();
+        bitmap = ownedBitmap.Get();
+        font = ownedFont.Get();
+        dc = ownedDc.Get();
+        menu = ownedMenu.Get();
+        window = ownedWindow.Get();
+        ASSERT_TRUE(brush && bitmap && font && dc && menu && window);
+        ownedMenu.Attach(menu); // taking the held handle again must not release it
+        EXPECT_TRUE(IsMenu(menu));
+    }
+    EXPECT_EQ(0u, GetObjectType(brush));
+    EXPECT_EQ(0u, GetObjectType(bitmap));
+    EXPECT_EQ(0u, GetObjectType(font));
+    EXPECT_EQ(0u, GetObjectType(dc));
+    EXPECT_FALSE(IsMenu(menu));
+    EXPECT_FALSE(IsWindow(window));
 }
 
 TEST(ClampToScreen, KeepsFiftyPixelsOnTheScreen)
@@ -63,7 +97,7 @@ class HostWindow : public WindowImpl
         WNDCLASSEXW windowClass{};
         windowClass.lpszClassName = L"CplFrameworkTestHost";
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        EXPECT_TRUE(RegisterClass(windowClass));
+        EXPECT_TRUE(RegisterWindowClass(windowClass));
         EXPECT_NE(nullptr, Create(L"CplFrameworkTestHost", nullptr, L"host",
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, RECT{0, 0, 600, 400}));
     }
