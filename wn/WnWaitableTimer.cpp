@@ -28,7 +28,9 @@ DWORD WnWaitableTimer::Set(LONG periodMs, WnWaitableTimerCallbackInterface* call
         return ERROR_INVALID_PARAMETER;
     }
     LARGE_INTEGER dueTime;
-    dueTime.QuadPart = -static_cast<LONGLONG>(periodMs); // relative, in 100 ns units
+    // Negative means relative, and the due time counts 100 ns units while the period counts milliseconds:
+    // the same number makes the first expiry come almost at once and the rest periodMs apart.
+    dueTime.QuadPart = -static_cast<LONGLONG>(periodMs);
     const BOOL armed =
         SetWaitableTimer(Get(), &dueTime, periodMs, callback != nullptr ? TimerCompletion : nullptr, callback,
                          resume ? TRUE : FALSE);

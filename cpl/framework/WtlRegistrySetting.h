@@ -22,7 +22,8 @@ inline RECT ClampToScreen(RECT rect, LONG width, LONG height)
     clamped.bottom = std::min(std::max(rect.bottom, kVisible), height);
     if (clamped.right - clamped.left < kVisible || clamped.bottom - clamped.top < kVisible)
     {
-        clamped = RECT{width / 2 - 25, height / 2 - 25, width / 2 + 25, height / 2 + 25};
+        constexpr LONG kHalf = kVisible / 2;
+        clamped = RECT{width / 2 - kHalf, height / 2 - kHalf, width / 2 + kHalf, height / 2 + kHalf};
     }
     return clamped;
 }
