@@ -1,6 +1,6 @@
 // The Driver Info page against the in-process driver.
 #include "cpl/pages/FormDrvInfo.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 namespace
 {

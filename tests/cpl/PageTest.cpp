@@ -1,4 +1,4 @@
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 #include "driverapi/NorvikMessage.h"
 

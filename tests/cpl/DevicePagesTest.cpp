@@ -3,7 +3,7 @@
 // 3050 to 3052 is the mixer tests' business.
 #include "cpl/FormDevice.h"
 #include "tests/cpl/CplFrameFixture.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 #include <commctrl.h>
 

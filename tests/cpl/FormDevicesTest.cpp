@@ -1,7 +1,7 @@
 // The Devices page against the in-process driver: rows and the streaming mark, the button state, the mode
 // radio buttons, the change requests through the service and the column widths.
 #include "cpl/FormDevices.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 namespace
 {

@@ -2,7 +2,7 @@
 // whose information fails or whose unit is not in the device list left out, and the list's bounds.
 #include "cpl/pages/FormInChannels.h"
 #include "cpl/pages/FormOutChannels.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 #include <algorithm>
 #include <cstring>

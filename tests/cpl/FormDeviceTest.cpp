@@ -2,7 +2,7 @@
 // the switches with their refusals, the policy bits, and a unit that went away. The mixer buttons are tried
 // in the frame: a shown mixer is a dialog that the page fixture's box closer would take for a message box.
 #include "cpl/FormDevice.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 // The Status Info page against the in-process driver: counters refreshed by the page's own timer while it
 // is shown, red values above zero, the description of the selected counter.
 #include "cpl/pages/FormStatusInfo.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 namespace
 {

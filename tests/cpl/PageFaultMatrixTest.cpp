@@ -13,7 +13,7 @@
 #include "cpl/pages/FormOutChannels.h"
 #include "cpl/pages/FormStatusInfo.h"
 #include "driverapi/NorvikStatus.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 // The Buffer Settings page against the in-process driver: the classes it selects, the latency texts, the
 // disabled state, and Apply through the service with its two failure boxes.
 #include "cpl/FormBufferSettings.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 namespace
 {

@@ -2,7 +2,7 @@
 // read once, each fader setting both channels of the pair in one request and reading them back, and the
 // keys that move a fader (Home and End included).
 #include "cpl/pages/FormPlugin.h"
-#include "tests/cpl/pages_PageTest.h"
+#include "tests/cpl/PageTest.h"
 
 #include <commctrl.h>
 #include <nlohmann/json.hpp>
