@@ -1,7 +1,6 @@
 #include "cpl/FormSampleRate.h"
 
 #include "cpl/CplMessageBox.h"
-#include "cpl/NorvikCplClient.h"
 
 #include <strsafe.h>
 
@@ -35,7 +34,7 @@ void FormSampleRate::Disable()
 void FormSampleRate::Refresh()
 {
     NorvikSampleRates rates{};
-    if (!mainClient.IsOpen() || mainClient.GetSampleRates(&rates) != NORVIK_STATUS_SUCCESS)
+    if (!client_.IsOpen() || client_.GetSampleRates(&rates) != NORVIK_STATUS_SUCCESS)
     {
         // The DSD text keeps what it showed: nothing new is known about the mode.
         Disable();
@@ -61,7 +60,7 @@ void FormSampleRate::Refresh()
 
 void FormSampleRate::Apply()
 {
-    if (!mainClient.IsOpen())
+    if (!client_.IsOpen())
     {
         return;
     }
@@ -80,7 +79,7 @@ void FormSampleRate::Apply()
     }
     else
     {
-        const NorvikStatus status = mainClient.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS);
+        const NorvikStatus status = client_.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS);
         if (status != NORVIK_STATUS_SUCCESS)
         {
             ReportFailure(Hwnd(), L"Changing the sample rate failed.", status);

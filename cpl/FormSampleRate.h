@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cpl/framework/FormBaseImpl.h"
+#include "driverapi/NorvikClient.h"
 #include "resources/corvexcpl.h"
 
 #include <cstdint>
@@ -12,6 +13,9 @@ class FormSampleRate : public FormBaseImpl<FormSampleRate>
 {
   public:
     static constexpr int kDialogId = IDD_SAMPLE_RATE;
+
+    // `client` is the process's client; it outlives the page.
+    explicit FormSampleRate(NorvikClient& client) : client_(client) {}
 
     LRESULT OnInitForm(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     void Refresh() override;
@@ -32,4 +36,5 @@ class FormSampleRate : public FormBaseImpl<FormSampleRate>
     HWND rateList_ = nullptr;
     HWND applyButton_ = nullptr;
     HWND dsdText_ = nullptr;
+    NorvikClient& client_;
 };

@@ -20,9 +20,23 @@ std::wstring LoadResourceString(UINT id)
 }
 } // namespace
 
+template <typename Form>
+MainFrame::FixedPage MainFrame::Row(const wchar_t* title, TreeImage image, Form& form)
+{
+    return {title, image, form,
+            [](FormBase& page, HWND parent) { return static_cast<Form&>(page).Create(parent); }};
+}
+
 MainFrame::MainFrame()
     : WtlMinMaxTrackSize<MainFrame>(SIZE{kDefaultWidth, kDefaultHeight}, SIZE{-1, -1}),
-      WtlRegistrySetting<MainFrame>(kCplRegistryKey)
+      WtlRegistrySetting<MainFrame>(kCplRegistryKey),
+      fixedPages_{Row(L"Sample Rate", kTreeImageSettings, sampleRatePage_),
+                  Row(L"Buffer Settings", kTreeImageSettings, bufferSettingsPage_),
+                  Row(L"Devices", kTreeImageDevice, devicesPage_),
+                  Row(L"ASIO IN Channels", kTreeImageChannels, inChannelsPage_),
+                  Row(L"ASIO OUT Channels", kTreeImageChannels, outChannelsPage_),
+                  Row(L"Status Info", kTreeImageInfo, statusInfoPage_),
+                  Row(L"Driver Info", kTreeImageInfo, driverInfoPage_)}
 {
 }
 
@@ -96,7 +110,6 @@ bool MainFrame::OnCreate(const CREATESTRUCTW&)
     if (MessageLoop* loop = AppModule::GetMessageLoop())
     {
         loop->AddMessageFilter(this);
-        loop->AddIdleHandler(this);
         registeredWithLoop_ = true;
     }
     return true;
@@ -123,23 +136,18 @@ bool MainFrame::CreateImageList()
 bool MainFrame::CreateFixedPages()
 {
     selection_ = std::make_unique<FormSelection>(images_.Get());
-    noDevicePage_ = std::make_unique<FormStaticText>(L"There is no Meridant device connected.");
-    sampleRatePage_ = std::make_unique<FormSampleRate>();
-    bufferSettingsPage_ = std::make_unique<FormBufferSettings>(mainClient);
-    driverInfoPage_ = std::make_unique<FormDrvInfo>(mainClient);
-    devicesPage_ = std::make_unique<FormDevices>(mainClient);
-    inChannelsPage_ = std::make_unique<FormInChannels>(mainClient);
-    outChannelsPage_ = std::make_unique<FormOutChannels>(mainClient);
-    statusInfoPage_ = std::make_unique<FormStatusInfo>(mainClient);
-    return selection_->Create(splitter_.Hwnd()) != nullptr &&
-           noDevicePage_->Create(splitter_.Hwnd()) != nullptr &&
-           sampleRatePage_->Create(splitter_.Hwnd()) != nullptr &&
-           bufferSettingsPage_->Create(splitter_.Hwnd()) != nullptr &&
-           driverInfoPage_->Create(splitter_.Hwnd()) != nullptr &&
-           devicesPage_->Create(splitter_.Hwnd()) != nullptr &&
-           inChannelsPage_->Create(splitter_.Hwnd()) != nullptr &&
-           outChannelsPage_->Create(splitter_.Hwnd()) != nullptr &&
-           statusInfoPage_->Create(splitter_.Hwnd()) != nullptr;
+    if (selection_->Create(splitter_.Hwnd()) == nullptr || noDevicePage_.Create(splitter_.Hwnd()) == nullptr)
+    {
+        return false;
+    }
+    for (const FixedPage& row : fixedPages_)
+    {
+        if (row.create(row.page, splitter_.Hwnd()) == nullptr)
+        {
+            return false;
+        }
+    }
+    return true;
 }
 
 void MainFrame::OnDestroy()
@@ -149,7 +157,6 @@ void MainFrame::OnDestroy()
         if (MessageLoop* loop = AppModule::GetMessageLoop())
         {
             loop->RemoveMessageFilter(this);
-            loop->RemoveIdleHandler(this);
         }
         registeredWithLoop_ = false;
     }

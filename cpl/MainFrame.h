@@ -26,6 +26,7 @@
 #include "driverapi/NorvikMessage.h"
 #include "wn/WnDeviceNotificationList.h"
 
+#include <array>
 #include <memory>
 
 // Posted by the notification thread when mainClient has notifications waiting.
@@ -50,8 +51,7 @@ class MainFrame : public WindowImpl,
                   public WtlTrayIcon<MainFrame>,
                   public WtlMinMaxTrackSize<MainFrame>,
                   public WtlRegistrySetting<MainFrame>,
-                  public MessageFilter,
-                  public IdleHandler
+                  public MessageFilter
 {
   public:
     static constexpr int kDefaultWidth = 550;
@@ -80,8 +80,8 @@ class MainFrame : public WindowImpl,
 
     FormBase* CurrentPage() const { return currentPage_; }
     FormSelection& Selection() { return *selection_; }
-    FormStaticText& NoDevicePage() { return *noDevicePage_; }
-    FormSampleRate& SampleRatePage() { return *sampleRatePage_; }
+    FormStaticText& NoDevicePage() { return noDevicePage_; }
+    FormSampleRate& SampleRatePage() { return sampleRatePage_; }
     StatusBar& Status() { return statusBar_; }
     CommandBar& Commands() { return commandBar_; }
     VerticalSplitter& Splitter() { return splitter_; }
@@ -91,7 +91,6 @@ class MainFrame : public WindowImpl,
 
     // Dialog navigation (Tab, arrows, Enter) inside the panes; nothing else is translated.
     bool PreTranslateMessage(MSG& message) override;
-    void OnIdle() override {}
 
   protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -107,27 +106,36 @@ class MainFrame : public WindowImpl,
     bool OnMenuSelect(UINT item, UINT flags, HMENU menu) override;
 
   private:
+    // A page of the tree's fixed part: its item's text and image, and how its dialog is made.
+    struct FixedPage
+    {
+        const wchar_t* title;
+        TreeImage image;
+        FormBase& page;
+        HWND (*create)(FormBase& page, HWND parent);
+    };
+    template <typename Form> static FixedPage Row(const wchar_t* title, TreeImage image, Form& form);
+
     bool CreateImageList();
     bool CreateFixedPages();
     void UpdateLayout();
     void OnSelectionChanged();
-    // The fixed pages that enter the tree, in tree order.
-    void AddFixedPages();
-    void RemoveFixedPages();
 
     CommandBar commandBar_;
     StatusBar statusBar_;
     VerticalSplitter splitter_;
     UniqueImageList images_;
     std::unique_ptr<FormSelection> selection_;
-    std::unique_ptr<FormStaticText> noDevicePage_;
-    std::unique_ptr<FormSampleRate> sampleRatePage_;
-    std::unique_ptr<FormBufferSettings> bufferSettingsPage_;
-    std::unique_ptr<FormDrvInfo> driverInfoPage_;
-    std::unique_ptr<FormDevices> devicesPage_;
-    std::unique_ptr<FormInChannels> inChannelsPage_;
-    std::unique_ptr<FormOutChannels> outChannelsPage_;
-    std::unique_ptr<FormStatusInfo> statusInfoPage_;
+    FormStaticText noDevicePage_{L"There is no Meridant device connected."};
+    FormSampleRate sampleRatePage_{mainClient};
+    FormBufferSettings bufferSettingsPage_{mainClient};
+    FormDevices devicesPage_{mainClient};
+    FormInChannels inChannelsPage_{mainClient};
+    FormOutChannels outChannelsPage_{mainClient};
+    FormStatusInfo statusInfoPage_{mainClient};
+    FormDrvInfo driverInfoPage_{mainClient};
+    // The pages above in tree order; the per-device pages go under "Devices".
+    const std::array<FixedPage, 7> fixedPages_;
     DevicePages devicePages_;
     FormBase* currentPage_ = nullptr; // one of the pages above
     NorvikCplClient visibleClient_;   // role 3, open exactly while the window is visible

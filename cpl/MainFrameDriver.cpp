@@ -110,12 +110,12 @@ void MainFrame::OnDriverNotification(const NorvikMessage& message)
     switch (message.code)
     {
     case NORVIK_NOTIFY_RATE_OR_BUFFERS_CHANGED:
-        sampleRatePage_->Refresh();
-        bufferSettingsPage_->Refresh();
+        sampleRatePage_.Refresh();
+        bufferSettingsPage_.Refresh();
         UpdateStatusBar();
         break;
     case NORVIK_NOTIFY_SAMPLE_RATE_CHANGED:
-        sampleRatePage_->Refresh();
+        sampleRatePage_.Refresh();
         UpdateStatusBar();
         break;
     case NORVIK_NOTIFY_DEVICE_LIST_CHANGED:

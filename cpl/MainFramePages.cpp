@@ -26,42 +26,25 @@ void MainFrame::OnSelectionChanged()
     }
 }
 
-void MainFrame::RemoveFixedPages()
-{
-    selection_->RemovePage(sampleRatePage_.get());
-    selection_->RemovePage(bufferSettingsPage_.get());
-    selection_->RemovePage(devicesPage_.get());
-    selection_->RemovePage(inChannelsPage_.get());
-    selection_->RemovePage(outChannelsPage_.get());
-    selection_->RemovePage(statusInfoPage_.get());
-    selection_->RemovePage(driverInfoPage_.get());
-}
-
-void MainFrame::AddFixedPages()
-{
-    selection_->AddPage(L"Sample Rate", sampleRatePage_.get(), nullptr, kTreeImageSettings);
-    selection_->AddPage(L"Buffer Settings", bufferSettingsPage_.get(), nullptr, kTreeImageSettings);
-    selection_->AddPage(L"Devices", devicesPage_.get(), nullptr, kTreeImageDevice);
-    selection_->AddPage(L"ASIO IN Channels", inChannelsPage_.get(), nullptr, kTreeImageChannels);
-    selection_->AddPage(L"ASIO OUT Channels", outChannelsPage_.get(), nullptr, kTreeImageChannels);
-    selection_->AddPage(L"Status Info", statusInfoPage_.get(), nullptr, kTreeImageInfo);
-    selection_->AddPage(L"Driver Info", driverInfoPage_.get(), nullptr, kTreeImageInfo);
-}
-
 void MainFrame::RebuildPageTree()
 {
     devicePages_.Clear(*selection_, currentPage_);
-    RemoveFixedPages();
+    for (const FixedPage& row : fixedPages_)
+    {
+        selection_->RemovePage(&row.page);
+    }
     (void)EnableWindow(selection_->Window(), FALSE);
-    ShowPage(noDevicePage_.get());
+    ShowPage(&noDevicePage_);
     if (!mainClient.IsOpen())
     {
         return;
     }
-    AddFixedPages();
+    for (const FixedPage& row : fixedPages_)
+    {
+        selection_->AddPage(row.title, &row.page, nullptr, row.image);
+    }
     // Children of "Devices": their place in the tree does not depend on when they are added.
-    devicePages_.Build(mainClient, Hwnd(), splitter_.Hwnd(), *selection_, devicesPage_.get(),
-                       kTreeImageDevice);
+    devicePages_.Build(mainClient, Hwnd(), splitter_.Hwnd(), *selection_, &devicesPage_, kTreeImageDevice);
     (void)EnableWindow(selection_->Window(), TRUE);
     if (selection_->SelectedPage() == nullptr)
     {

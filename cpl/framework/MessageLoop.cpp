@@ -13,22 +13,6 @@ template <typename T> void Remove(std::vector<T*>& list, T* item)
 {
     list.erase(std::remove(list.begin(), list.end(), item), list.end());
 }
-
-// Messages after which the idle handlers run again (not mouse moves or timer ticks, which come in floods).
-bool IsIdleMessage(const MSG& message)
-{
-    switch (message.message)
-    {
-    case WM_MOUSEMOVE:
-    case WM_NCMOUSEMOVE:
-    case WM_PAINT:
-    case WM_TIMER:
-    case 0x0118: // the system's caret blink timer
-        return false;
-    default:
-        return true;
-    }
-}
 } // namespace
 
 void MessageLoop::AddMessageFilter(MessageFilter* filter)
@@ -39,16 +23,6 @@ void MessageLoop::AddMessageFilter(MessageFilter* filter)
 void MessageLoop::RemoveMessageFilter(MessageFilter* filter)
 {
     Remove(filters_, filter);
-}
-
-void MessageLoop::AddIdleHandler(IdleHandler* handler)
-{
-    idleHandlers_.push_back(handler);
-}
-
-void MessageLoop::RemoveIdleHandler(IdleHandler* handler)
-{
-    Remove(idleHandlers_, handler);
 }
 
 bool MessageLoop::PreTranslateMessage(MSG& message)
@@ -63,25 +37,11 @@ bool MessageLoop::PreTranslateMessage(MSG& message)
     return false;
 }
 
-void MessageLoop::RunIdleHandlers()
-{
-    for (IdleHandler* handler : idleHandlers_)
-    {
-        handler->OnIdle();
-    }
-}
-
 int MessageLoop::Run()
 {
     MSG message{};
-    bool idle = true;
     for (;;)
     {
-        if (idle && !PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE))
-        {
-            RunIdleHandlers();
-            idle = false;
-        }
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1)
         {
@@ -96,7 +56,6 @@ int MessageLoop::Run()
             (void)TranslateMessage(&message);
             (void)DispatchMessageW(&message);
         }
-        idle = idle || IsIdleMessage(message);
     }
 }
 

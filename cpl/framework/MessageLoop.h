@@ -1,6 +1,5 @@
 // The window message loop of a user-interface thread, with message filters (run before a message is
-// translated and dispatched) and idle handlers (run when the queue is empty). AppModule keeps the loop of
-// each thread so that windows can register with it.
+// translated and dispatched). AppModule keeps the loop of each thread so that windows can register with it.
 #pragma once
 
 #include <windows.h>
@@ -14,30 +13,19 @@ class MessageFilter
     virtual bool PreTranslateMessage(MSG& message) = 0;
 };
 
-class IdleHandler
-{
-  public:
-    virtual ~IdleHandler() = default;
-    virtual void OnIdle() = 0;
-};
-
 class MessageLoop
 {
   public:
     void AddMessageFilter(MessageFilter* filter);
     void RemoveMessageFilter(MessageFilter* filter);
-    void AddIdleHandler(IdleHandler* handler);
-    void RemoveIdleHandler(IdleHandler* handler);
 
     // Runs until WM_QUIT and returns its wParam.
     int Run();
     // Gives the filters, newest first, the chance to take the message.
     bool PreTranslateMessage(MSG& message);
-    void RunIdleHandlers();
 
   private:
-    std::vector<MessageFilter*> filters_;    // not owned
-    std::vector<IdleHandler*> idleHandlers_; // not owned
+    std::vector<MessageFilter*> filters_; // not owned
 };
 
 // The application module: the message loop registered for each user-interface thread.
