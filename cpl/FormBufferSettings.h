@@ -6,7 +6,7 @@
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikIoctl.h"
 #include "driverapi/NorvikValueTexts.h"
-#include "resources/corvexcpl_pages.h"
+#include "resources/corvexcpl.h"
 
 #include <cstdint>
 #include <optional>

@@ -8,7 +8,7 @@
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikIoctl.h"
 #include "driverapi/NorvikValueTexts.h"
-#include "resources/corvexcpl_pages.h"
+#include "resources/corvexcpl.h"
 
 #include <cstdint>
 #include <string>

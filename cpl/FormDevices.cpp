@@ -1,7 +1,7 @@
 #include "cpl/FormDevices.h"
 
 #include "cpl/CplMessageBox.h"
-#include "cpl/pages/ReportList.h"
+#include "cpl/framework/ReportList.h"
 
 #include <commctrl.h>
 

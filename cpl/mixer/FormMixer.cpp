@@ -4,7 +4,6 @@
 #include "cpl/NorvikCplClient.h"
 #include "cpl/mixer/MixerValues.h"
 #include "resources/corvexcpl.h"
-#include "resources/corvexcpl_mixer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "cpl/framework/FormBaseImpl.h"
 #include "cpl/framework/UiHandles.h"
 #include "driverapi/NorvikIoctl.h"
-#include "resources/corvexcpl_mixer.h"
+#include "resources/corvexcpl.h"
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 #include "cpl/framework/FormBaseImpl.h"
 #include "cpl/mixer/MixerControls.h"
 #include "driverapi/NorvikIoctl.h"
-#include "resources/corvexcpl_mixer.h"
+#include "resources/corvexcpl.h"
 
 #include <string>
 

@@ -7,7 +7,7 @@
 #include "cpl/mixer/MixerControls.h"
 #include "cpl/framework/WtlToolTip.h"
 #include "driverapi/NorvikIoctl.h"
-#include "resources/corvexcpl_mixer.h"
+#include "resources/corvexcpl.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "cpl/framework/FormBaseImpl.h"
 #include "driverapi/NorvikIoctl.h"
-#include "resources/corvexcpl_mixer.h"
+#include "resources/corvexcpl.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "cpl/pages/FormChannels.h"
 
-#include "cpl/pages/ReportList.h"
+#include "cpl/framework/ReportList.h"
 
 #include <commctrl.h>
 

@@ -6,7 +6,7 @@
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikIoctl.h"
 #include "driverapi/NorvikStatus.h"
-#include "resources/corvexcpl_pages.h"
+#include "resources/corvexcpl.h"
 
 #include <cstdint>
 #include <functional>

@@ -4,7 +4,7 @@
 #include "cpl/framework/FormBaseImpl.h"
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikIoctl.h"
-#include "resources/corvexcpl_pages.h"
+#include "resources/corvexcpl.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "tests/e2e/e2e_cpl_session.h"
 
 #include "cpl/MainFrame.h"
-#include "resources/corvexcpl_pages.h"
+#include "resources/corvexcpl.h"
 #include "tests/cpl/CplTestSupport.h"
 
 #include <commctrl.h>

@@ -1,8 +1,7 @@
 // End to end: a mixer window opened from the device page of a running control panel, with the simulator and
 // the service as processes of their own. A fader and a crosspoint change the simulator's records; a volume
 // turned at the unit moves the strip.
-#include "resources/corvexcpl_mixer.h"
-#include "resources/corvexcpl_pages.h"
+#include "resources/corvexcpl.h"
 #include "tests/cpl/CplTestSupport.h"
 #include "tests/e2e/e2e_cpl_session.h"
 

@@ -1,7 +1,7 @@
 // End to end with the pages: the driver simulator, the service in console mode and the control panel, each
 // a process of its own. Buffer classes and the streaming device chosen in the control panel reach the
 // simulator through the service; a change refused while a program streams is reported with its status.
-#include "resources/corvexcpl_pages.h"
+#include "resources/corvexcpl.h"
 #include "tests/cpl/CplTestSupport.h"
 #include "tests/e2e/e2e_cpl_session.h"
 

@@ -4,7 +4,7 @@
 #include "cpl/mixer/FormMixer.h"
 #include "driverapi/DriverPort.h"
 #include "driverapi/PipeDriverPort.h"
-#include "resources/corvexcpl_pages.h"
+#include "resources/corvexcpl.h"
 #include "tests/cpl/BenchReport.h"
 #include "tests/cpl/CplTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "cpl/pages/ReportList.h"
+#include "cpl/framework/ReportList.h"
 
 void SetUpReportList(HWND list, std::initializer_list<ReportColumn> columns)
 {
