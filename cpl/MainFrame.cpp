@@ -196,10 +196,9 @@ bool MainFrame::OnSize(UINT, SIZE)
 
 bool MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (ProcessMinMaxTrackSize(message, lParam) || ProcessTrayIcon(message, wParam, lParam) ||
-        commandBar_.OnFrameMessage(message, wParam, lParam))
+    if (ChainMessage(message, wParam, lParam, result, static_cast<WtlMinMaxTrackSize<MainFrame>&>(*this),
+                     static_cast<WtlTrayIcon<MainFrame>&>(*this), commandBar_))
     {
-        result = 0;
         return true;
     }
     if (message == WM_DRIVER_NOTIFICATION)

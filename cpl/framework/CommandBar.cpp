@@ -244,7 +244,7 @@ void CommandBar::DropDown(int index)
     (void)SendMessageW(toolbar_, TB_PRESSBUTTON, buttonId, FALSE);
 }
 
-bool CommandBar::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam)
+bool CommandBar::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (message == WM_COMMAND && lParam != 0 && reinterpret_cast<HWND>(lParam) == toolbar_)
     {
@@ -252,6 +252,7 @@ bool CommandBar::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (id >= kFirstButtonId && id < kFirstButtonId + kMaxButtons)
         {
             DropDown(static_cast<int>(id - kFirstButtonId));
+            result = 0;
             return true;
         }
     }
@@ -262,6 +263,7 @@ bool CommandBar::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (index >= 0)
         {
             DropDown(index);
+            result = 0;
             return true;
         }
     }

@@ -21,8 +21,9 @@ class CommandBar
     // Follows the frame's width (call from the frame's WM_SIZE).
     void UpdateLayout();
 
-    // Routes the bar's own messages; the frame calls it first for WM_COMMAND and WM_SYSCOMMAND.
-    bool OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Takes the bar's own messages (its buttons' WM_COMMAND, Alt + a mnemonic); the frame offers it every
+    // message first.
+    bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Drops down the sub-menu of top-level item `index`; returns after the menu closed.
     void DropDown(int index);
     // The top-level item whose mnemonic is `key`, or -1.

@@ -34,7 +34,7 @@ template <typename T> class FormBaseImpl : public DialogImpl, public FormBase
     static ResizeMapSpan ResizeMap() { return {}; }
 
   protected:
-    bool OnInitDialog(HWND, LPARAM lParam) final
+    bool OnInitDialog(HWND focus, LPARAM lParam) final
     {
         // The sunken edge is part of the frame, so the resize map is recorded against the client area inside
         // it.
@@ -44,12 +44,7 @@ template <typename T> class FormBaseImpl : public DialogImpl, public FormBase
         const ResizeMapSpan map = T::ResizeMap();
         resizer_.Init(Hwnd(), map.entries, map.count);
         BOOL handled = TRUE;
-        return OnInitForm(WM_INITDIALOG, 0, lParam, handled) != 0;
-    }
-    bool OnTimerTick(UINT_PTR timerId) final
-    {
-        OnTimer(timerId);
-        return true;
+        return OnInitForm(WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), lParam, handled) != 0;
     }
     bool OnSize(UINT, SIZE) final
     {

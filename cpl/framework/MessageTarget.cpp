@@ -27,7 +27,12 @@ bool MessageTarget::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_SIZE:
         return OnSize(static_cast<UINT>(wParam), SIZE{LOWORD(lParam), HIWORD(lParam)});
     case WM_TIMER:
-        return OnTimerTick(wParam);
+        if (lParam != 0)
+        {
+            return false; // a timer with its own procedure: the default handling calls it
+        }
+        OnTimer(wParam);
+        return true;
     case WM_SHOWWINDOW:
         return OnShowWindow(wParam != 0, static_cast<UINT>(lParam));
     case WM_SYSCOMMAND:

@@ -31,7 +31,8 @@ class MessageTarget
     virtual bool OnCommand(UINT /*id*/, UINT /*code*/, HWND /*control*/) { return false; }
     virtual bool OnNotify(const NMHDR&, LRESULT& /*result*/) { return false; }
     virtual bool OnSize(UINT /*type*/, SIZE) { return false; }
-    virtual bool OnTimerTick(UINT_PTR /*id*/) { return false; }
+    // Every WM_TIMER of a timer set without a timer procedure.
+    virtual void OnTimer(UINT_PTR /*timerId*/) {}
     virtual bool OnShowWindow(bool /*shown*/, UINT /*reason*/) { return false; }
     virtual bool OnSysCommand(UINT /*command*/, POINT /*cursor*/) { return false; }
     virtual bool OnGetMinMaxInfo(MINMAXINFO&) { return false; }
@@ -53,3 +54,11 @@ class MessageTarget
   private:
     HWND hwnd_ = nullptr;
 };
+
+// Offers a message to each of `handlers` in turn until one handles it: the mix-ins of a window (and the
+// helpers it owns) share this one signature, so that the host chains them in one place.
+template <typename... Handlers>
+bool ChainMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result, Handlers&... handlers)
+{
+    return (handlers.ProcessMessage(message, wParam, lParam, result) || ...);
+}

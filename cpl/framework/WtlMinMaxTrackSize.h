@@ -7,15 +7,15 @@ template <typename T> class WtlMinMaxTrackSize
 {
   public:
     WtlMinMaxTrackSize(SIZE minimum, SIZE maximum) : minTrackSize_(minimum), maxTrackSize_(maximum) {}
-    virtual ~WtlMinMaxTrackSize() = default;
 
-    // The host calls this first for every message; true when handled.
-    bool ProcessMinMaxTrackSize(UINT message, LPARAM lParam)
+    // The host offers every message here first; true when handled.
+    bool ProcessMessage(UINT message, WPARAM /*wParam*/, LPARAM lParam, LRESULT& result)
     {
         if (message != WM_GETMINMAXINFO)
         {
             return false;
         }
+        result = 0;
         auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
         if (minTrackSize_.cx >= 0)
         {

@@ -40,7 +40,6 @@ template <typename T> class WtlRegistrySetting
 {
   public:
     explicit WtlRegistrySetting(const wchar_t* subKey) : subKey_(subKey) {}
-    virtual ~WtlRegistrySetting() = default;
 
     // Applies the stored rectangle, clamped, without showing the window. Returns false (and changes
     // nothing) unless all four values are stored as 4-byte REG_DWORD values.

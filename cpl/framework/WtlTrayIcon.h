@@ -11,9 +11,6 @@
 template <typename T> class WtlTrayIcon
 {
   public:
-    WtlTrayIcon() = default;
-    virtual ~WtlTrayIcon() = default;
-
     // Installs the icon; the tooltip is cut to the 128-character field. Returns whether the shell took it.
     bool InstallIcon(const wchar_t* tooltip, int iconResourceId, UINT iconId, UINT callbackMessage,
                      UINT menuId)
@@ -44,13 +41,14 @@ template <typename T> class WtlTrayIcon
     }
     bool IsIconInstalled() const { return installed_; }
 
-    // The host calls this first for every message; true when handled.
-    bool ProcessTrayIcon(UINT message, WPARAM wParam, LPARAM lParam)
+    // The host offers every message here first; true when handled.
+    bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
     {
         if (!installed_ || message != iconData_.uCallbackMessage)
         {
             return false;
         }
+        result = 0;
         if (wParam != iconData_.uID)
         {
             return true;

@@ -168,10 +168,9 @@ void FormMixer::OnDestroy()
     }
 }
 
-bool FormMixer::OnTimerTick(UINT_PTR)
+void FormMixer::OnTimer(UINT_PTR)
 {
     PollLevels();
-    return true;
 }
 
 bool FormMixer::OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush)

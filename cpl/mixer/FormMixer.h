@@ -81,7 +81,7 @@ class FormMixer : public DialogImpl, public MessageFilter
     bool OnInitDialog(HWND focus, LPARAM lParam) override;
     bool OnClose() override;
     void OnDestroy() override;
-    bool OnTimerTick(UINT_PTR timerId) override;
+    void OnTimer(UINT_PTR timerId) override;
     bool OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush) override;
 
   private:

@@ -144,6 +144,43 @@ TEST(FormBaseImpl, ResizeMapGrowsAndShrinksTheText)
     EXPECT_EQ(before.bottom - 10, shrunk.bottom);
 }
 
+namespace
+{
+// Records what the framework hands a form.
+class ProbeForm : public FormBaseImpl<ProbeForm>
+{
+  public:
+    static constexpr int kDialogId = IDD_SAMPLE_RATE;
+
+    LRESULT OnInitForm(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) override
+    {
+        init.message = message;
+        init.wParam = wParam;
+        init.lParam = lParam;
+        return TRUE;
+    }
+    void OnTimer(UINT_PTR timerId) override { timers.push_back(timerId); }
+    void Refresh() override {}
+
+    MSG init{};
+    std::vector<UINT_PTR> timers;
+};
+} // namespace
+
+TEST(FormBaseImpl, OnInitFormGetsTheInitDialogArgumentsAndOneOnTimerServesBothBases)
+{
+    HostWindow host;
+    ProbeForm form;
+    ASSERT_NE(nullptr, form.Create(host.Hwnd()));
+    EXPECT_EQ(UINT{WM_INITDIALOG}, form.init.message);
+    EXPECT_EQ(reinterpret_cast<WPARAM>(form.Item(IDC_RATE_LIST)), form.init.wParam) << "the first tab stop";
+    EXPECT_EQ(reinterpret_cast<LPARAM>(static_cast<DialogImpl*>(&form)), form.init.lParam);
+
+    (void)SendMessageW(form.Hwnd(), WM_TIMER, 7, 0);
+    static_cast<FormBase&>(form).OnTimer(8);
+    EXPECT_EQ((std::vector<UINT_PTR>{7, 8}), form.timers);
+}
+
 TEST(VerticalSplitter, PlacesThePanesBesideTheBar)
 {
     HostWindow host;

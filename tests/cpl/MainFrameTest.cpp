@@ -342,6 +342,19 @@ TEST_F(MainFrameTest, PlacementIsSavedOnCloseAndMinimiseButNotWhileMinimised)
     EXPECT_EQ((std::vector<DWORD>{210, 160, 640, 480}), StoredPlacement());
 }
 
+TEST_F(MainFrameTest, MinimumTrackSizeIsSetAndTheMaximumLeftAsTheSystemGaveIt)
+{
+    CreateFrame(L"");
+    MINMAXINFO info{};
+    info.ptMinTrackSize = {1, 2};
+    info.ptMaxTrackSize = {3000, 2000};
+    EXPECT_EQ(0, SendMessageW(frame_->Hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info)));
+    EXPECT_EQ(550, info.ptMinTrackSize.x);
+    EXPECT_EQ(420, info.ptMinTrackSize.y);
+    EXPECT_EQ(3000, info.ptMaxTrackSize.x);
+    EXPECT_EQ(2000, info.ptMaxTrackSize.y);
+}
+
 TEST_F(MainFrameTest, CloseBoxHidesToTheTrayAndTheTrayBringsTheWindowBack)
 {
     CreateFrame(L"");
