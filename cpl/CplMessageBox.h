@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <string>
 
-// The program title, string resource 128.
+// The program title, the caption of every box and of the main window.
 std::wstring CplTitle();
 
 // Reports a failed action: "<message> (Status=<name>)." with the cause line where there is one, error icon.

@@ -20,7 +20,7 @@ class FormSampleRate : public FormBaseImpl<FormSampleRate>
     LRESULT OnInitForm(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     void Refresh() override;
 
-    // Button 1038.
+    // What the Apply button does.
     void Apply();
 
     // "%u.%03u kHz" of a rate in Hz.

@@ -61,7 +61,7 @@ bool MainFrame::RegisterWindowClass()
 
 HWND MainFrame::CreateFrame(const RECT& rect)
 {
-    // Menu 128 becomes the command bar at creation; the window itself never has a menu.
+    // The main menu becomes the command bar at creation; the window itself never has a menu.
     return Create(kCplInstanceId, nullptr, CplTitle().c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
                   rect);
 }
@@ -72,7 +72,9 @@ bool MainFrame::OnCreate(const CREATESTRUCTW&)
     {
         return false;
     }
-    // Resizable and minimisable, not maximisable.
+    // Resizable and minimisable, not maximisable. WS_CLIPCHILDREN, a frame's usual style that the window was
+    // created with, goes too: the panel has always run without it once created (the bars and the splitter
+    // cover the whole client area). Keep it that way unless a repaint problem says otherwise.
     SetWindowLongPtrW(Hwnd(), GWL_STYLE,
                       GetWindowLongPtrW(Hwnd(), GWL_STYLE) & ~(WS_MAXIMIZEBOX | WS_CLIPCHILDREN));
 
@@ -122,6 +124,9 @@ bool MainFrame::CreateImageList()
     {
         return false;
     }
+    // The tree's items refer to images by index (TreeImage), so the order is fixed: settings, info, channels
+    // at 3, device at 4. Indexes 2 and 5 hold unused copies of the info icon only to keep the others in
+    // place.
     const int icons[] = {IDI_TREE_SETTINGS, IDI_TREE_INFO,   IDI_TREE_INFO,
                          IDI_TREE_CHANNELS, IDI_TREE_DEVICE, IDI_TREE_INFO};
     for (int icon : icons)
@@ -163,6 +168,7 @@ void MainFrame::OnDestroy()
     DisconnectDriver();
     deviceNotifications_.UnregisterAll();
     RemoveIcon();
+    // A normal end has always given the process exit code 1, and scripts that start the panel may rely on it.
     PostQuitMessage(1);
 }
 

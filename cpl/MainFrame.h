@@ -38,13 +38,13 @@ constexpr UINT WM_TRAYICON = WM_USER + 100;
 constexpr const wchar_t* kCplInstanceId = L"{DFACB534-986A-4604-8AC7-BBE74ACBF2B8}";
 constexpr const wchar_t* kCplRegistryKey = L"Software\\MERIDANT\\corvex\\cpl";
 
-// Images of the page tree, indexes into the frame's image list.
+// Images of the page tree: indexes into the frame's image list, whose order MainFrame::CreateImageList keeps.
 enum TreeImage : int
 {
-    kTreeImageSettings = 0, // icon 237
-    kTreeImageInfo = 1,     // icon 232
-    kTreeImageChannels = 3, // icon 233
-    kTreeImageDevice = 4,   // icon 234
+    kTreeImageSettings = 0,
+    kTreeImageInfo = 1,
+    kTreeImageChannels = 3,
+    kTreeImageDevice = 4,
 };
 
 class MainFrame : public WindowImpl,
@@ -62,8 +62,7 @@ class MainFrame : public WindowImpl,
     ~MainFrame() override;
 
     static bool RegisterWindowClass();
-    // Creates the hidden main window with the title (string 128) and the command bar of menu 128; null on
-    // failure.
+    // Creates the hidden main window with the program title and its command bar; null on failure.
     HWND CreateFrame(const RECT& rect);
 
     // Switches the right-hand pane to `page` (refreshed by its Show); null does nothing.
