@@ -2,7 +2,8 @@
 //   static constexpr int kDialogId;
 // and, when controls follow the form's size,
 //   static ResizeMapSpan ResizeMap();
-// T handles its own messages through the typed handlers of MessageTarget (OnCommand, OnNotify, ...).
+// T handles its own messages through the typed handlers of MessageTarget (OnCommand, OnNotify, ...). Both
+// bases name the timer handler OnTimer, so one override in T serves WM_TIMER and FormBase's callers alike.
 #pragma once
 
 #include "cpl/framework/DialogImpl.h"
