@@ -1,6 +1,9 @@
 #include "tests/cpl/CplFrameFixture.h"
 
 #include "driverapi/DriverPort.h"
+#include "cpl/NorvikCplClient.h"
+
+#include <strsafe.h>
 
 ServerThread::ServerThread()
     : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
@@ -86,4 +89,18 @@ void CplFrameFixture::DrainDriver()
     PumpMessages();
     frame_->DrainNotifications();
     PumpMessages();
+}
+
+LRESULT CplFrameFixture::SendArrival(const wchar_t* name, WPARAM event)
+{
+    struct
+    {
+        DEV_BROADCAST_DEVICEINTERFACE_W header;
+        wchar_t more[64];
+    } broadcast{};
+    broadcast.header.dbcc_size = sizeof(broadcast);
+    broadcast.header.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    broadcast.header.dbcc_classguid = kNorvikInterfaceClass;
+    StringCchCopyW(broadcast.header.dbcc_name, 64, name);
+    return SendMessageW(frame_->Hwnd(), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&broadcast));
 }

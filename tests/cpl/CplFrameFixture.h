@@ -10,6 +10,7 @@
 #include "tests/cpl/CplTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <dbt.h>
 
 #include <memory>
 #include <thread>
@@ -56,6 +57,8 @@ class CplFrameFixture : public testing::Test
     std::wstring StatusText(int pane) { return frame_->Status().PaneText(pane); }
     // Lets the frame handle what the driver queued for it, without waiting for the notification thread.
     void DrainDriver();
+    // A device-interface broadcast of the driver's class to the frame (an arrival unless `event` says other).
+    LRESULT SendArrival(const wchar_t* name, WPARAM event = DBT_DEVICEARRIVAL);
 
     DriverModel model_;
     std::unique_ptr<InProcessPort> port_;

@@ -9,26 +9,11 @@
 
 #include <commctrl.h>
 #include <dbt.h>
-#include <strsafe.h>
 #include <thread>
 
 namespace
 {
 using MainFrameTest = CplFrameFixture;
-
-LRESULT SendArrival(HWND frame, const wchar_t* name, WPARAM event = DBT_DEVICEARRIVAL)
-{
-    struct
-    {
-        DEV_BROADCAST_DEVICEINTERFACE_W header;
-        wchar_t more[64];
-    } broadcast{};
-    broadcast.header.dbcc_size = sizeof(broadcast);
-    broadcast.header.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    broadcast.header.dbcc_classguid = kNorvikInterfaceClass;
-    StringCchCopyW(broadcast.header.dbcc_name, 64, name);
-    return SendMessageW(frame, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&broadcast));
-}
 
 RECT WindowRect(HWND window)
 {
@@ -204,11 +189,11 @@ TEST_F(MainFrameTest, ArrivalWhileDisconnectedConnectsAndArrivalWhileConnectedCh
     model_.SetPresent(true);
 
     // Other events, and broadcasts without a name, are not arrivals of the interface.
-    SendArrival(frame_->Hwnd(), L"\\\\?\\USB#corvex", DBT_DEVICEREMOVECOMPLETE);
-    SendArrival(frame_->Hwnd(), L"");
+    SendArrival(L"\\\\?\\USB#corvex", DBT_DEVICEREMOVECOMPLETE);
+    SendArrival(L"");
     EXPECT_FALSE(mainClient.IsOpen());
 
-    SendArrival(frame_->Hwnd(), L"\\\\?\\USB#corvex");
+    SendArrival(L"\\\\?\\USB#corvex");
     PumpMessages();
     EXPECT_TRUE(mainClient.IsOpen());
     EXPECT_TRUE(MainFrame::IsNotificationThreadRunning());
@@ -218,7 +203,7 @@ TEST_F(MainFrameTest, ArrivalWhileDisconnectedConnectsAndArrivalWhileConnectedCh
     EXPECT_EQ(L"Streaming state: Down", StatusText(1));
 
     const HTREEITEM root = TreeView_GetRoot(frame_->Selection().Tree());
-    SendArrival(frame_->Hwnd(), L"\\\\?\\USB#corvex");
+    SendArrival(L"\\\\?\\USB#corvex");
     EXPECT_EQ(root, TreeView_GetRoot(frame_->Selection().Tree()));
 }
 
@@ -243,7 +228,7 @@ TEST_F(MainFrameTest, LastUnitRemovedDisconnectsAndEmptiesTheTreeUntilTheNextArr
     SimUnitSpec unitSpec;
     unitSpec.serial = L"CX000777";
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(unitSpec));
-    SendArrival(frame_->Hwnd(), L"\\\\?\\USB#corvex");
+    SendArrival(L"\\\\?\\USB#corvex");
     EXPECT_TRUE(mainClient.IsOpen());
     EXPECT_EQ(1u, mainClient.DeviceCount());
     EXPECT_EQ(&frame_->SampleRatePage(), frame_->CurrentPage());
@@ -264,7 +249,7 @@ TEST_F(MainFrameTest, ADriverRestartedUnderTheFrameIsConnectedAgainAtTheNextArri
     unitSpec.serial = L"CX000778";
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.PlugUnit(unitSpec));
     ASSERT_EQ(0u, server.Start(name));
-    SendArrival(frame_->Hwnd(), L"\\\\?\\USB#corvex");
+    SendArrival(L"\\\\?\\USB#corvex");
     EXPECT_TRUE(mainClient.IsOpen());
     EXPECT_TRUE(MainFrame::IsNotificationThreadRunning());
     EXPECT_EQ(3u, mainClient.DeviceCount());

@@ -1,7 +1,7 @@
 // The pages' driver requests failed at each place they are sent (a failure status, DEVICE_REMOVED), and
 // malformed records where a page reads one: the box each page owes, or the disabled, kept or empty controls,
-// never a crash. Prints the coverage. The frame's own requests and the Sample Rate page (on the frame's
-// client) are not rows yet.
+// never a crash. Prints the coverage. The frame's own requests and the Sample Rate page's are in
+// FrameFaultMatrixTest.cpp.
 #include "cpl/FormBufferSettings.h"
 #include "cpl/FormDevice.h"
 #include "cpl/FormDevices.h"
@@ -13,24 +13,19 @@
 #include "cpl/pages/FormOutChannels.h"
 #include "cpl/pages/FormStatusInfo.h"
 #include "driverapi/NorvikStatus.h"
+#include "tests/cpl/FaultMatrix.h"
 #include "tests/cpl/PageTest.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
-#include <set>
 
 namespace
 {
 class PageFaultMatrix : public PageTest
 {
   public:
-    struct Place
-    {
-        const char* where;
-        uint32_t ioctl;
-        void (PageFaultMatrix::*run)(NorvikStatus status);
-    };
+    using Place = FaultPlace<PageFaultMatrix>;
 
     void Inject(uint32_t ioctl, NorvikStatus status, std::vector<uint8_t> output = {})
     {
@@ -436,21 +431,7 @@ const uint32_t kPagesSend[] = {
 
 TEST_F(PageFaultMatrix, EveryPlaceReactsAsSpecified)
 {
-    std::set<uint32_t> covered;
-    for (const Place& place : kPlaces)
-    {
-        for (const NorvikStatus status : {NORVIK_STATUS_FAILED, NORVIK_STATUS_DEVICE_REMOVED})
-        {
-            SCOPED_TRACE(std::string(place.where) + " / " + StatusName(status));
-            (this->*place.run)(status);
-            EXPECT_NE(std::string::npos, model_.DumpJson().find("\"faults\":[]"))
-                << "the place was not reached";
-            model_.ClearFaults();
-        }
-        covered.insert(place.ioctl);
-    }
-    std::printf("page fault matrix: requests covered %zu / %zu sent, places covered %zu / %zu\n",
-                covered.size(), std::size(kPagesSend), std::size(kPlaces), std::size(kPlaces));
+    RunFaultMatrix("page", *this, model_, kPlaces, kPagesSend);
 }
 
 TEST_F(PageFaultMatrix, MalformedRecordsStayInsideTheirBounds)
