@@ -2,6 +2,13 @@
 
 #include "wn/WnLock.h"
 
+#include <algorithm>
+
+namespace
+{
+constexpr DWORD kConnectionCheckMs = 1000;
+} // namespace
+
 NorvikStatus NorvikClient::Transact(NorvikMessage* request, NorvikMessage* reply, DWORD timeoutMs)
 {
     WnLock lock(ContextLock());
@@ -10,11 +17,25 @@ NorvikStatus NorvikClient::Transact(NorvikMessage* request, NorvikMessage* reply
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
 
+    DWORD remaining = timeoutMs;
     for (;;)
     {
-        const DWORD wait = WaitForSingleObject(MessageEvent(), timeoutMs);
+        // Waited in slices: a connection that breaks while we wait (the driver went away) can never bring the
+        // reply, so it ends the wait with the probe's failure instead of the whole timeout.
+        const DWORD slice = std::min(remaining, kConnectionCheckMs);
+        const DWORD wait = WaitForSingleObject(MessageEvent(), slice);
         if (wait == WAIT_TIMEOUT)
-            return NORVIK_STATUS_TIMEOUT;
+        {
+            if (remaining != INFINITE)
+                remaining -= slice;
+            if (remaining == 0)
+                return NORVIK_STATUS_TIMEOUT;
+            NorvikDriverInfo info{};
+            const NorvikStatus probe = GetDriverInfo(&info);
+            if (!IsOpen())
+                return probe;
+            continue;
+        }
         if (wait != WAIT_OBJECT_0)
             return NORVIK_STATUS_FAILED;
 

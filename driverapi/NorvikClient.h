@@ -15,7 +15,9 @@ class NorvikClient : public NorvikDriver
   public:
     // Sends the request with the next sequence number and waits up to timeoutMs for the reply with that
     // sequence; replies to earlier, timed-out requests are dropped. TIMEOUT when no reply came, FAILED
-    // when the wait failed. Holds the context lock throughout: one request outstanding at a time.
+    // when the wait failed; once a second without a reply, the connection is checked, and a broken one ends
+    // the wait at once with the check's failure (the context is closed then). Holds the context lock
+    // throughout: one request outstanding at a time.
     [[nodiscard]] NorvikStatus Transact(NorvikMessage* request, NorvikMessage* reply, DWORD timeoutMs);
 
     // Each returns the status the service put into its reply, or the failure of the exchange.

@@ -2,6 +2,7 @@
 // bound on bytes returned, a missing, busy and broken pipe; and the simulator's pipe server restarted.
 #include "driverapi/KernelDriverPort.h"
 #include "driverapi/NorvikApiContext.h"
+#include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikDriver.h"
 #include "driverapi/PipeDriverPort.h"
 #include "simulator/SimPipeServer.h"
@@ -315,6 +316,34 @@ TEST(PipePort, DriverRestartedUnderOpenObjectsIsOpenedAgainWithNewDevices)
     bool bypass = true;
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, driver.DeviceAt(1)->GetVolumeBypass(&bypass));
     driver.CloseAll();
+}
+
+// The driver goes away while a request waits for its reply (nobody answers it): the wait ends with the broken
+// connection's failure, not after the whole timeout.
+TEST(PipePort, AReplyWaitEndsWhenTheConnectionBreaks)
+{
+    DriverModel model;
+    SimControl control(model);
+    SimPipeServer server(model, control);
+    const std::wstring name = L"corvex-driverapi-wait-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_EQ(0u, server.Start(name));
+    ScopedPipePort port(L"\\\\.\\pipe\\" + name);
+    NorvikDriver silentServer;
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, silentServer.OpenWithEvents(NORVIK_DRIVER_NAME, true, true));
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, silentServer.SetRole(NORVIK_ROLE_SERVER));
+    NorvikClient client;
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, client.OpenAsClient(NORVIK_DRIVER_NAME));
+    std::thread stopper(
+        [&server]
+        {
+            Sleep(300);
+            server.Stop();
+        });
+    const NorvikStatus status = client.SetSampleRate(48000, 60000);
+    stopper.join();
+    EXPECT_NE(NORVIK_STATUS_TIMEOUT, status);
+    EXPECT_NE(NORVIK_STATUS_SUCCESS, status);
+    EXPECT_FALSE(client.IsOpen()) << status;
 }
 
 TEST(PipePort, BusyPipeIsWaitedFor)
