@@ -1,8 +1,8 @@
 #include "simulator/SimCatalogue.h"
 
 #include "driverapi/NorvikIoctl.h"
+#include "simulator/SimParse.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
@@ -87,12 +87,7 @@ bool RequestFromName(const char* text, uint32_t* code)
             return true;
         }
     }
-    char* end = nullptr;
-    unsigned long value = std::strtoul(text, &end, 0);
-    if (*text == '\0' || *end != '\0')
-        return false;
-    *code = static_cast<uint32_t>(value);
-    return true;
+    return ParseU32(text, code);
 }
 
 const char* RequestName(uint32_t code)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <sstream>
 #include <string>
 
 namespace
@@ -114,6 +116,23 @@ TEST(SimControl, RepliesToEveryCommand)
     EXPECT_EQ(1u, settings.info.flags);
     EXPECT_EQ(7u, settings.info.interfaceMinor);
     EXPECT_EQ(56u, settings.info.driverBuild);
+}
+
+// The "help" reply and --help are written from the command table: each verb listed is a command, and --help
+// has a line for each.
+TEST(SimControl, HelpListsEveryCommand)
+{
+    DriverModel model;
+    SimControl control(model);
+    const std::string help = SimControl::Help();
+    std::istringstream listed(control.Execute("help").substr(std::strlen("ok commands:")));
+    size_t verbs = 0;
+    for (std::string verb; listed >> verb && verb != "(details:"; ++verbs)
+    {
+        EXPECT_FALSE(StartsWith(control.Execute(verb), "error: unknown")) << verb;
+        EXPECT_NE(std::string::npos, help.find("\n  " + verb)) << verb;
+    }
+    EXPECT_EQ(15u, verbs);
 }
 
 TEST(SimControl, PlugTellsTheObserverAndTheServer)
