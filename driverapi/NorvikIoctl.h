@@ -203,6 +203,14 @@ struct NorvikStreamingStatus
     uint32_t mode; // 0 one selected device, 1 all devices
     uint32_t sampleRate;
     uint32_t activity[6]; // words 3..8: activity counters of the driver's clients
+
+    // Activity word 3 to 8 by the driver's numbering of the status words; 0 for any other number.
+    uint32_t ActivityWord(size_t word) const { return word >= 3 && word <= 8 ? activity[word - 3] : 0; }
+    // What the counters count is the driver's business; the service only tests them for zero.
+    // Words 4 or 5: a sample-rate, buffer-size or streaming-device change must wait.
+    bool BlocksStreamSettingChange() const { return ActivityWord(4) != 0 || ActivityWord(5) != 0; }
+    // Word 4: a policy or sound-configuration change must wait.
+    bool BlocksPolicyChange() const { return ActivityWord(4) != 0; }
 };
 static_assert(sizeof(NorvikStreamingStatus) == 36, "streaming status");
 
@@ -308,9 +316,8 @@ static_assert(sizeof(NorvikChannelNames) == 6152, "channel names");
 struct NorvikWdmEndpointEntry
 {
     uint32_t kind; // 1 analog, 10 S/P-DIF, 20 MIDI, 40 virtual
-    uint32_t one;  // always 1
-    uint32_t indexInKind;
-    uint32_t zero3to9[7];
+    uint32_t pairCount;      // channel pairs of the endpoint, at most 8; the service sends 1
+    uint32_t pairIndexes[8]; // the first pairCount: each pair's index within the kind; the rest zero
     uint32_t format;   // 0 PCM, 1 S/P-DIF out, 2 MIDI
     uint32_t analog3;  // 3 for analog, 0 otherwise
     wchar_t name[42];  // byte 48
@@ -320,6 +327,7 @@ struct NorvikWdmEndpointEntry
     uint32_t zero36;
 };
 static_assert(sizeof(NorvikWdmEndpointEntry) == 148, "wdm endpoint entry");
+static_assert(offsetof(NorvikWdmEndpointEntry, pairIndexes) == 8, "wdm endpoint entry");
 static_assert(offsetof(NorvikWdmEndpointEntry, format) == 40, "wdm endpoint entry");
 static_assert(offsetof(NorvikWdmEndpointEntry, name) == 48, "wdm endpoint entry");
 static_assert(offsetof(NorvikWdmEndpointEntry, midiDirection) == 132, "wdm endpoint entry");

@@ -25,18 +25,19 @@ constexpr uint32_t NORVIK_REQ_GET_SOUND_CONFIG = 11002;
 constexpr uint32_t NORVIK_REPLY_RESULT = 2001;
 constexpr uint32_t NORVIK_REPLY_SOUND_CONFIG = 12001;
 
-// Notifications.
+// Notifications. The driver's own events (3003 to 3060) report what the driver defines; where it does not
+// say, the constant keeps its number and the comment says what the service does with it.
 constexpr uint32_t NORVIK_NOTIFY_RATE_OR_BUFFERS_CHANGED = 3001;
 constexpr uint32_t NORVIK_NOTIFY_CLIENT_STARTED = 3003;
 constexpr uint32_t NORVIK_NOTIFY_CLIENT_STOPPED = 3004;
 constexpr uint32_t NORVIK_NOTIFY_DRIVER_DEVICE_LIST = 3005;
-constexpr uint32_t NORVIK_NOTIFY_3006 = 3006;
+constexpr uint32_t NORVIK_NOTIFY_3006 = 3006; // the server brings streaming up, as after a client started
 constexpr uint32_t NORVIK_NOTIFY_STREAMING_STATE_CHANGED = 3010;
 constexpr uint32_t NORVIK_NOTIFY_SAMPLE_RATE_CHANGED = 3011;
-constexpr uint32_t NORVIK_NOTIFY_3015 = 3015;
-constexpr uint32_t NORVIK_NOTIFY_3016 = 3016;
+constexpr uint32_t NORVIK_NOTIFY_3015 = 3015; // two words, unused; the server brings streaming up
+constexpr uint32_t NORVIK_NOTIFY_3016 = 3016; // two words, unused; the server takes idle streams down
 constexpr uint32_t NORVIK_NOTIFY_CHANNEL_CONFIG_CHANGED = 3020;
-constexpr uint32_t NORVIK_NOTIFY_3021 = 3021;
+constexpr uint32_t NORVIK_NOTIFY_3021 = 3021; // known to the server and ignored on purpose
 constexpr uint32_t NORVIK_NOTIFY_DEVICE_LIST_CHANGED = 3030;
 constexpr uint32_t NORVIK_NOTIFY_DEVICE_STATE_CHANGED = 3040;
 constexpr uint32_t NORVIK_NOTIFY_MIXER_PINS_CHANGED = 3050;

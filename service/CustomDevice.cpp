@@ -15,14 +15,6 @@ constexpr wchar_t kCaptureValue[] = L"WdmCaptureSoundDeviceConfiguration";
 constexpr REGSAM kKeyAccess = KEY_READ | KEY_WRITE;
 constexpr uint32_t kWdmConfigVirtualPairs = 4;
 constexpr uint32_t kMaxPairsPerEntry = 8; // two volume items per pair fill the 16 pin levels
-
-// An endpoint entry as the driver numbers its words.
-uint32_t EntryWord(const NorvikWdmEndpointEntry& entry, size_t index)
-{
-    uint32_t words[sizeof(NorvikWdmEndpointEntry) / sizeof(uint32_t)];
-    std::memcpy(words, &entry, sizeof(words));
-    return index < std::size(words) ? words[index] : 0;
-}
 } // namespace
 
 CustomDevice::CustomDevice(std::wstring registryKeyPath)
@@ -223,12 +215,12 @@ NorvikStatus CustomDevice::BeforeStreamingChange(uint32_t current, uint32_t targ
 
 uint32_t CustomDevice::BuildVolumeItems(const NorvikWdmEndpointEntry& entry, NorvikVolumeItem (&items)[16])
 {
-    const uint32_t pairs = std::min(entry.one, kMaxPairsPerEntry);
+    const uint32_t pairs = std::min(entry.pairCount, kMaxPairsPerEntry);
     const uint8_t pinKind = entry.kind == SoundDeviceTables::kKindAnalog ? NORVIK_PIN_ANALOG : NORVIK_PIN_SPDIF;
     std::memset(items, 0, sizeof(items));
     for (uint32_t k = 0; k < pairs; ++k)
     {
-        const uint8_t pair = static_cast<uint8_t>(EntryWord(entry, 2 + k) & 0xFF);
+        const uint8_t pair = static_cast<uint8_t>(entry.pairIndexes[k] & 0xFF);
         items[2 * k].pin = {pinKind, static_cast<uint8_t>(2 * pair), {0, 0}};
         items[2 * k + 1].pin = {pinKind, static_cast<uint8_t>(2 * pair + 1), {0, 0}};
     }

@@ -7,14 +7,6 @@ namespace
 {
 // {53A43FDF-0796-4483-9547-A6B25C1FA343}: the driver's interface class and the name it is opened under.
 constexpr GUID kInterfaceGuid = {0x53A43FDF, 0x0796, 0x4483, {0x95, 0x47, 0xA6, 0xB2, 0x5C, 0x1F, 0xA3, 0x43}};
-
-// Status words as the driver numbers them: 0 state, 2 rate, 3 to 8 activity counters.
-uint32_t Word(const NorvikStreamingStatus& status, size_t index)
-{
-    uint32_t words[sizeof(NorvikStreamingStatus) / sizeof(uint32_t)];
-    std::memcpy(words, &status, sizeof(words));
-    return index < std::size(words) ? words[index] : 0;
-}
 } // namespace
 
 std::unique_ptr<NorvikDevice> NorvikServer::CreateDevice()
@@ -297,7 +289,7 @@ NorvikStatus NorvikServer::CheckNotInUse(bool policyChange)
     {
         return result;
     }
-    const bool inUse = Word(status, 4) != 0 || (!policyChange && Word(status, 5) != 0);
+    const bool inUse = policyChange ? status.BlocksPolicyChange() : status.BlocksStreamSettingChange();
     return inUse ? NORVIK_STATUS_SOUND_DEVICE_IN_USE : NORVIK_STATUS_SUCCESS;
 }
 
@@ -315,17 +307,17 @@ NorvikStatus NorvikServer::SetSampleRate(uint32_t rate)
     {
         return read;
     }
-    if (rate == Word(status, 2))
+    if (rate == status.sampleRate)
     {
         return NORVIK_STATUS_SUCCESS;
     }
-    if (Word(status, 4) != 0 || Word(status, 5) != 0)
+    if (status.BlocksStreamSettingChange())
     {
         return NORVIK_STATUS_SOUND_DEVICE_IN_USE;
     }
     (void)AnnounceSampleRate(rate);
     // A change that does not happen must not leave its rate announced as the coming one.
-    const uint32_t currentRate = Word(status, 2);
+    const uint32_t currentRate = status.sampleRate;
     uint32_t policy = 0;
     const uint32_t flag = GetPolicy(&policy) == NORVIK_STATUS_SUCCESS ? (policy & 1) : 0;
     const NorvikStatus down = BringStreamingDown(flag);

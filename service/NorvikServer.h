@@ -36,15 +36,16 @@ class NorvikServer : public NorvikDriver
     virtual NorvikStatus SetPolicy(uint32_t policy);
     virtual void DispatchEvent(const NorvikMessage& event);
     virtual void OnUnknownEvent(const NorvikMessage& event);
-    virtual void OnEvent3003();
-    virtual void OnEvent3004();
-    virtual void OnEvent3006();
-    virtual void OnEvent3005();
-    virtual void OnEvent3015(uint32_t a, uint32_t b);
-    virtual void OnEvent3016(uint32_t a, uint32_t b);
-    virtual void OnEvent3020();
-    virtual void OnEvent3051(uint32_t key1, uint32_t key2);
-    virtual void OnEvent3060(const uint32_t (&record)[4]);
+    // The driver's events, one hook each; 3021 has none, it is ignored.
+    virtual void OnEvent3003();                       // a client started: streaming up
+    virtual void OnEvent3004();                       // a client stopped: idle streams back to Ready
+    virtual void OnEvent3006();                       // streaming up, as for 3003
+    virtual void OnEvent3005();                       // the driver's unit list changed: reread it
+    virtual void OnEvent3015(uint32_t a, uint32_t b); // streaming up; a and b unused
+    virtual void OnEvent3016(uint32_t a, uint32_t b); // idle streams back to Ready; a and b unused
+    virtual void OnEvent3020();                       // channel configuration changed: the panels hear 3030
+    virtual void OnEvent3051(uint32_t key1, uint32_t key2); // a unit's volumes changed
+    virtual void OnEvent3060(const uint32_t (&record)[4]);  // a Windows endpoint volume of a unit changed
     // True while a client of the driver uses the streams (status words 3, 4, 6 or 7).
     virtual bool IsStreamingInUse(const NorvikStreamingStatus& status);
     // The device controllers' hooks, in list order; the first non-zero result of a Before hook stops.

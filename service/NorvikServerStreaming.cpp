@@ -3,8 +3,8 @@
 
 bool NorvikServer::IsStreamingInUse(const NorvikStreamingStatus& status)
 {
-    // Words 3, 4, 6 and 7 of the status.
-    return status.activity[0] != 0 || status.activity[1] != 0 || status.activity[3] != 0 || status.activity[4] != 0;
+    return status.ActivityWord(3) != 0 || status.ActivityWord(4) != 0 || status.ActivityWord(6) != 0 ||
+           status.ActivityWord(7) != 0;
 }
 
 NorvikStatus NorvikServer::BeforeStreamingChange(uint32_t current, uint32_t target, uint32_t rate)

@@ -43,8 +43,8 @@ void AddEndpointGroup(NorvikWdmEndpointHalf* half, const EndpointGroup& group)
         const uint32_t position = half->count++;
         NorvikWdmEndpointEntry& entry = half->entries[position];
         entry.kind = group.kind;
-        entry.one = 1;
-        entry.indexInKind = i;
+        entry.pairCount = 1;
+        entry.pairIndexes[0] = i;
         entry.format = group.format;
         entry.analog3 = group.analog3;
         entry.midiDirection = group.midiDirection;

@@ -170,7 +170,7 @@ NorvikStatus DriverModel::DispatchDriverRequest(Handle& handle, SimRequest& requ
         return status;
     }
     case NORVIK_IOCTL_SEND_MESSAGE:
-        return SendMessage(handle, request);
+        return RelayMessage(handle, request);
     case NORVIK_IOCTL_RECEIVE_MESSAGE:
         return ReceiveFromQueue(handle.messages, request);
     case NORVIK_IOCTL_RECEIVE_NOTIFICATION:
@@ -203,7 +203,7 @@ NorvikStatus DriverModel::DispatchDriverRequest(Handle& handle, SimRequest& requ
 
 // Requests go from a client to the server, tagged with the sender so that the reply finds its way back;
 // replies go to the handle the routing words name; the server's notifications go to every client.
-NorvikStatus DriverModel::SendMessage(Handle& sender, SimRequest& request)
+NorvikStatus DriverModel::RelayMessage(Handle& sender, SimRequest& request)
 {
     if (request.outSize != 0)
         return NORVIK_STATUS_INVALID_OUTBUFFER_SIZE;

@@ -161,7 +161,7 @@ class DriverModel
     NorvikStatus DispatchDeviceRequest(Handle& handle, SimUnit& unit, SimRequest& request);
     bool TakeFault(uint32_t code, Fault* fault);
 
-    NorvikStatus SendMessage(Handle& sender, SimRequest& request);
+    NorvikStatus RelayMessage(Handle& sender, SimRequest& request);
     NorvikStatus ReceiveFromQueue(std::deque<NorvikMessage>& queue, SimRequest& request);
     NorvikStatus SetEvents(Handle& handle, SimRequest& request);
     NorvikStatus SetRole(Handle& handle, SimRequest& request);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 namespace
 {
@@ -39,7 +40,7 @@ bool ValidNames(const NorvikChannelNameHalf& half)
     return true;
 }
 
-// Word 1 counts channel pairs whose indexes follow in words 2 onwards, so it must stay within those words.
+// A pair count beyond the pair indexes that follow it would have the driver read other fields as pairs.
 bool ValidEndpoints(const NorvikWdmEndpointHalf& half)
 {
     if (half.count > 32)
@@ -48,7 +49,8 @@ bool ValidEndpoints(const NorvikWdmEndpointHalf& half)
     {
         const NorvikWdmEndpointEntry& entry = half.entries[i];
         bool kindKnown = entry.kind == 1 || entry.kind == 10 || entry.kind == 20 || entry.kind == 40;
-        if (!kindKnown || entry.one < 1 || entry.one > 8 || entry.format > 2 || !IsTerminated(entry.name))
+        if (!kindKnown || entry.pairCount < 1 || entry.pairCount > std::size(entry.pairIndexes) ||
+            entry.format > 2 || !IsTerminated(entry.name))
             return false;
     }
     return true;
@@ -89,8 +91,8 @@ nlohmann::json EndpointsJson(const NorvikWdmEndpointHalf& half)
     {
         const NorvikWdmEndpointEntry& e = half.entries[i];
         list.push_back({{"kind", e.kind},
-                        {"pairs", e.one},
-                        {"index", e.indexInKind},
+                        {"pairs", e.pairCount},
+                        {"index", e.pairIndexes[0]},
                         {"format", e.format},
                         {"word11", e.analog3},
                         {"name", Narrow(e.name)},

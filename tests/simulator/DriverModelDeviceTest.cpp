@@ -303,8 +303,8 @@ TEST(DriverModelWdm, RecordsFromTheServiceAndWindowsVolumes)
     auto endpoints = std::make_unique<NorvikWdmEndpoints>();
     *endpoints = {};
     endpoints->render.count = 2;
-    endpoints->render.entries[0] = {1, 1, 0, {}, 0, 3, L"CVX Out 1/2", 0, 0, 0xFF800000, 0};
-    endpoints->render.entries[1] = {20, 1, 0, {}, 2, 0, L"CVX Midi Out", 1, 1, 0, 0};
+    endpoints->render.entries[0] = {1, 1, {0}, 0, 3, L"CVX Out 1/2", 0, 0, 0xFF800000, 0};
+    endpoints->render.entries[1] = {20, 1, {0}, 2, 0, L"CVX Midi Out", 1, 1, 0, 0};
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, u.device.Ioctl(NORVIK_IOCTL_SET_WDM_ENDPOINTS, endpoints.get(),
                                                     sizeof(NorvikWdmEndpoints), nullptr, 0));
     NorvikWdmConfig config{4, {{40, 0}, {40, 0}, {40, 0}, {40, 0}}, 0};

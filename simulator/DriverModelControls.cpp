@@ -1,4 +1,5 @@
-// Driver-wide changes made from outside the request path, the request log and the state dump.
+// Changes to the driver as a whole that tests and control commands make from outside the request path,
+// and the inspection they use: the request log and the state dump. (Requests are answered in SimDriverState.)
 #include "simulator/DriverModel.h"
 
 #include "simulator/SimCatalogue.h"
