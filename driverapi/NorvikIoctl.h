@@ -320,10 +320,10 @@ struct NorvikWdmEndpointEntry
     uint32_t pairIndexes[8]; // the first pairCount: each pair's index within the kind; the rest zero
     uint32_t format;   // 0 PCM, 1 S/P-DIF out, 2 MIDI
     uint32_t analog3;  // 3 for analog, 0 otherwise
-    wchar_t name[42];  // byte 48
-    int32_t midiDirection; // word 33: 1 out, -1 in
-    uint32_t ownIndex;     // word 34
-    uint32_t level;        // word 35: 16.16 fixed-point dB
+    wchar_t name[42];
+    int32_t midiDirection; // 1 out, -1 in
+    uint32_t ownIndex;     // the entry's position in its half
+    uint32_t level;        // 16.16 fixed-point dB
     uint32_t zero36;
 };
 static_assert(sizeof(NorvikWdmEndpointEntry) == 148, "wdm endpoint entry");
