@@ -45,6 +45,9 @@ class SimControl
     static const std::vector<Command> kCommands;
     static const std::vector<Command> kSetCommands;
 
+    static std::string Error(const std::string& text);
+    // "ok", or the status as an error.
+    static std::string Result(NorvikStatus status);
     static std::string BuildHelp();
     static std::string WrongWords() { return std::string(); }
     // Finds the row of `verb` and runs it; `unknown` is the reply when there is no such row.
