@@ -13,18 +13,6 @@ namespace
 {
 constexpr DWORD kBusyRetryMilliseconds = 2000;
 
-void PutU32(uint8_t* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t GetU32(const uint8_t* at)
-{
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
-}
-
 class PipeDriverLink final : public DriverLink
 {
   public:
@@ -39,11 +27,7 @@ class PipeDriverLink final : public DriverLink
 
         // The buffers only grow, so a steady stream of requests (the mixer's level poll) allocates nothing.
         std::vector<uint8_t>& request = request_;
-        request.resize(PIPE_REQUEST_HEADER_SIZE + inSize);
-        PutU32(&request[0], code);
-        PutU32(&request[4], outSize);
-        if (inSize != 0)
-            std::memcpy(&request[PIPE_REQUEST_HEADER_SIZE], in, inSize);
+        EncodePipeRequest(&request, code, outSize, in, inSize);
         DWORD written = 0;
         if (!WriteFile(pipe_.Get(), request.data(), static_cast<DWORD>(request.size()), &written, nullptr))
             return WnLastError();
@@ -61,16 +45,16 @@ class PipeDriverLink final : public DriverLink
             DrainMessage();
             return ERROR_INVALID_DATA;
         }
-        if (read < PIPE_REPLY_HEADER_SIZE)
+        PipeReplyHeader header{};
+        if (!DecodePipeReplyHeader(reply.data(), read, &header))
             return ERROR_INVALID_DATA;
-        const uint32_t status = GetU32(&reply[0]);
-        const uint32_t count = GetU32(&reply[4]);
+        const uint32_t count = header.returned;
         if (count > outSize || count != read - PIPE_REPLY_HEADER_SIZE)
             return ERROR_INVALID_DATA;
         if (count != 0)
             std::memcpy(out, &reply[PIPE_REPLY_HEADER_SIZE], count);
         *bytesReturned = count;
-        return status;
+        return header.status;
     }
 
   private:

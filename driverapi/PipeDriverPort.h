@@ -1,9 +1,9 @@
 // The port that reaches the driver simulator over a message-mode named pipe; one connection is one driver
-// handle. Request: u32 code, u32 output size, the input bytes. Reply: u32 status, u32 bytes returned, the
-// bytes.
+// handle. The wire format is in PipeWire.h.
 #pragma once
 
 #include "driverapi/DriverPort.h"
+#include "driverapi/PipeWire.h"
 
 #include <string>
 
@@ -23,7 +23,3 @@ class PipeDriverPort final : public DriverPort
   private:
     std::wstring pipePath_;
 };
-
-// The request and reply headers on the wire.
-constexpr uint32_t PIPE_REQUEST_HEADER_SIZE = 8;
-constexpr uint32_t PIPE_REPLY_HEADER_SIZE = 8;

@@ -1,27 +1,9 @@
 #include "simulator/SimPipeServer.h"
 
+#include "driverapi/PipeWire.h"
 #include "wn/WnHandle.h"
 
-#include <cstring>
 #include <vector>
-
-namespace
-{
-constexpr uint32_t kRequestHeader = 8;
-constexpr uint32_t kReplyHeader = 8;
-
-uint32_t GetU32(const uint8_t* at)
-{
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
-}
-
-void PutU32(uint8_t* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-} // namespace
 
 DWORD SimPipeServer::Start(const std::wstring& name)
 {
@@ -61,27 +43,28 @@ void SimPipeServer::ServeDriver(SimPipeConnection& connection)
     std::vector<uint8_t> reply;
     for (;;)
     {
-        DWORD error = connection.ReadMessage(&request, kRequestHeader + kMaxRecord);
+        DWORD error = connection.ReadMessage(&request, PIPE_REQUEST_HEADER_SIZE + kMaxRecord);
         NorvikStatus status = NORVIK_STATUS_SUCCESS;
         uint32_t returned = 0;
-        reply.assign(kReplyHeader, 0);
-        if (error == ERROR_MORE_DATA || (error == ERROR_SUCCESS && request.size() < kRequestHeader))
+        reply.assign(PIPE_REPLY_HEADER_SIZE, 0);
+        PipeRequestHeader header{};
+        if (error == ERROR_MORE_DATA || (error == ERROR_SUCCESS && !DecodePipeRequest(request, &header)))
             status = NORVIK_STATUS_INVALID_INBUFFER_SIZE;
         else if (error != ERROR_SUCCESS)
             break;
-        else if (GetU32(&request[4]) > kMaxRecord)
+        else if (header.outSize > kMaxRecord)
             status = NORVIK_STATUS_INVALID_OUTBUFFER_SIZE;
         else
         {
-            uint32_t outSize = GetU32(&request[4]);
-            reply.resize(kReplyHeader + outSize);
-            uint32_t inSize = static_cast<uint32_t>(request.size()) - kRequestHeader;
-            status = model_.Ioctl(handle, GetU32(&request[0]), inSize ? &request[kRequestHeader] : nullptr,
-                                  inSize, outSize ? &reply[kReplyHeader] : nullptr, outSize, &returned);
+            const uint32_t outSize = header.outSize;
+            reply.resize(PIPE_REPLY_HEADER_SIZE + outSize);
+            const uint32_t inSize = static_cast<uint32_t>(request.size()) - PIPE_REQUEST_HEADER_SIZE;
+            status =
+                model_.Ioctl(handle, header.code, inSize ? &request[PIPE_REQUEST_HEADER_SIZE] : nullptr,
+                             inSize, outSize ? &reply[PIPE_REPLY_HEADER_SIZE] : nullptr, outSize, &returned);
         }
-        reply.resize(kReplyHeader + returned);
-        PutU32(&reply[0], status);
-        PutU32(&reply[4], returned);
+        reply.resize(PIPE_REPLY_HEADER_SIZE + returned);
+        EncodePipeReplyHeader(reply.data(), status, returned);
         if (connection.WriteMessage(reply.data(), reply.size()) != ERROR_SUCCESS)
             break;
     }
