@@ -51,7 +51,7 @@ NorvikStatus NorvikDriver::OpenWithEvents(const wchar_t* name, bool withMessageE
     return status;
 }
 
-NorvikStatus NorvikDriver::OpenAsClient(const wchar_t* name)
+NorvikStatus NorvikDriver::OpenWithRole(const wchar_t* name, uint32_t role)
 {
     WnLock lock(ContextLock());
     if (IsOpen())
@@ -59,10 +59,15 @@ NorvikStatus NorvikDriver::OpenAsClient(const wchar_t* name)
     NorvikStatus status = OpenWithEvents(name, true, true);
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
-    status = SetRole(NORVIK_ROLE_CLIENT);
+    status = SetRole(role);
     if (status != NORVIK_STATUS_SUCCESS)
         CloseAll();
     return status;
+}
+
+NorvikStatus NorvikDriver::OpenAsClient(const wchar_t* name)
+{
+    return OpenWithRole(name, NORVIK_ROLE_CLIENT);
 }
 
 NorvikStatus NorvikDriver::OpenAuxiliary(const wchar_t* name, uint32_t role)

@@ -25,7 +25,10 @@ class NorvikDriver : public NorvikApiContext
     // Opens the handle and registers the wanted events (auto-reset) with the driver. REJECTED when open.
     [[nodiscard]] NorvikStatus OpenWithEvents(const wchar_t* name, bool withMessageEvent,
                                               bool withNotificationEvent);
-    // Both events and role 2; success at once when already open.
+    // Both events and the given role; success at once when already open. A refused role closes the handle
+    // again, so that a failed open leaves nothing half set up.
+    [[nodiscard]] NorvikStatus OpenWithRole(const wchar_t* name, uint32_t role);
+    // OpenWithRole with role 2.
     [[nodiscard]] NorvikStatus OpenAsClient(const wchar_t* name);
     // No events and the given role (3 or 4); success at once when already open.
     [[nodiscard]] NorvikStatus OpenAuxiliary(const wchar_t* name, uint32_t role);

@@ -1,12 +1,23 @@
 #include "service/NorvikServer.h"
 
-#include <cstring>
-#include <iterator>
+#include "driverapi/NorvikReply.h"
+
 
 namespace
 {
 // {53A43FDF-0796-4483-9547-A6B25C1FA343}: the driver's interface class and the name it is opened under.
 constexpr GUID kInterfaceGuid = {0x53A43FDF, 0x0796, 0x4483, {0x95, 0x47, 0xA6, 0xB2, 0x5C, 0x1F, 0xA3, 0x43}};
+
+// The server loop's wait slots. The driver's two events come last so that, while the driver is closed, the
+// loop waits on the first two alone; the stop event comes first so that it wins over pending work.
+enum WaitSlot : DWORD
+{
+    kStopSlot,
+    kArrivalSlot,
+    kMessageSlot,
+    kNotificationSlot,
+    kSlotCount
+};
 } // namespace
 
 std::unique_ptr<NorvikDevice> NorvikServer::CreateDevice()
@@ -52,21 +63,9 @@ NorvikDeviceCtrl* NorvikServer::ControllerAt(size_t index) const
 void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
 {
     (void)SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-    if (!IsOpen())
+    if (TryOpenDriver(GetInterfaceName()) == NORVIK_STATUS_ALREADY_DONE)
     {
-        NorvikStatus status = OpenWithEvents(GetInterfaceName(), true, true);
-        if (status == NORVIK_STATUS_SUCCESS)
-        {
-            status = SetRole(NORVIK_ROLE_SERVER);
-            if (status != NORVIK_STATUS_SUCCESS)
-            {
-                CloseAll();
-            }
-        }
-        if (status == NORVIK_STATUS_ALREADY_DONE)
-        {
-            return; // another process is the server
-        }
+        return; // another process is the server
     }
     if (IsOpen())
     {
@@ -78,17 +77,17 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
     int waitFailures = 0;
     for (bool running = true; running;)
     {
-        const HANDLE handles[] = {stopEvent, arrivalEvent, MessageEvent(), NotificationEvent()};
-        const DWORD count = IsOpen() ? 4 : 2;
+        const HANDLE handles[kSlotCount] = {stopEvent, arrivalEvent, MessageEvent(), NotificationEvent()};
+        const DWORD count = IsOpen() ? kSlotCount : kArrivalSlot + 1;
         // Alertable, so that the device controllers' timer routines run on this thread.
         const DWORD result = WaitForMultipleObjectsEx(count, handles, FALSE, INFINITE, TRUE);
         waitFailures = result == WAIT_FAILED ? waitFailures + 1 : 0;
         switch (result)
         {
-        case WAIT_OBJECT_0:
+        case WAIT_OBJECT_0 + kStopSlot:
             running = false;
             break;
-        case WAIT_OBJECT_0 + 1:
+        case WAIT_OBJECT_0 + kArrivalSlot:
             // A handle whose connection broke (the driver was restarted) is closed by this check and
             // opened again.
             (void)CheckConnection();
@@ -106,10 +105,10 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
                 }
             }
             break;
-        case WAIT_OBJECT_0 + 2:
+        case WAIT_OBJECT_0 + kMessageSlot:
             ProcessRequests();
             break;
-        case WAIT_OBJECT_0 + 3:
+        case WAIT_OBJECT_0 + kNotificationSlot:
             ProcessEvents();
             break;
         case WAIT_IO_COMPLETION:
@@ -138,21 +137,7 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
 
 NorvikStatus NorvikServer::TryOpenDriver(const wchar_t* name)
 {
-    if (IsOpen())
-    {
-        return NORVIK_STATUS_SUCCESS;
-    }
-    NorvikStatus status = OpenWithEvents(name, true, true);
-    if (status != NORVIK_STATUS_SUCCESS)
-    {
-        return status;
-    }
-    status = SetRole(NORVIK_ROLE_SERVER);
-    if (status != NORVIK_STATUS_SUCCESS)
-    {
-        CloseAll();
-    }
-    return status;
+    return OpenWithRole(name, NORVIK_ROLE_SERVER);
 }
 
 NorvikStatus NorvikServer::OnDeviceListChanged()
@@ -212,12 +197,7 @@ void NorvikServer::ProcessRequests()
         {
             continue;
         }
-        NorvikMessage reply;
-        reply.Init(NORVIK_MSG_REPLY, NORVIK_REPLY_RESULT);
-        reply.sequence = request.sequence;
-        reply.routing1 = request.routing1;
-        reply.routing2 = request.routing2;
-        reply.result = NORVIK_STATUS_INVALID_COMMAND;
+        NorvikMessage reply = ReplyTo(request, NORVIK_STATUS_INVALID_COMMAND);
         const NorvikStatus result = DispatchRequest(request, reply);
         if (result != NORVIK_STATUS_PENDING)
         {
@@ -229,16 +209,13 @@ void NorvikServer::ProcessRequests()
 
 NorvikStatus NorvikServer::ReadPayload(const NorvikMessage& request, void* payload, uint32_t size)
 {
+    // The result tells a control panel whether it sent too much or too little; GetExactPayload, for
+    // readers of replies and notifications, only says that the size is wrong.
     if (request.length > size)
     {
         return NORVIK_STATUS_INVALID_LENGTH;
     }
-    if (request.length < size)
-    {
-        return NORVIK_STATUS_INVALID_MSG_SIZE;
-    }
-    std::memcpy(payload, request.payload, size);
-    return NORVIK_STATUS_SUCCESS;
+    return request.GetExactPayload(payload, size);
 }
 
 NorvikStatus NorvikServer::DispatchRequest(const NorvikMessage& request, NorvikMessage& reply)
@@ -378,16 +355,7 @@ NorvikStatus NorvikServer::SelectStreamingDevice(const NorvikStreamingDevice& se
 
 NorvikStatus NorvikServer::BroadcastDeviceOption(uint8_t value)
 {
-    for (size_t i = 0; i < DeviceCount(); ++i)
-    {
-        NorvikDeviceCtrl* controller = ControllerAt(i);
-        const NorvikStatus result = controller != nullptr ? controller->OnDeviceOption(value) : 0;
-        if (result != NORVIK_STATUS_SUCCESS)
-        {
-            return result;
-        }
-    }
-    return NORVIK_STATUS_SUCCESS;
+    return ForEachController([&](NorvikDeviceCtrl& controller) { return controller.OnDeviceOption(value); });
 }
 
 NorvikStatus NorvikServer::SetPolicy(uint32_t policy)

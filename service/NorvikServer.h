@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <type_traits>
 
 // The driver's one server: answers the control panels' setting requests, reacts to the driver's events and
 // drives the streaming state machine (Down, Ready, Prepared, Running) around every change. Its whole life
@@ -68,7 +69,7 @@ class NorvikServer : public NorvikDriver
     NorvikStatus IdleStreamingDown();
     NorvikStatus PostNotification(uint32_t code);
 
-    // A payload of exactly `size` bytes: INVALID_LENGTH when longer, INVALID_MSG_SIZE when shorter.
+    // A request's payload of exactly `size` bytes: INVALID_LENGTH when longer, INVALID_MSG_SIZE when shorter.
     static NorvikStatus ReadPayload(const NorvikMessage& request, void* payload, uint32_t size);
 
     // A state machine that does not reach its goal within this many steps is broken; it gives up.
@@ -84,6 +85,28 @@ class NorvikServer : public NorvikDriver
   protected:
     // The device controller at index, or null for devices of another kind.
     NorvikDeviceCtrl* ControllerAt(size_t index) const;
+    // Calls `call` on every device controller in list order. A call that returns a status stops the round
+    // at its first failure, which is returned.
+    template <class Call> NorvikStatus ForEachController(Call call) const
+    {
+        for (size_t i = 0; i < DeviceCount(); ++i)
+        {
+            NorvikDeviceCtrl* controller = ControllerAt(i);
+            if (controller == nullptr)
+            {
+                continue;
+            }
+            if constexpr (std::is_void_v<decltype(call(*controller))>)
+            {
+                call(*controller);
+            }
+            else if (const NorvikStatus result = call(*controller); result != NORVIK_STATUS_SUCCESS)
+            {
+                return result;
+            }
+        }
+        return NORVIK_STATUS_SUCCESS;
+    }
     // Reads the streaming status and refuses a change while a client streams: status words 4 or 5 for rate,
     // buffer and device changes, word 4 alone for policy and configuration changes.
     NorvikStatus CheckNotInUse(bool policyChange);

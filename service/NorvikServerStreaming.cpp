@@ -9,52 +9,25 @@ bool NorvikServer::IsStreamingInUse(const NorvikStreamingStatus& status)
 
 NorvikStatus NorvikServer::BeforeStreamingChange(uint32_t current, uint32_t target, uint32_t rate)
 {
-    for (size_t i = 0; i < DeviceCount(); ++i)
-    {
-        NorvikDeviceCtrl* controller = ControllerAt(i);
-        const NorvikStatus result = controller != nullptr ? controller->BeforeStreamingChange(current, target, rate) : 0;
-        if (result != NORVIK_STATUS_SUCCESS)
-        {
-            return result;
-        }
-    }
-    return NORVIK_STATUS_SUCCESS;
+    return ForEachController([&](NorvikDeviceCtrl& controller)
+                             { return controller.BeforeStreamingChange(current, target, rate); });
 }
 
 void NorvikServer::AfterStreamingChange(uint32_t current, uint32_t target, uint32_t rate)
 {
-    for (size_t i = 0; i < DeviceCount(); ++i)
-    {
-        if (NorvikDeviceCtrl* controller = ControllerAt(i))
-        {
-            controller->AfterStreamingChange(current, target, rate);
-        }
-    }
+    (void)ForEachController([&](NorvikDeviceCtrl& controller)
+                            { controller.AfterStreamingChange(current, target, rate); });
 }
 
 void NorvikServer::StreamingChangeFailed(uint32_t current, uint32_t target, NorvikStatus error)
 {
-    for (size_t i = 0; i < DeviceCount(); ++i)
-    {
-        if (NorvikDeviceCtrl* controller = ControllerAt(i))
-        {
-            controller->StreamingChangeFailed(current, target, error);
-        }
-    }
+    (void)ForEachController([&](NorvikDeviceCtrl& controller)
+                            { controller.StreamingChangeFailed(current, target, error); });
 }
 
 NorvikStatus NorvikServer::BeforeStreamingUp()
 {
-    for (size_t i = 0; i < DeviceCount(); ++i)
-    {
-        NorvikDeviceCtrl* controller = ControllerAt(i);
-        const NorvikStatus result = controller != nullptr ? controller->BeforeStreamingUp() : 0;
-        if (result != NORVIK_STATUS_SUCCESS)
-        {
-            return result;
-        }
-    }
-    return NORVIK_STATUS_SUCCESS;
+    return ForEachController([](NorvikDeviceCtrl& controller) { return controller.BeforeStreamingUp(); });
 }
 
 NorvikStatus NorvikServer::BringStreamingUp(uint32_t flag)

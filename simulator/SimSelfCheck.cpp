@@ -1,6 +1,7 @@
 #include "simulator/SimSelfCheck.h"
 
 #include "driverapi/NorvikClient.h"
+#include "driverapi/NorvikReply.h"
 #include "driverapi/NorvikDevice.h"
 #include "driverapi/NorvikDriver.h"
 #include "driverapi/PipeDriverPort.h"
@@ -57,13 +58,7 @@ void AnswerOneRequest(NorvikDriver* server, NorvikStatus result)
     NorvikMessage request;
     if (server->ReceiveMsg(&request) != NORVIK_STATUS_SUCCESS)
         return;
-    NorvikMessage reply;
-    reply.Init(NORVIK_MSG_REPLY, NORVIK_REPLY_RESULT);
-    reply.sequence = request.sequence;
-    reply.routing1 = request.routing1;
-    reply.routing2 = request.routing2;
-    reply.result = result;
-    (void)server->SendMsg(reply);
+    (void)server->SendMsg(ReplyTo(request, result));
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 // Output format (stable, scripts read it):  <name> median_us=<x> p90_us=<y> runs=<n>
 #include "driverapi/DriverPort.h"
 #include "driverapi/NorvikClient.h"
+#include "driverapi/NorvikReply.h"
 #include "driverapi/NorvikDriver.h"
 #include "driverapi/NorvikIoctl.h"
 #include "driverapi/PipeDriverPort.h"
@@ -98,12 +99,7 @@ class ScriptedServer
                 request.code = 0;
                 if (server_.ReceiveMsg(&request) != 0)
                     break;
-                NorvikMessage reply;
-                reply.Init(NORVIK_MSG_REPLY, NORVIK_REPLY_RESULT);
-                reply.sequence = request.sequence;
-                reply.routing1 = request.routing1;
-                reply.routing2 = request.routing2;
-                (void)server_.SendMsg(reply);
+                (void)server_.SendMsg(ReplyTo(request, NORVIK_STATUS_SUCCESS));
             }
         }
     }

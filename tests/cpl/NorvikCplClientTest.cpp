@@ -2,6 +2,7 @@
 // handle on the simulator model (the service would never send the malformed replies tested here).
 #include "cpl/NorvikCplClient.h"
 #include "driverapi/DriverPort.h"
+#include "driverapi/NorvikReply.h"
 #include "simulator/DriverModel.h"
 #include "simulator/InProcessPort.h"
 
@@ -43,11 +44,7 @@ class ScriptedServer
             while (server_.ReceiveMsg(&request) == NORVIK_STATUS_SUCCESS)
             {
                 lastRequest_ = request;
-                NorvikMessage reply;
-                reply.Init(NORVIK_MSG_REPLY, NORVIK_REPLY_RESULT);
-                reply.sequence = request.sequence;
-                reply.routing1 = request.routing1;
-                reply.routing2 = request.routing2;
+                NorvikMessage reply = ReplyTo(request, NORVIK_STATUS_SUCCESS);
                 answer_(request, &reply);
                 (void)server_.SendMsg(reply);
             }

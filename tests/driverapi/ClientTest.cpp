@@ -3,6 +3,7 @@
 #include "ModelFixture.h"
 
 #include "driverapi/NorvikClient.h"
+#include "driverapi/NorvikReply.h"
 
 #include "wn/WnEvent.h"
 
@@ -37,19 +38,6 @@ class ScriptedServer
     {
         std::lock_guard<std::mutex> lock(mutex_);
         return requests_;
-    }
-
-    // A reply to `request` as the service builds it.
-    static NorvikMessage ReplyTo(const NorvikMessage& request, NorvikStatus result,
-                                 uint32_t code = NORVIK_REPLY_RESULT)
-    {
-        NorvikMessage reply;
-        reply.Init(NORVIK_MSG_REPLY, code);
-        reply.sequence = request.sequence;
-        reply.routing1 = request.routing1;
-        reply.routing2 = request.routing2;
-        reply.result = result;
-        return reply;
     }
 
   private:
@@ -149,9 +137,8 @@ TEST_F(ClientTest, RequestsCarryTheirPayloadAndReturnTheResult)
     };
     for (const auto& c : cases)
     {
-        ScriptedServer server(
-            [&c](const NorvikMessage& request)
-            { return std::vector<NorvikMessage>{ScriptedServer::ReplyTo(request, c.result)}; });
+        ScriptedServer server([&c](const NorvikMessage& request)
+                              { return std::vector<NorvikMessage>{ReplyTo(request, c.result)}; });
         EXPECT_EQ(c.result, c.call(client_)) << c.what;
         const std::vector<NorvikMessage> requests = server.Requests();
         ASSERT_EQ(1u, requests.size()) << c.what;
@@ -164,9 +151,8 @@ TEST_F(ClientTest, RequestsCarryTheirPayloadAndReturnTheResult)
 
 TEST_F(ClientTest, SequenceNumbersIncreaseAndSkipZero)
 {
-    ScriptedServer server(
-        [](const NorvikMessage& request)
-        { return std::vector<NorvikMessage>{ScriptedServer::ReplyTo(request, NORVIK_STATUS_SUCCESS)}; });
+    ScriptedServer server([](const NorvikMessage& request)
+                          { return std::vector<NorvikMessage>{ReplyTo(request, NORVIK_STATUS_SUCCESS)}; });
     client_.SetSequence(0xFFFFFFFE);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(NORVIK_STATUS_SUCCESS, client_.SetPolicy(0, 30000));
@@ -191,8 +177,8 @@ TEST_F(ClientTest, TimeoutThenLateReplyIsDropped)
                 return std::vector<NorvikMessage>{};
             }
             // The late reply (with a result that must not be taken) arrives right before the right one.
-            return std::vector<NorvikMessage>{ScriptedServer::ReplyTo(unanswered.at(0), NORVIK_STATUS_FAILED),
-                                              ScriptedServer::ReplyTo(request, NORVIK_STATUS_INVALID_STATE)};
+            return std::vector<NorvikMessage>{ReplyTo(unanswered.at(0), NORVIK_STATUS_FAILED),
+                                              ReplyTo(request, NORVIK_STATUS_INVALID_STATE)};
         });
     EXPECT_EQ(NORVIK_STATUS_TIMEOUT, client_.SetSampleRate(48000, 50));
     EXPECT_EQ(NORVIK_STATUS_INVALID_STATE, client_.SetPolicy(1, 30000));
@@ -226,8 +212,7 @@ TEST_F(ClientTest, StrayRecordsAheadOfTheReplyAreSkipped)
                 stray.result = NORVIK_STATUS_FAILED;
                 model_.InjectFault(NORVIK_IOCTL_RECEIVE_MESSAGE, NORVIK_STATUS_SUCCESS, 1,
                                    RecordBytes(stray));
-                return std::vector<NorvikMessage>{
-                    ScriptedServer::ReplyTo(request, NORVIK_STATUS_INVALID_STATE)};
+                return std::vector<NorvikMessage>{ReplyTo(request, NORVIK_STATUS_INVALID_STATE)};
             });
         EXPECT_EQ(NORVIK_STATUS_INVALID_STATE, client_.SetSampleRate(48000, 30000)) << c.what;
     }
@@ -250,7 +235,7 @@ TEST_F(ClientTest, ReplyCodeMustBeTheExpectedOne)
     {
         ScriptedServer server(
             [&c](const NorvikMessage& request)
-            { return std::vector<NorvikMessage>{ScriptedServer::ReplyTo(request, c.result, c.replyCode)}; });
+            { return std::vector<NorvikMessage>{ReplyTo(request, c.result, c.replyCode)}; });
         EXPECT_EQ(c.expected, client_.SetBufferSizes(0, 0, 0)) << c.replyCode;
     }
 }
