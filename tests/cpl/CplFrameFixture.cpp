@@ -5,22 +5,6 @@
 
 #include <strsafe.h>
 
-ServerThread::ServerThread()
-    : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      arrival_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
-{
-    thread_ = std::thread([this] { server_.RunServer(stop_, arrival_); });
-}
-
-ServerThread::~ServerThread()
-{
-    SetEvent(stop_);
-    thread_.join();
-    server_.CloseAll();
-    CloseHandle(stop_);
-    CloseHandle(arrival_);
-}
-
 void CplFrameFixture::SetUp()
 {
     port_ = std::make_unique<InProcessPort>(model_);
@@ -81,7 +65,8 @@ void CplFrameFixture::SelectPage(FormBase* page)
 void CplFrameFixture::StartService()
 {
     service_ = std::make_unique<ServerThread>();
-    ASSERT_TRUE(PumpUntil([this] { return model_.HasServer(); }));
+    ASSERT_TRUE(service_->Ready());
+    ASSERT_TRUE(model_.HasServer());
 }
 
 void CplFrameFixture::DrainDriver()

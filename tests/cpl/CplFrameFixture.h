@@ -7,28 +7,26 @@
 #include "service/CustomServer.h"
 #include "simulator/DriverModel.h"
 #include "simulator/InProcessPort.h"
+#include "tests/common/ServerLoop.h"
 #include "tests/cpl/CplTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <dbt.h>
 
 #include <memory>
-#include <thread>
 
-// The service's server loop on its own thread, as corvexsvc runs it.
+// The product's server on its loop, started at construction; the loop ends before the server goes.
 class ServerThread
 {
   public:
-    ServerThread();
-    ~ServerThread();
-    ServerThread(const ServerThread&) = delete;
-    ServerThread& operator=(const ServerThread&) = delete;
+    ServerThread() : ready_(loop_.Start(server_)) {}
+    // Whether the server finished its start-up (see ServerLoop::Start).
+    bool Ready() const { return ready_; }
 
   private:
     CustomServer server_;
-    HANDLE stop_;
-    HANDLE arrival_;
-    std::thread thread_;
+    ServerLoop loop_;
+    bool ready_;
 };
 
 // What the page tree shows for one item.

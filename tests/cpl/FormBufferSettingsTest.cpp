@@ -5,7 +5,6 @@
 
 namespace
 {
-constexpr uint32_t kChangePayload = sizeof(NorvikSetBufferSizes);
 
 class BufferSettingsPage : public PageTest
 {
@@ -106,7 +105,7 @@ TEST_F(BufferSettingsPage, WithoutTheDriverEverythingIsDisabledAndKept)
     EXPECT_TRUE(AllEnabled(false));
     EXPECT_EQ(L"Small", Streaming());
     ClickApply(); // nothing to send without the driver
-    EXPECT_EQ(0u, SentRequests(kChangePayload));
+    EXPECT_EQ(0u, SentRequests(NORVIK_REQ_SET_BUFFER_SIZES));
     EXPECT_TRUE(TakeBoxes().empty());
 }
 
@@ -116,12 +115,12 @@ TEST_F(BufferSettingsPage, ApplyAlwaysSendsTheChange)
     page_.Refresh();
 
     ClickApply(); // unchanged selections
-    EXPECT_EQ(1u, SentRequests(kChangePayload));
+    EXPECT_EQ(1u, SentRequests(NORVIK_REQ_SET_BUFFER_SIZES));
 
     Choose(IDC_STREAMING_BUFFER_LIST, 4);
     Choose(IDC_ASIO_BUFFER_LIST, 3);
     ClickApply();
-    EXPECT_EQ(2u, SentRequests(kChangePayload));
+    EXPECT_EQ(2u, SentRequests(NORVIK_REQ_SET_BUFFER_SIZES));
     const SimDriverState driver = model_.Settings();
     EXPECT_EQ(4u, driver.streamingClass);
     EXPECT_EQ(3u, driver.asioClass);
@@ -138,7 +137,7 @@ TEST_F(BufferSettingsPage, ApplyWithoutSelectionSendsTheReportedClasses)
     model_.SetBufferClasses(5, 2, 9);
     ASSERT_EQ(L"(none)", Streaming());
     ClickApply();
-    EXPECT_EQ(1u, SentRequests(kChangePayload));
+    EXPECT_EQ(1u, SentRequests(NORVIK_REQ_SET_BUFFER_SIZES));
     EXPECT_TRUE(TakeBoxes().empty()) << "the driver accepted the classes it reported";
     const SimDriverState driver = model_.Settings();
     EXPECT_EQ(5u, driver.streamingClass);
@@ -173,5 +172,5 @@ TEST_F(BufferSettingsPage, RefusalsAreReported)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(L"Get the buffer sizes failed. (Status=NORVIK_STATUS_NOT_OPENED).", boxes[0].text);
     EXPECT_TRUE(boxes[0].errorIcon);
-    EXPECT_EQ(0u, SentRequests(kChangePayload)) << "nothing sent";
+    EXPECT_EQ(0u, SentRequests(NORVIK_REQ_SET_BUFFER_SIZES)) << "nothing sent";
 }

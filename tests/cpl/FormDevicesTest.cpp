@@ -84,7 +84,7 @@ TEST_F(DevicesPage, SelectForStreamingMakesTheRowsUnitStream)
     SelectListRow(list_, 1);
     Click(IDC_SELECT_FOR_STREAMING);
 
-    EXPECT_EQ(1u, SentRequests(sizeof(NorvikStreamingDevice)));
+    EXPECT_EQ(1u, SentRequests(NORVIK_REQ_SELECT_STREAMING_DEVICE));
     const auto units = model_.Units();
     EXPECT_EQ(0, units[0].streamingFlags & 1);
     EXPECT_EQ(1, units[1].streamingFlags & 1);
@@ -97,7 +97,7 @@ TEST_F(DevicesPage, SelectForStreamingMakesTheRowsUnitStream)
     // Without a selected row the button does nothing, even when pressed by message.
     (void)SendMessageW(page_.Window(), WM_COMMAND, MAKEWPARAM(IDC_SELECT_FOR_STREAMING, BN_CLICKED),
                        reinterpret_cast<LPARAM>(Item(IDC_SELECT_FOR_STREAMING)));
-    EXPECT_EQ(1u, SentRequests(sizeof(NorvikStreamingDevice)));
+    EXPECT_EQ(1u, SentRequests(NORVIK_REQ_SELECT_STREAMING_DEVICE));
 }
 
 TEST_F(DevicesPage, RadioFollowsTheModeWord)
@@ -133,9 +133,9 @@ TEST_F(DevicesPage, RadioButtonsSendTheMode)
     EXPECT_EQ(1u, model_.Settings().mode);
     EXPECT_EQ(IDC_MODE_ALL_DEVICES, CheckedRadio());
     Click(IDC_MODE_ALL_DEVICES); // already checked: sent again
-    EXPECT_EQ(2u, SentRequests(sizeof(NorvikStreamingDevice)));
+    EXPECT_EQ(2u, SentRequests(NORVIK_REQ_SELECT_STREAMING_DEVICE));
     Click(IDC_MODE_SINGLE_DEVICE);
-    EXPECT_EQ(3u, SentRequests(sizeof(NorvikStreamingDevice)));
+    EXPECT_EQ(3u, SentRequests(NORVIK_REQ_SELECT_STREAMING_DEVICE));
     EXPECT_EQ(0u, model_.Settings().mode);
     EXPECT_EQ(IDC_MODE_SINGLE_DEVICE, CheckedRadio());
     EXPECT_TRUE(TakeBoxes().empty());

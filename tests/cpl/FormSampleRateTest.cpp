@@ -33,13 +33,7 @@ class SampleRatePageTest : public CplFrameFixture
     bool DsdTextShown() { return IsWindowVisible(frame_->SampleRatePage().Item(IDC_DSD_TEXT)); }
     size_t RateRequestsSent()
     {
-        size_t count = 0;
-        for (const SimLogEntry& entry : model_.RequestLog())
-        {
-            // A request 1001 is the 32-byte header and its 4-byte rate; replies and notifications are bare.
-            count += entry.code == NORVIK_IOCTL_SEND_MESSAGE && entry.inSize == 36;
-        }
-        return count;
+        return CountRequests(model_.RequestLog(), NORVIK_IOCTL_SEND_MESSAGE, NORVIK_REQ_SET_SAMPLE_RATE);
     }
     void Apply()
     {

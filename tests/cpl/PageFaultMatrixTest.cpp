@@ -69,7 +69,7 @@ class PageFaultMatrix : public PageTest
         ClearLog();
         Click(page.Window(), IDC_BUFFER_APPLY);
         EXPECT_EQ(Box(L"Get the buffer sizes failed.", status), OnlyBox());
-        EXPECT_EQ(0u, SentRequests(sizeof(NorvikSetBufferSizes))) << "nothing sent";
+        EXPECT_EQ(0u, SentRequests(NORVIK_REQ_SET_BUFFER_SIZES)) << "nothing sent";
     }
 
     void BuffersApplySend(NorvikStatus status)

@@ -27,7 +27,8 @@ void PageTest::SetUp()
 {
     SetDriverPortForTesting(&port_);
     service_ = std::make_unique<ServerThread>();
-    ASSERT_TRUE(PumpUntil([this] { return model_.HasServer(); }));
+    ASSERT_TRUE(service_->Ready());
+    ASSERT_TRUE(model_.HasServer());
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, client_.OpenAsClient(NORVIK_DRIVER_NAME));
     UpdateDevices();
     host_.Attach(CreateWindowExW(0, kHostClass, L"page test", WS_POPUP | WS_CLIPCHILDREN, 20, 20, 400, 300,
@@ -65,19 +66,12 @@ void PageTest::Screenshot(const wchar_t* name)
 
 size_t PageTest::LoggedRequests(uint32_t code) const
 {
-    const std::vector<SimLogEntry> log = model_.RequestLog();
-    return static_cast<size_t>(std::count_if(
-        log.begin(), log.end(), [code](const SimLogEntry& entry) { return entry.code == code; }));
+    return CountRequests(model_.RequestLog(), code);
 }
 
-size_t PageTest::SentRequests(uint32_t payloadSize) const
+size_t PageTest::SentRequests(uint32_t messageCode) const
 {
-    const std::vector<SimLogEntry> log = model_.RequestLog();
-    return static_cast<size_t>(std::count_if(log.begin(), log.end(),
-                                             [payloadSize](const SimLogEntry& entry) {
-                                                 return entry.code == NORVIK_IOCTL_SEND_MESSAGE &&
-                                                        entry.inSize == NORVIK_MSG_HEADER_SIZE + payloadSize;
-                                             }));
+    return CountRequests(model_.RequestLog(), NORVIK_IOCTL_SEND_MESSAGE, messageCode);
 }
 
 void PageTest::ClearLog()

@@ -38,9 +38,8 @@ class PageTest : public testing::Test
 
     // Requests of `code` that reached the driver since the last ClearLog.
     size_t LoggedRequests(uint32_t code) const;
-    // Messages with a payload of `payloadSize` bytes sent to the driver: the client's requests (the service
-    // answers with empty replies).
-    size_t SentRequests(uint32_t payloadSize) const;
+    // Messages with `messageCode` sent to the driver since the last ClearLog.
+    size_t SentRequests(uint32_t messageCode) const;
     void ClearLog();
     std::vector<SeenMessageBox> TakeBoxes();
 

@@ -397,7 +397,8 @@ TEST_F(DeviceController, WindowsVolumesReachTheHardwareClamped)
     harness.model.ClearRequestLog();
     Device()->OnEndpointEvent2(10);
     Device()->OnEndpointEvent2(0xFFFFFFFF);
-    EXPECT_EQ(0u, harness.CountRequests(NORVIK_IOCTL_GET_WDM_PIN_CONFIG)) << "MIDI and beyond are ignored";
+    EXPECT_EQ(0u, CountRequests(harness.model.RequestLog(), NORVIK_IOCTL_GET_WDM_PIN_CONFIG))
+        << "MIDI and beyond are ignored";
 }
 
 TEST(DeviceControllerLoop, EndpointEventsAndTimerRunOnTheServerThread)

@@ -68,8 +68,10 @@ TEST(ServerClients, TheReplyToAClientThatWentAwayMidRequestIsDroppedAndServingGo
     EXPECT_EQ(0u, QueuedMessages(harness.model)) << "the orphaned reply is nowhere";
     const std::vector<SimLogEntry> log = harness.model.RequestLog();
     EXPECT_EQ(1, std::count_if(log.begin(), log.end(),
-                               [](const SimLogEntry& entry) {
+                               [](const SimLogEntry& entry)
+                               {
                                    return entry.code == NORVIK_IOCTL_SEND_MESSAGE &&
+                                          entry.messageCode == NORVIK_REPLY_RESULT &&
                                           entry.status == NORVIK_STATUS_INITIATOR_NOT_FOUND;
                                }))
         << "the driver refused it, and the service went on";

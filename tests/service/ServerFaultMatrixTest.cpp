@@ -238,11 +238,11 @@ void Check(const Place& place, NorvikStatus status, std::vector<uint8_t> output,
         ASSERT_TRUE(WaitUntil([&] { return !model.HasServer(); })) << label;
         model.InjectFault(place.ioctl, status, 1, output, place.pass);
         ASSERT_EQ(0u, run.harness.Plug()) << label;
-        ASSERT_TRUE(SetEvent(run.harness.arrivalEvent.Get()));
+        ASSERT_TRUE(SetEvent(run.harness.loop.arrivalEvent.Get()));
         // The first open takes the fault; the next arrival must open again.
         ASSERT_TRUE(WaitUntil([&] { return FaultTaken(model); })) << label;
         EXPECT_FALSE(model.HasServer()) << label;
-        ASSERT_TRUE(SetEvent(run.harness.arrivalEvent.Get()));
+        ASSERT_TRUE(SetEvent(run.harness.loop.arrivalEvent.Get()));
         EXPECT_TRUE(WaitUntil([&] { return model.HasServer(); })) << label;
         EXPECT_TRUE(run.harness.WaitForNotification(NORVIK_NOTIFY_DEVICE_LIST_CHANGED)) << label;
         break;

@@ -76,8 +76,6 @@ ServerHarness::ServerHarness(int units)
     {
         (void)Plug();
     }
-    (void)stopEvent.Create(false);
-    (void)arrivalEvent.Create(false);
 }
 
 ServerHarness::~ServerHarness()
@@ -94,20 +92,8 @@ ServerHarness::~ServerHarness()
 
 void ServerHarness::StartOwned(std::unique_ptr<NorvikServer> server)
 {
-    (void)client.OpenAsClient(NORVIK_DRIVER_NAME);
     server_ = std::move(server);
-    NorvikServer* running = server_.get();
-    thread_ = std::thread([this, running] { running->RunServer(stopEvent.Get(), arrivalEvent.Get()); });
-    (void)WaitForNotification(NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
-}
-
-void ServerHarness::Stop()
-{
-    if (thread_.joinable())
-    {
-        (void)stopEvent.Set();
-        thread_.join();
-    }
+    (void)loop.Start(*server_, client);
 }
 
 NorvikStatus ServerHarness::Request(uint32_t code, const void* payload, uint32_t size, uint32_t expectedReplyCode,
@@ -128,32 +114,6 @@ std::vector<uint32_t> ServerHarness::TakeNotifications()
     return codes;
 }
 
-bool ServerHarness::WaitForNotification(uint32_t code, std::vector<uint32_t>* seen, DWORD timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;)
-    {
-        NorvikMessage message;
-        while (client.ReceiveNotification(&message) == NORVIK_STATUS_SUCCESS)
-        {
-            if (seen != nullptr)
-            {
-                seen->push_back(message.code);
-            }
-            if (message.code == code)
-            {
-                return true;
-            }
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline ||
-            WaitForSingleObject(client.NotificationEvent(), static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0)
-        {
-            return false;
-        }
-    }
-}
-
 NorvikStatus ServerHarness::Plug(std::wstring serial)
 {
     SimUnitSpec unitSpec;
@@ -168,14 +128,4 @@ NorvikDeviceKeys ServerHarness::Keys(size_t index) const
     NorvikDeviceKeys keys = {};
     (void)model.FindUnitBySerial(serials_[index], &keys);
     return keys;
-}
-
-size_t ServerHarness::CountRequests(uint32_t code) const
-{
-    size_t count = 0;
-    for (const SimLogEntry& entry : model.RequestLog())
-    {
-        count += entry.code == code ? 1 : 0;
-    }
-    return count;
 }

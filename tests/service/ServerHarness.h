@@ -6,7 +6,7 @@
 #include "service/CustomServer.h"
 #include "simulator/DriverModel.h"
 #include "simulator/InProcessPort.h"
-#include "wn/WnEvent.h"
+#include "tests/common/ServerLoop.h"
 
 #include <windows.h>
 
@@ -14,7 +14,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 // Serials of this test process, so parallel test runs never share a unit's registry key.
@@ -86,8 +85,8 @@ class ServerHarness
         return started;
     }
     // Signals the stop event and waits for the loop to end.
-    void Stop();
-    bool Running() const { return thread_.joinable(); }
+    void Stop() { loop.Stop(); }
+    bool Running() const { return loop.Running(); }
 
     // Sends a request with `size` payload bytes; the reply's code must be expectedReplyCode.
     NorvikStatus Request(uint32_t code, const void* payload, uint32_t size, uint32_t expectedReplyCode = 2001,
@@ -95,26 +94,25 @@ class ServerHarness
     // Every notification code queued for the client so far.
     std::vector<uint32_t> TakeNotifications();
     // Waits until `code` has reached the client; the codes received on the way are returned through *seen.
-    bool WaitForNotification(uint32_t code, std::vector<uint32_t>* seen = nullptr, DWORD timeoutMs = 10000);
+    bool WaitForNotification(uint32_t code, std::vector<uint32_t>* seen = nullptr, DWORD timeoutMs = 10000)
+    {
+        return ::WaitForNotification(client, code, seen, timeoutMs);
+    }
 
     // Plugs a unit (serial UniqueSerial(n) for the next n unless given); its key goes with the harness.
     NorvikStatus Plug(std::wstring serial = L"");
     NorvikDeviceKeys Keys(size_t index) const;
     std::wstring Serial(size_t index) const { return serials_[index]; }
     uint32_t State() const { return model.Settings().state; }
-    // Requests of `code` in the model's log since the last ClearRequestLog.
-    size_t CountRequests(uint32_t code) const;
 
     DriverModel model{0};
     InProcessPort port{model};
     NorvikClient client;
-    WnEvent stopEvent;
-    WnEvent arrivalEvent;
+    ServerLoop loop;
 
   private:
     void StartOwned(std::unique_ptr<NorvikServer> server);
 
     std::unique_ptr<NorvikServer> server_;
     std::vector<std::wstring> serials_;
-    std::thread thread_;
 };

@@ -147,7 +147,7 @@ TEST_F(Server, ARateChangeTakesTheStreamsDownAndAnnouncesIt)
     const uint32_t current = harness.model.Settings().currentRate;
     EXPECT_EQ(0u, harness.Request(1001, &current, 4));
     EXPECT_EQ(std::vector<uint32_t>{}, ServiceNotifications()) << "the current rate changes nothing";
-    EXPECT_EQ(0u, harness.CountRequests(NORVIK_IOCTL_STREAMING_COMMAND));
+    EXPECT_EQ(0u, CountRequests(harness.model.RequestLog(), NORVIK_IOCTL_STREAMING_COMMAND));
 
     const uint32_t rate = current == 44100 ? 48000 : 44100;
     EXPECT_EQ(0u, harness.Request(1001, &rate, 4));
@@ -321,7 +321,7 @@ TEST_F(Server, TheLastUnitGoingClosesTheDriverAndAnArrivalReopensIt)
     unitSpec.serial = harness.Serial(0);
     ASSERT_EQ(0u, harness.model.PlugUnit(unitSpec));
     EXPECT_FALSE(harness.model.HasServer()) << "nobody listens to the driver now";
-    ASSERT_EQ(0u, harness.arrivalEvent.Set());
+    ASSERT_EQ(0u, harness.loop.arrivalEvent.Set());
     seen.clear();
     ASSERT_TRUE(harness.WaitForNotification(k3030, &seen));
     EXPECT_EQ((std::vector<uint32_t>{k3010, k3030}), ServiceCodes(seen));
@@ -375,7 +375,7 @@ TEST(ServerDeviceList, AListThatIsNotEmptyWhenTheTurnEndsKeepsTheDriverOpen)
             }
             if (c.arrival)
             {
-                (void)harness.arrivalEvent.Set();
+                (void)harness.loop.arrivalEvent.Set();
             }
         };
         harness.Start(std::move(server));
@@ -403,7 +403,8 @@ TEST(ServerDeviceList, AFailedListReadIsTriedAgainBeforeTheUnitsGo)
     const NorvikDeviceKeys kept = harness.Keys(0);
     const uint32_t query[4] = {kept.key1, kept.key2, 0, 0};
     EXPECT_EQ(0u, harness.Request(11002, query, 16, 12001)) << "the unit left keeps its controller";
-    EXPECT_EQ(0u, harness.CountRequests(NORVIK_IOCTL_SET_CHANNEL_NAMES)) << "and its set-up";
+    EXPECT_EQ(0u, CountRequests(harness.model.RequestLog(), NORVIK_IOCTL_SET_CHANNEL_NAMES))
+        << "and its set-up";
 
     // A lasting failure still counts as an empty list.
     harness.model.InjectFault(NORVIK_IOCTL_GET_DEVICE_LIST, NORVIK_STATUS_FAILED, -1);

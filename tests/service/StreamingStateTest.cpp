@@ -152,7 +152,8 @@ TEST_F(StreamingState, ADriverThatNeverLeavesErrorDoesNotHangTheServer)
     harness.model.ClearRequestLog();
     EXPECT_EQ(NORVIK_STATUS_INVALID_STATE, Run(Operation::Up));
     EXPECT_EQ(NORVIK_STATUS_INVALID_STATE, Run(Operation::Down));
-    EXPECT_EQ(2u * NorvikServer::kMaxStreamingSteps, harness.CountRequests(NORVIK_IOCTL_STREAMING_COMMAND));
+    EXPECT_EQ(2u * NorvikServer::kMaxStreamingSteps,
+              CountRequests(harness.model.RequestLog(), NORVIK_IOCTL_STREAMING_COMMAND));
 }
 
 TEST_F(StreamingState, CommandsTwoAndThreeCarryTheFlag)

@@ -327,4 +327,28 @@ TEST(DriverModelLog, RecordsEveryRequestWithItsStatus)
     model.ClearRequestLog();
     EXPECT_TRUE(model.RequestLog().empty());
 }
+
+// Messages of one size are told apart by their code; input cut short of the code, or another request, has
+// none.
+TEST(DriverModelLog, TellsMessagesOfOneSizeApartByTheirCode)
+{
+    DriverModel model;
+    ModelTestHandle handle(model);
+    const uint8_t payload[12] = {};
+    (void)handle.Send(NORVIK_MSG_REQUEST, NORVIK_REQ_SET_BUFFER_SIZES, payload, sizeof(payload));
+    (void)handle.Send(NORVIK_MSG_REQUEST, NORVIK_REQ_SELECT_STREAMING_DEVICE, payload, sizeof(payload));
+    (void)handle.Send(NORVIK_MSG_REQUEST, NORVIK_REQ_SELECT_STREAMING_DEVICE, payload, sizeof(payload));
+    NorvikMessage message;
+    message.Init(NORVIK_MSG_REQUEST, NORVIK_REQ_SET_BUFFER_SIZES);
+    (void)handle.Ioctl(NORVIK_IOCTL_SEND_MESSAGE, &message, 14, nullptr, 0); // cut inside the code
+    (void)handle.Ioctl(NORVIK_IOCTL_SET_EVENTS, &message, 16, nullptr, 0);   // not a message at all
+
+    const std::vector<SimLogEntry> log = model.RequestLog();
+    EXPECT_EQ(1u, CountRequests(log, NORVIK_IOCTL_SEND_MESSAGE, NORVIK_REQ_SET_BUFFER_SIZES));
+    EXPECT_EQ(2u, CountRequests(log, NORVIK_IOCTL_SEND_MESSAGE, NORVIK_REQ_SELECT_STREAMING_DEVICE));
+    EXPECT_EQ(4u, CountRequests(log, NORVIK_IOCTL_SEND_MESSAGE));
+    EXPECT_EQ(0u, CountRequests(log, NORVIK_IOCTL_SET_EVENTS, NORVIK_REQ_SET_BUFFER_SIZES));
+    EXPECT_EQ(NORVIK_MSG_REQUEST, log[0].messageType);
+    EXPECT_EQ(0u, log[3].messageType);
+}
 } // namespace
