@@ -2,7 +2,6 @@
 
 #include "driverapi/NorvikReply.h"
 
-
 namespace
 {
 // {53A43FDF-0796-4483-9547-A6B25C1FA343}: the driver's interface class and the name it is opened under.
