@@ -37,9 +37,7 @@ void CAboutDlg::CenterOverOwner()
     (void)SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     RECT area = workArea;
     if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner))
-    {
         (void)GetWindowRect(owner, &area);
-    }
     const LONG width = box.right - box.left;
     const LONG height = box.bottom - box.top;
     LONG left = (area.left + area.right) / 2 - width / 2;

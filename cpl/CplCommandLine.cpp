@@ -33,20 +33,14 @@ bool CplCommandLine::HasSwitch(const std::wstring& commandLine, const wchar_t* n
     while (position < commandLine.size())
     {
         while (position < commandLine.size() && std::iswspace(commandLine[position]))
-        {
             ++position;
-        }
         size_t end = position;
         while (end < commandLine.size() && !std::iswspace(commandLine[end]))
-        {
             ++end;
-        }
         if (end > position &&
             CompareStringOrdinal(commandLine.c_str() + position, static_cast<int>(end - position), name, -1,
                                  TRUE) == CSTR_EQUAL)
-        {
             return true;
-        }
         position = end;
     }
     return false;

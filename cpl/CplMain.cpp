@@ -20,9 +20,7 @@ int CloseRunningInstances()
     {
         HWND running = FindWindowW(kCplInstanceId, nullptr);
         if (running == nullptr)
-        {
             return 0;
-        }
         (void)SendMessageW(running, WM_CLOSE, 0, 0);
         Sleep(kCloseInterval);
     }
@@ -34,18 +32,12 @@ void ActivateRunningInstance()
 {
     HWND running = FindWindowW(kCplInstanceId, nullptr);
     if (running == nullptr)
-    {
         return;
-    }
     HWND popup = GetLastActivePopup(running);
     if (popup == nullptr)
-    {
         popup = running;
-    }
     if (IsIconic(running))
-    {
         (void)ShowWindow(running, SW_RESTORE);
-    }
     (void)ShowWindow(popup, SW_SHOW);
     (void)SetForegroundWindow(popup);
 }
@@ -54,9 +46,7 @@ RECT InitialRect()
 {
     RECT desktop{};
     if (!GetWindowRect(GetDesktopWindow(), &desktop))
-    {
         return RECT{100, 100, 100 + MainFrame::kDefaultWidth, 100 + MainFrame::kDefaultHeight};
-    }
     const LONG left = desktop.right / 2 - MainFrame::kDefaultWidth / 2;
     const LONG top = desktop.bottom / 2 - MainFrame::kDefaultHeight / 2;
     return RECT{left, top, left + MainFrame::kDefaultWidth, top + MainFrame::kDefaultHeight};
@@ -99,13 +89,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
         // Held for the life of the process.
         static WnMutex instanceMutex;
         if (instanceMutex.Create(nullptr, true, kCplInstanceId) != ERROR_SUCCESS)
-        {
             ActivateRunningInstance();
-        }
         else
-        {
             exitCode = RunMainWindow();
-        }
     }
     CoUninitialize();
     return exitCode;

@@ -9,22 +9,16 @@ void DevicePages::Build(NorvikClient& client, HWND mainWindow, HWND paneParent, 
     {
         const NorvikDevice* device = client.DeviceAt(i);
         if (device == nullptr)
-        {
             continue;
-        }
         const uint32_t key1 = device->Key1();
         const uint32_t key2 = device->Key2();
         auto hardwareInputs = std::make_unique<FormMixer>(key1, key2, true);
         auto softwareOutputs = std::make_unique<FormMixer>(key1, key2, false);
         if (hardwareInputs->Create(mainWindow) == nullptr || softwareOutputs->Create(mainWindow) == nullptr)
-        {
             continue;
-        }
         auto page = std::make_unique<FormDevice>(client, key1, key2, *hardwareInputs, *softwareOutputs);
         if (page->Create(paneParent) == nullptr)
-        {
             continue;
-        }
         mixers_.push_back(std::move(hardwareInputs));
         mixers_.push_back(std::move(softwareOutputs));
         byKeys_[KeyPair(key1, key2)] = page.get();
@@ -54,9 +48,7 @@ void DevicePages::Clear(FormSelection& tree, FormBase*& current)
             // Taking an item out moves the tree's selection, and with it `current`, perhaps to a later page
             // of this set: each page is checked as its turn comes.
             if (current == page.get())
-            {
                 current = nullptr;
-            }
             tree.RemovePage(page.get());
             page.reset();
         }

@@ -13,9 +13,7 @@ std::wstring Format(const wchar_t* format, uint32_t a, uint32_t b, uint32_t c = 
 {
     wchar_t text[64];
     if (FAILED(StringCchPrintfW(text, ARRAYSIZE(text), format, a, b, c)))
-    {
         text[0] = L'\0';
-    }
     return text;
 }
 } // namespace
@@ -51,9 +49,7 @@ template <size_t N> void FillClassList(HWND list, const NorvikBufferClass (&entr
     {
         const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text));
         if (index >= 0)
-        {
             (void)SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), entry.value);
-        }
     }
 }
 
@@ -61,9 +57,7 @@ std::optional<uint32_t> SelectedClass(HWND list)
 {
     const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
     if (index == CB_ERR)
-    {
         return std::nullopt;
-    }
     return static_cast<uint32_t>(SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
@@ -112,9 +106,7 @@ bool FormBufferSettings::OnCommand(UINT id, UINT code, HWND)
 void FormBufferSettings::Apply()
 {
     if (!client_.IsOpen())
-    {
         return;
-    }
     NorvikBufferSizes record{};
     NorvikStatus status = client_.GetBufferSizes(&record);
     if (status != NORVIK_STATUS_SUCCESS)
@@ -128,9 +120,7 @@ void FormBufferSettings::Apply()
                                                 SelectedClass(Item(IDC_ASIO_BUFFER_LIST)));
         status = client_.SetBufferSizes(request.streamingClass, request.asioClass, request.thirdValue);
         if (status != NORVIK_STATUS_SUCCESS)
-        {
             ReportFailure(Hwnd(), L"Changing the buffer sizes failed.", status);
-        }
     }
     Refresh();
 }
@@ -139,7 +129,5 @@ void FormBufferSettings::EnableControls(bool enable)
 {
     for (int id : {IDC_STREAMING_BUFFER_LIST, IDC_ASIO_BUFFER_LIST, IDC_STREAMING_LATENCY, IDC_ASIO_LATENCY,
                    IDC_BUFFER_APPLY})
-    {
         (void)EnableWindow(Item(id), enable);
-    }
 }

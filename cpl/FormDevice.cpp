@@ -17,9 +17,7 @@ std::wstring DeviceInfoText(const NorvikDeviceRecord& record)
     const std::wstring serial(record.serial, wcsnlen(record.serial, ARRAYSIZE(record.serial)));
     wchar_t text[160];
     if (FAILED(StringCchPrintfW(text, ARRAYSIZE(text), L"Corvex\nSerial: %s\n\n%s", serial.c_str(), line)))
-    {
         return std::wstring();
-    }
     return text;
 }
 
@@ -55,31 +53,21 @@ void FormDevice::Refresh()
     // Each switch keeps what it showed when its read fails.
     bool on = false;
     if (device->GetSpdifPassThrough(0, 0, &on) == NORVIK_STATUS_SUCCESS)
-    {
         state_.passThrough = on;
-    }
     if (device->GetVolumeBypass(&on) == NORVIK_STATUS_SUCCESS)
-    {
         state_.volumeBypass = on;
-    }
     if (device->GetMuteBypass(&on) == NORVIK_STATUS_SUCCESS)
-    {
         state_.muteBypass = on;
-    }
     uint32_t policy = 0;
     if (client_.GetPolicy(&policy) == NORVIK_STATUS_SUCCESS)
-    {
         state_.forbidRateChange = (policy & 1) != 0;
-    }
     ShowState();
 }
 
 bool FormDevice::OnCommand(UINT id, UINT code, HWND)
 {
     if (code != BN_CLICKED)
-    {
         return false;
-    }
     if (id == IDC_HARDWARE_MIXER || id == IDC_SOFTWARE_MIXER)
     {
         (id == IDC_HARDWARE_MIXER ? hardwareInputsMixer_ : softwareOutputsMixer_).ShowMixer();
@@ -99,14 +87,10 @@ bool FormDevice::OnCommand(UINT id, UINT code, HWND)
 void FormDevice::ChangeSwitch(const Switch& change)
 {
     for (const Switch& each : kSwitches)
-    {
         state_.*each.flag = IsDlgButtonChecked(Hwnd(), each.id) == BST_CHECKED;
-    }
     NorvikStatus status = NORVIK_STATUS_SUCCESS;
     if (!SendSwitch(change.id, &status) || status == NORVIK_STATUS_SUCCESS)
-    {
         return; // the box keeps what the user gave it
-    }
     ReportFailure(Hwnd(), change.failure, status);
     state_.*change.flag = false;
     ShowState();
@@ -119,18 +103,14 @@ bool FormDevice::SendSwitch(int id, NorvikStatus* status)
         // The ban is bit 0 of the driver's policy; the other bits are sent back as the driver gave them.
         uint32_t policy = 0;
         if (client_.GetPolicy(&policy) != NORVIK_STATUS_SUCCESS)
-        {
             policy = 0;
-        }
         policy = state_.forbidRateChange ? (policy | 1u) : (policy & ~1u);
         *status = client_.SetPolicy(policy, NORVIK_CLIENT_TIMEOUT_MS);
         return true;
     }
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
     if (device == nullptr)
-    {
         return false;
-    }
     switch (id)
     {
     case IDC_SPDIF_PASS_THROUGH:
@@ -151,7 +131,5 @@ void FormDevice::ShowState()
     (void)SetDlgItemTextW(Hwnd(), IDC_DEVICE_INFO_TEXT, state_.info.c_str());
     (void)SetDlgItemTextW(Hwnd(), IDC_SPDIF_STATUS_TEXT, state_.spdif.c_str());
     for (const Switch& each : kSwitches)
-    {
         (void)CheckDlgButton(Hwnd(), each.id, state_.*each.flag ? BST_CHECKED : BST_UNCHECKED);
-    }
 }

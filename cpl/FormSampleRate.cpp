@@ -47,9 +47,7 @@ void FormSampleRate::Refresh()
         const LRESULT index = SendMessageW(rateList_, CB_ADDSTRING, 0,
                                            reinterpret_cast<LPARAM>(FormatRate(rates.rates[i]).c_str()));
         if (index >= 0)
-        {
             (void)SendMessageW(rateList_, CB_SETITEMDATA, static_cast<WPARAM>(index), rates.rates[i]);
-        }
     }
     (void)EnableWindow(rateList_, TRUE);
     (void)EnableWindow(applyButton_, TRUE);
@@ -61,14 +59,10 @@ void FormSampleRate::Refresh()
 void FormSampleRate::Apply()
 {
     if (!client_.IsOpen())
-    {
         return;
-    }
     const LRESULT selected = SendMessageW(rateList_, CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR)
-    {
         return;
-    }
     const auto rate =
         static_cast<uint32_t>(SendMessageW(rateList_, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
     if (IsDsdRate(rate))
@@ -81,9 +75,7 @@ void FormSampleRate::Apply()
     {
         const NorvikStatus status = client_.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS);
         if (status != NORVIK_STATUS_SUCCESS)
-        {
             ReportFailure(Hwnd(), L"Changing the sample rate failed.", status);
-        }
     }
     Refresh();
 }

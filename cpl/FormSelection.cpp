@@ -26,13 +26,9 @@ void FormSelection::AddPage(const wchar_t* text, FormBase* page, FormBase* paren
     insert.item.lParam = reinterpret_cast<LPARAM>(page);
     HTREEITEM item = TreeView_InsertItem(tree_, &insert);
     if (item == nullptr)
-    {
         return;
-    }
     if (parentItem != items_.end())
-    {
         (void)TreeView_Expand(tree_, parentItem->second, TVE_EXPAND);
-    }
     items_[page] = item;
     (void)RedrawWindow(tree_, nullptr, nullptr, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
 }
@@ -41,9 +37,7 @@ void FormSelection::RemovePage(FormBase* page)
 {
     const auto found = page != nullptr ? items_.find(page) : items_.end();
     if (found == items_.end())
-    {
         return;
-    }
     // Without its page the item selects nothing while the tree moves its selection during the deletion.
     TVITEMW item{};
     item.mask = TVIF_PARAM;
@@ -58,9 +52,7 @@ FormBase* FormSelection::SelectedPage() const
 {
     HTREEITEM selected = TreeView_GetSelection(tree_);
     if (selected == nullptr)
-    {
         return nullptr;
-    }
     TVITEMW item{};
     item.mask = TVIF_PARAM;
     item.hItem = selected;
@@ -71,9 +63,7 @@ void FormSelection::SelectFirst()
 {
     HTREEITEM first = TreeView_GetRoot(tree_);
     if (first != nullptr)
-    {
         (void)TreeView_SelectItem(tree_, first);
-    }
     (void)SetFocus(tree_);
 }
 
@@ -100,17 +90,13 @@ std::vector<FormBase*> FormSelection::PagesInOrder() const
         data.mask = TVIF_PARAM;
         data.hItem = item;
         if (TreeView_GetItem(tree_, &data))
-        {
             pages.push_back(reinterpret_cast<FormBase*>(data.lParam));
-        }
         HTREEITEM next = TreeView_GetNextSibling(tree_, item);
         HTREEITEM child = TreeView_GetChild(tree_, item);
         if (child != nullptr)
         {
             if (next != nullptr)
-            {
                 pending.push_back(next);
-            }
             item = child;
         }
         else
@@ -125,9 +111,7 @@ std::wstring FormSelection::ItemText(FormBase* page) const
 {
     const auto found = items_.find(page);
     if (found == items_.end())
-    {
         return std::wstring();
-    }
     wchar_t text[128] = L"";
     TVITEMW item{};
     item.mask = TVIF_TEXT;

@@ -69,9 +69,7 @@ HWND MainFrame::CreateFrame(const RECT& rect)
 bool MainFrame::OnCreate(const CREATESTRUCTW&)
 {
     if (!commandBar_.Create(Hwnd(), IDC_REBAR, IDR_MAINFRAME, IDR_MAINFRAME))
-    {
         return false;
-    }
     // Resizable and minimisable, not maximisable. WS_CLIPCHILDREN, a frame's usual style that the window was
     // created with, goes too: the panel has always run without it once created (the bars and the splitter
     // cover the whole client area). Keep it that way unless a repaint problem says otherwise.
@@ -80,27 +78,19 @@ bool MainFrame::OnCreate(const CREATESTRUCTW&)
 
     if (statusBar_.Create(Hwnd(), IDC_STATUS_BAR, LoadResourceString(IDS_READY).c_str(),
                           {kStreamingPaneWidth, kRatePaneWidth}) == nullptr)
-    {
         return false;
-    }
     // The longest texts of the panes must fit whatever font the system gives the bar.
     statusBar_.FitPaneTo(1, L"Streaming not supported on USB 1.1 port.");
     statusBar_.FitPaneTo(2, L"Current sampling rate: 5644.800 kHz");
     RECT client{};
     (void)GetClientRect(Hwnd(), &client);
     if (splitter_.Create(Hwnd(), client, IDC_SPLITTER) == nullptr)
-    {
         return false;
-    }
     splitter_.SetSplitterPos(kSplitterPosition);
     if (!CreateImageList() || !CreateFixedPages())
-    {
         return false;
-    }
     if (!CplCommandLine::HasSwitch(kSwitchNoTray))
-    {
         (void)InstallIcon(CplTitle().c_str(), IDR_MAINFRAME, IDI_TRAY, WM_TRAYICON, IDR_TRAYMENU);
-    }
     (void)deviceNotifications_.Register(Hwnd(), kNorvikInterfaceClass);
     (void)ConnectDriver();
     RebuildPageTree();
@@ -121,9 +111,7 @@ bool MainFrame::CreateImageList()
 {
     images_.Attach(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 2));
     if (!images_)
-    {
         return false;
-    }
     // The tree's items refer to images by index (TreeImage), so the order is fixed: settings, info, channels
     // at 3, device at 4. Indexes 2 and 5 hold unused copies of the info icon only to keep the others in
     // place.
@@ -142,16 +130,10 @@ bool MainFrame::CreateFixedPages()
 {
     selection_ = std::make_unique<FormSelection>(images_.Get());
     if (selection_->Create(splitter_.Hwnd()) == nullptr || noDevicePage_.Create(splitter_.Hwnd()) == nullptr)
-    {
         return false;
-    }
     for (const FixedPage& row : fixedPages_)
-    {
         if (row.create(row.page, splitter_.Hwnd()) == nullptr)
-        {
             return false;
-        }
-    }
     return true;
 }
 
@@ -160,9 +142,7 @@ void MainFrame::OnDestroy()
     if (registeredWithLoop_)
     {
         if (MessageLoop* loop = AppModule::GetMessageLoop())
-        {
             loop->RemoveMessageFilter(this);
-        }
         registeredWithLoop_ = false;
     }
     DisconnectDriver();
@@ -187,9 +167,7 @@ void MainFrame::UpdateLayout()
     client.top += commandBar_.Height();
     client.bottom -= statusBar_.Height();
     if (client.bottom < client.top)
-    {
         client.bottom = client.top;
-    }
     (void)SetWindowPos(splitter_.Hwnd(), nullptr, client.left, client.top, client.right - client.left,
                        client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -204,9 +182,7 @@ bool MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
 {
     if (ChainMessage(message, wParam, lParam, result, static_cast<WtlMinMaxTrackSize<MainFrame>&>(*this),
                      static_cast<WtlTrayIcon<MainFrame>&>(*this), commandBar_))
-    {
         return true;
-    }
     if (message == WM_DRIVER_NOTIFICATION)
     {
         DrainNotifications();
@@ -253,9 +229,7 @@ bool MainFrame::OnShowWindow(bool shown, UINT)
     if (shown)
     {
         if (!visibleClient_.IsOpen())
-        {
             (void)visibleClient_.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY);
-        }
     }
     else
     {
@@ -291,14 +265,10 @@ bool MainFrame::OnDeviceChange(UINT event, LPARAM data, LRESULT& result)
     if (event != DBT_DEVICEARRIVAL || header == nullptr ||
         header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
         header->dbch_size < offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + sizeof(wchar_t))
-    {
         return true;
-    }
     const auto* deviceInterface = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(data);
     if (deviceInterface->dbcc_name[0] == L'\0')
-    {
         return true;
-    }
     if (ConnectDriver())
     {
         // The service announces its device list when it changes, which may be before this client was

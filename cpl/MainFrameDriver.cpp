@@ -29,29 +29,19 @@ FormDevice* DevicePageFor(const DevicePages& pages, const NorvikMessage& message
 {
     NorvikDeviceKeys keys{};
     if (message.GetExactPayload(&keys, sizeof(keys)) != NORVIK_STATUS_SUCCESS)
-    {
         return nullptr;
-    }
     return pages.Find(keys.key1, keys.key2);
 }
 
 void ReloadMixers(const FormDevice& page, uint32_t code)
 {
     for (FormMixer* mixer : {&page.SoftwareOutputsMixer(), &page.HardwareInputsMixer()})
-    {
         if (code == NORVIK_NOTIFY_MIXER_PINS_CHANGED)
-        {
             mixer->RebuildIfVisible();
-        }
         else if (code == NORVIK_NOTIFY_VOLUMES_CHANGED)
-        {
             mixer->ReloadVolumes();
-        }
         else
-        {
             mixer->ReloadWeights();
-        }
-    }
 }
 } // namespace
 
@@ -65,13 +55,9 @@ bool MainFrame::ConnectDriver()
     // A connection that broke under the client (the driver was restarted) is let go completely, thread
     // included, so that a new one is made.
     if (!mainClient.CheckConnection() && notificationThread.IsRunning())
-    {
         DisconnectDriver();
-    }
     if (mainClient.IsOpen() || mainClient.OpenAsClient(NORVIK_DRIVER_NAME) != NORVIK_STATUS_SUCCESS)
-    {
         return false;
-    }
     (void)notificationThread.Start(Hwnd(), mainClient.NotificationEvent(), WM_DRIVER_NOTIFICATION);
     // The service announces the device list only when it changes; read it now so the pages start complete.
     bool changed = false;
@@ -98,9 +84,7 @@ void MainFrame::DrainNotifications()
     {
         message.Init(0, 0);
         if (mainClient.ReceiveNotification(&message) != NORVIK_STATUS_SUCCESS)
-        {
             return;
-        }
         OnDriverNotification(message);
     }
 }
@@ -121,42 +105,32 @@ void MainFrame::OnDriverNotification(const NorvikMessage& message)
     case NORVIK_NOTIFY_DEVICE_LIST_CHANGED:
     {
         if (IsWindowVisible(Hwnd()) && !visibleClient_.IsOpen())
-        {
             (void)visibleClient_.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY);
-        }
         bool changed = false;
         (void)mainClient.UpdateDeviceList(&changed);
         if (changed)
         {
             if (mainClient.DeviceCount() == 0)
-            {
                 DisconnectDriver();
-            }
             RebuildPageTree();
         }
         // Also without a change: after a reconnection the list was read at the arrival, but the service
         // brings streaming up only afterwards and announces it with this notification.
         UpdateStatusBar();
         if (FormBase* selected = selection_->SelectedPage())
-        {
             selected->Refresh();
-        }
         break;
     }
     case NORVIK_NOTIFY_DEVICE_STATE_CHANGED:
         if (FormDevice* page = DevicePageFor(devicePages_, message))
-        {
             page->Refresh();
-        }
         UpdateStatusBar();
         break;
     case NORVIK_NOTIFY_MIXER_PINS_CHANGED:
     case NORVIK_NOTIFY_VOLUMES_CHANGED:
     case NORVIK_NOTIFY_WEIGHTS_CHANGED:
         if (const FormDevice* page = DevicePageFor(devicePages_, message))
-        {
             ReloadMixers(*page, message.code);
-        }
         break;
     default:
         // 3010 and everything else: nothing to show.
@@ -180,9 +154,7 @@ void MainFrame::UpdateStatusBar()
         return;
     }
     if (const wchar_t* state = StreamingStateText(status.state))
-    {
         statusBar_.SetPaneText(1, state);
-    }
     wchar_t rate[64] = L"";
     (void)StringCchPrintfW(rate, 64, L"Current sampling rate: %u.%03u kHz", status.sampleRate / 1000,
                            status.sampleRate % 1000);

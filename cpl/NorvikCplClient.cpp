@@ -21,15 +21,11 @@ NorvikStatus NorvikCplClient::GetSoundDeviceConfiguration(uint32_t key1, uint32_
     NorvikStatus status = Request(NORVIK_REQ_GET_SOUND_CONFIG, payload, sizeof(payload),
                                   NORVIK_CLIENT_TIMEOUT_MS, NORVIK_REPLY_SOUND_CONFIG, &reply);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return status;
-    }
     uint32_t configuration[4] = {};
     status = reply.GetExactPayload(configuration, sizeof(configuration));
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return NORVIK_STATUS_INVALID_MSG_SIZE;
-    }
     *renderConfiguration = configuration[2];
     *captureConfiguration = configuration[3];
     return NORVIK_STATUS_SUCCESS;

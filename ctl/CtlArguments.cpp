@@ -14,35 +14,25 @@ bool ParseFixed(const std::wstring& text, unsigned decimals, bool signAllowed, i
     size_t i = 0;
     bool negative = false;
     if (signAllowed && i < text.size() && (text[i] == L'-' || text[i] == L'+'))
-    {
         negative = text[i++] == L'-';
-    }
     int64_t value = 0;
     size_t digits = 0;
     for (; i < text.size() && iswdigit(text[i]) && text[i] < 0x80; ++i, ++digits)
-    {
         value = value * 10 + (text[i] - L'0');
-    }
     unsigned fraction = 0;
     if (i < text.size() && text[i] == L'.')
     {
         for (++i; i < text.size() && iswdigit(text[i]) && text[i] < 0x80; ++i, ++fraction, ++digits)
         {
             if (fraction == decimals)
-            {
                 return false;
-            }
             value = value * 10 + (text[i] - L'0');
         }
     }
     if (i != text.size() || digits == 0 || digits > kMaxDigits)
-    {
         return false;
-    }
     for (; fraction < decimals; ++fraction)
-    {
         value *= 10;
-    }
     *scaled = negative ? -value : value;
     return true;
 }
@@ -52,9 +42,7 @@ bool ParseCount(const std::wstring& text, uint32_t max, uint32_t* value)
 {
     int64_t parsed = 0;
     if (text.find(L'.') != std::wstring::npos || !ParseFixed(text, 0, false, &parsed) || parsed > max)
-    {
         return false;
-    }
     *value = static_cast<uint32_t>(parsed);
     return true;
 }
@@ -63,9 +51,7 @@ bool ParseOnOff(const std::wstring& text, bool* on)
 {
     const std::wstring word = Folded(text);
     if (word != L"on" && word != L"off")
-    {
         return false;
-    }
     *on = word == L"on";
     return true;
 }
@@ -74,14 +60,10 @@ bool ParseDecibels(const std::wstring& text, int16_t* hundredths)
 {
     std::wstring number = text;
     if (number.size() > 2 && Folded(number.substr(number.size() - 2)) == L"db")
-    {
         number.resize(number.size() - 2);
-    }
     int64_t value = 0;
     if (!ParseFixed(number, 2, true, &value) || value < kMixerMinGain || value > kMixerMaxGain)
-    {
         return false;
-    }
     *hundredths = static_cast<int16_t>(value);
     return true;
 }
@@ -90,9 +72,7 @@ bool ParseFraction(const std::wstring& text, uint32_t* thousandths)
 {
     int64_t value = 0;
     if (!ParseFixed(text, 3, false, &value) || value > 1000)
-    {
         return false;
-    }
     *thousandths = static_cast<uint32_t>(value);
     return true;
 }
@@ -100,16 +80,10 @@ bool ParseFraction(const std::wstring& text, uint32_t* thousandths)
 bool IsSerial(const std::wstring& text)
 {
     if (text.empty() || text.size() > 19)
-    {
         return false;
-    }
     for (wchar_t c : text)
-    {
         if (c < 0x20 || c == 0x7F)
-        {
             return false;
-        }
-    }
     return true;
 }
 
@@ -117,12 +91,8 @@ std::wstring Folded(const std::wstring& text)
 {
     std::wstring folded;
     for (wchar_t c : text)
-    {
         if (!iswspace(c))
-        {
             folded += static_cast<wchar_t>(towlower(c));
-        }
-    }
     return folded;
 }
 

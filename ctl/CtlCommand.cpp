@@ -52,12 +52,8 @@ const CtlCommand kCommands[] = {
 const CtlCommand* FindCommand(const std::wstring& name)
 {
     for (const CtlCommand& command : kCommands)
-    {
         if (name == command.name)
-        {
             return &command;
-        }
-    }
     return nullptr;
 }
 

@@ -12,9 +12,7 @@ int CtlContext::Usage(const std::wstring& problem)
 int CtlContext::Connect()
 {
     if (connected_)
-    {
         return kExitDone;
-    }
     const NorvikStatus status = client_.OpenAsClient(NORVIK_DRIVER_NAME);
     if (status != NORVIK_STATUS_SUCCESS)
     {
@@ -26,9 +24,7 @@ int CtlContext::Connect()
     bool changed = false;
     const NorvikStatus listed = client_.UpdateDeviceList(&changed);
     if (listed != NORVIK_STATUS_SUCCESS)
-    {
         return output_.Refused(L"Reading the device list", listed);
-    }
     connected_ = true;
     return kExitDone;
 }
@@ -37,14 +33,10 @@ int CtlContext::FindUnit(const std::wstring& serial, NorvikDevice** device)
 {
     *device = nullptr;
     if (!IsSerial(serial))
-    {
         return Usage(L"'" + serial + L"' is not a serial number.");
-    }
     const int connected = Connect();
     if (connected != kExitDone)
-    {
         return connected;
-    }
     for (size_t i = 0; i < client_.DeviceCount(); ++i)
     {
         NorvikDevice* candidate = client_.DeviceAt(i);

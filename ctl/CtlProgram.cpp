@@ -8,24 +8,14 @@ int RunCorvexCtl(const std::vector<std::wstring>& arguments, CtlConsole& console
     bool help = false;
     CtlArgs words;
     for (const std::wstring& argument : arguments)
-    {
         if (argument == L"--json")
-        {
             context.Out().SetJson(true);
-        }
         else if (argument == L"--help" || argument == L"-h" || argument == L"-?" || argument == L"/?")
-        {
             help = true;
-        }
         else if (argument.compare(0, 2, L"--") == 0)
-        {
             return context.Out().Usage(L"Unknown option " + argument + L".", L"usage: corvexctl --help");
-        }
         else
-        {
             words.push_back(argument);
-        }
-    }
     if (words.empty() || (words[0] == L"help" && words.size() == 1))
     {
         if (help || !words.empty())

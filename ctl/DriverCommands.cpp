@@ -64,9 +64,7 @@ int PrintRate(CtlContext& context)
     NorvikSampleRates rates{};
     const NorvikStatus status = context.Client().GetSampleRates(&rates);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading the sample rates", status);
-    }
     std::wstring offered;
     nlohmann::json list = nlohmann::json::array();
     for (uint32_t i = 0; i < std::min(rates.count, NORVIK_MAX_SAMPLE_RATES); ++i)
@@ -77,9 +75,7 @@ int PrintRate(CtlContext& context)
     context.Out().Line(FormatText(L"%u Hz", rates.current));
     context.Out().Line(L"offered: " + offered);
     if (IsDsdRate(rates.current))
-    {
         context.Out().Line(L"DSD mode is active.");
-    }
     context.Out().Emit({{"current", rates.current}, {"offered", list}, {"dsd", IsDsdRate(rates.current)}});
     return kExitDone;
 }
@@ -89,9 +85,7 @@ int PrintBuffers(CtlContext& context)
     NorvikBufferSizes sizes{};
     const NorvikStatus status = context.Client().GetBufferSizes(&sizes);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Get the buffer sizes", status);
-    }
     const wchar_t* streaming = StreamingClassText(sizes.streamingClass);
     const wchar_t* asio = AsioClassText(sizes.asioClass);
     context.Out().Line(
@@ -110,9 +104,7 @@ int PrintStreamDevice(CtlContext& context)
     NorvikStreamingStatus status{};
     const NorvikStatus read = context.Client().GetStreamingStatus(&status);
     if (read != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading the streaming status", read);
-    }
     std::wstring serials;
     nlohmann::json streaming = nlohmann::json::array();
     for (size_t i = 0; i < context.Client().DeviceCount(); ++i)
@@ -135,9 +127,7 @@ int PrintPolicy(CtlContext& context)
     uint32_t flags = 0;
     const NorvikStatus status = context.Client().GetPolicy(&flags);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading the policy", status);
-    }
     context.Out().Line(L"forbid-rate-change: " + FlagText((flags & 1) != 0));
     context.Out().Emit({{"flags", flags}, {"forbidRateChange", (flags & 1) != 0}});
     return kExitDone;
@@ -147,14 +137,10 @@ int PrintPolicy(CtlContext& context)
 int RunList(CtlContext& context, const CtlArgs& args)
 {
     if (!args.empty())
-    {
         return context.Usage(L"list takes no arguments.");
-    }
     const int connected = context.Connect();
     if (connected != kExitDone)
-    {
         return connected;
-    }
     nlohmann::json units = nlohmann::json::array();
     for (size_t i = 0; i < context.Client().DeviceCount(); ++i)
     {
@@ -176,14 +162,10 @@ int RunList(CtlContext& context, const CtlArgs& args)
 int RunStatus(CtlContext& context, const CtlArgs& args)
 {
     if (!args.empty())
-    {
         return context.Usage(L"status takes no arguments.");
-    }
     const int connected = context.Connect();
     if (connected != kExitDone)
-    {
         return connected;
-    }
     NorvikClient& client = context.Client();
     NorvikStreamingStatus streaming{};
     NorvikBufferSizes sizes{};
@@ -202,12 +184,8 @@ int RunStatus(CtlContext& context, const CtlArgs& args)
         {L"Reading the error counters", client.GetErrorCounters(&counters)},
     };
     for (const auto& read : reads)
-    {
         if (read.status != NORVIK_STATUS_SUCCESS)
-        {
             return context.Out().Refused(read.what, read.status);
-        }
-    }
     const wchar_t* build = (info.flags & 1) != 0 ? L"debug" : L"release";
     CtlOutput& out = context.Out();
     out.Line(L"streaming state: " + StateText(streaming.state));
@@ -249,13 +227,9 @@ int RunRate(CtlContext& context, const CtlArgs& args)
 {
     uint32_t rate = 0;
     if (args.size() > 1)
-    {
         return context.Usage(L"rate takes at most one argument.");
-    }
     if (args.size() == 1 && (!ParseCount(args[0], UINT32_MAX, &rate) || rate == 0))
-    {
         return context.Usage(L"'" + args[0] + L"' is not a sample rate in Hz.");
-    }
     if (IsDsdRate(rate))
     {
         // The control panel refuses the DSD rates in the same words: only an ASIO host may choose them.
@@ -264,29 +238,19 @@ int RunRate(CtlContext& context, const CtlArgs& args)
     }
     const int connected = context.Connect();
     if (connected != kExitDone || args.empty())
-    {
         return connected != kExitDone ? connected : PrintRate(context);
-    }
     NorvikSampleRates rates{};
     const NorvikStatus read = context.Client().GetSampleRates(&rates);
     if (read != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading the sample rates", read);
-    }
     bool offered = false;
     for (uint32_t i = 0; i < std::min(rates.count, NORVIK_MAX_SAMPLE_RATES); ++i)
-    {
         offered = offered || rates.rates[i] == rate;
-    }
     if (!offered)
-    {
         return context.Usage(FormatText(L"The driver does not offer %u Hz.", rate));
-    }
     const NorvikStatus status = context.Client().SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Changing the sample rate", status);
-    }
     return PrintRate(context);
 }
 
@@ -295,9 +259,7 @@ int RunBuffers(CtlContext& context, const CtlArgs& args)
     uint32_t streaming = 0;
     uint32_t asio = 0;
     if (args.size() == 1 || args.size() > 2)
-    {
         return context.Usage(L"buffers takes both classes or none.");
-    }
     if (args.size() == 2 && !ParseClass(args[0], kStreamingBufferClasses, &streaming))
     {
         return context.Usage(
@@ -312,44 +274,32 @@ int RunBuffers(CtlContext& context, const CtlArgs& args)
     }
     const int connected = context.Connect();
     if (connected != kExitDone || args.empty())
-    {
         return connected != kExitDone ? connected : PrintBuffers(context);
-    }
     // The third value goes back as the driver reported it, as the control panel sends it.
     NorvikBufferSizes sizes{};
     const NorvikStatus read = context.Client().GetBufferSizes(&sizes);
     if (read != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Get the buffer sizes", read);
-    }
     const NorvikStatus status = context.Client().SetBufferSizes(streaming, asio, sizes.thirdValue);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Changing the buffer sizes", status);
-    }
     return PrintBuffers(context);
 }
 
 int RunStreamDevice(CtlContext& context, const CtlArgs& args)
 {
     if (args.size() > 1)
-    {
         return context.Usage(L"stream-device takes one serial, or all.");
-    }
     const bool all = args.size() == 1 && Folded(args[0]) == L"all";
     NorvikDevice* device = nullptr;
     const int connected = args.size() == 1 && !all ? context.FindUnit(args[0], &device) : context.Connect();
     if (connected != kExitDone || args.empty())
-    {
         return connected != kExitDone ? connected : PrintStreamDevice(context);
-    }
     const NorvikStatus status =
         all ? context.Client().SelectStreamingDevice(0, 0, 1)
             : context.Client().SelectStreamingDevice(device->Key1(), device->Key2(), 0);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Selecting the streaming device", status);
-    }
     // The streaming marks live in the device records.
     bool changed = false;
     (void)context.Client().UpdateDeviceList(&changed);
@@ -361,27 +311,19 @@ int RunPolicy(CtlContext& context, const CtlArgs& args)
     bool forbid = false;
     if (!args.empty() &&
         (args.size() != 2 || Folded(args[0]) != L"forbid-rate-change" || !ParseOnOff(args[1], &forbid)))
-    {
         return context.Usage(L"policy takes forbid-rate-change on or off.");
-    }
     const int connected = context.Connect();
     if (connected != kExitDone || args.empty())
-    {
         return connected != kExitDone ? connected : PrintPolicy(context);
-    }
     // Other policy bits stay as the driver reports them. Without them nothing is sent: starting from none
     // would clear bits this program does not know.
     uint32_t flags = 0;
     const NorvikStatus read = context.Client().GetPolicy(&flags);
     if (read != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading the policy", read);
-    }
     flags = forbid ? (flags | 1u) : (flags & ~1u);
     const NorvikStatus status = context.Client().SetPolicy(flags, NORVIK_CLIENT_TIMEOUT_MS);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Changing the policy", status);
-    }
     return PrintPolicy(context);
 }

@@ -113,9 +113,7 @@ int ReadMixer(CtlContext& context, const std::wstring& serial, bool hardwareInpu
 {
     const int found = context.FindUnit(serial, device);
     if (found != kExitDone)
-    {
         return found;
-    }
     const wchar_t* what = L"";
     const NorvikStatus status = mixer->Read(**device, hardwareInputs, &what);
     return status == NORVIK_STATUS_SUCCESS ? kExitDone : context.Out().Refused(what, status);
@@ -133,9 +131,7 @@ std::wstring Joined(const CtlArgs& args, size_t first, size_t end)
 {
     std::wstring text;
     for (size_t i = first; i < end; ++i)
-    {
         text += (i == first ? L"" : L" ") + args[i];
-    }
     return text;
 }
 
@@ -146,16 +142,10 @@ std::vector<std::pair<uint32_t, uint32_t>> Crossings(const std::vector<uint32_t>
 {
     std::vector<std::pair<uint32_t, uint32_t>> crossings;
     if (rows.size() == 2 && columns.size() == 2)
-    {
         return {{rows[0], columns[0]}, {rows[1], columns[1]}};
-    }
     for (uint32_t row : rows)
-    {
         for (uint32_t column : columns)
-        {
             crossings.push_back({row, column});
-        }
-    }
     return crossings;
 }
 } // namespace
@@ -164,66 +154,48 @@ int RunMixer(CtlContext& context, const CtlArgs& args)
 {
     bool hardwareInputs = false;
     if (args.size() != 2 || !ParseMixer(args[1], &hardwareInputs))
-    {
         return context.Usage(L"mixer takes a serial and hw or sw.");
-    }
     NorvikDevice* device = nullptr;
     UnitMixer mixer;
     const int read = ReadMixer(context, args[0], hardwareInputs, &device, &mixer);
     if (read == kExitDone)
-    {
         PrintMixer(context, args[0], mixer);
-    }
     return read;
 }
 
 int RunVolume(CtlContext& context, const CtlArgs& args)
 {
     if (args.size() < 3)
-    {
         return context.Usage(L"volume takes a serial, an output label and a level in dB, mute or unmute.");
-    }
     const std::wstring& value = args.back();
     const bool mute = Folded(value) == L"mute";
     const bool unmute = Folded(value) == L"unmute";
     int16_t volume = 0;
     if (!mute && !unmute && !ParseDecibels(value, &volume))
-    {
         return context.Usage(L"'" + value + L"' is not a level from -60.00 to +6.00 dB, mute or unmute.");
-    }
     NorvikDevice* device = nullptr;
     UnitMixer mixer;
     const int read = ReadMixer(context, args[0], false, &device, &mixer);
     if (read != kExitDone)
-    {
         return read;
-    }
     const std::wstring label = Joined(args, 1, args.size() - 1);
     std::vector<uint32_t> channels;
     const UnitMixer::Match match = mixer.Resolve(MixerSide::Column, label, &channels);
     if (channels.empty())
-    {
         return LabelProblem(context, match, label, L"mixer output");
-    }
     std::vector<NorvikVolumeItem> items;
     for (uint32_t channel : channels)
     {
         NorvikVolumeItem item = mixer.Volume(channel);
         if (mute || unmute)
-        {
             item.flags = static_cast<uint8_t>(mute ? (item.flags | 1u) : (item.flags & ~1u));
-        }
         else
-        {
             item.volume = volume;
-        }
         items.push_back(item);
     }
     const NorvikStatus status = device->SetPinVolumes(items.data(), static_cast<uint32_t>(items.size()));
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Setting the output volume", status);
-    }
     // The request hands the records back as the unit now holds them.
     nlohmann::json result = nlohmann::json::array();
     for (size_t i = 0; i < items.size(); ++i)
@@ -242,23 +214,17 @@ int RunWeight(CtlContext& context, const CtlArgs& args)
 {
     bool hardwareInputs = false;
     if (args.size() < 5 || !ParseMixer(args[1], &hardwareInputs))
-    {
         return context.Usage(L"weight takes a serial, hw or sw, a row, a column and a weight in dB or off.");
-    }
     const std::wstring& value = args.back();
     const bool off = Folded(value) == L"off";
     int16_t weight = 0;
     if (!off && !ParseDecibels(value, &weight))
-    {
         return context.Usage(L"'" + value + L"' is not a weight from -60.00 to +6.00 dB, or off.");
-    }
     NorvikDevice* device = nullptr;
     UnitMixer mixer;
     const int read = ReadMixer(context, args[0], hardwareInputs, &device, &mixer);
     if (read != kExitDone)
-    {
         return read;
-    }
     // Labels may arrive unquoted, split into words: take the one split at which both sides name channels.
     std::vector<uint32_t> rows;
     std::vector<uint32_t> columns;
@@ -274,13 +240,9 @@ int RunWeight(CtlContext& context, const CtlArgs& args)
         if (end - 2 == 2)
         {
             if (row.empty())
-            {
                 return LabelProblem(context, rowMatch, args[2], L"mixer input");
-            }
             if (column.empty())
-            {
                 return LabelProblem(context, columnMatch, args[3], L"mixer output");
-            }
         }
         if (!row.empty() && !column.empty())
         {
@@ -302,17 +264,13 @@ int RunWeight(CtlContext& context, const CtlArgs& args)
         // Connecting sets the weight; disconnecting keeps it, as in the crosspoint control.
         item.flags = static_cast<uint8_t>(off ? (item.flags & ~1u) : (item.flags | 1u));
         if (!off)
-        {
             item.weight = weight;
-        }
         items.push_back(item);
     }
     const NorvikStatus status =
         device->SetCrosspointWeights(items.data(), static_cast<uint32_t>(items.size()));
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Setting the crosspoint weight", status);
-    }
     nlohmann::json result = nlohmann::json::array();
     const auto crossings = Crossings(rows, columns);
     for (size_t i = 0; i < items.size(); ++i)

@@ -16,21 +16,15 @@ DWORD ReadTextFile(const std::wstring& path, std::string* text)
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.Get(), &size))
-    {
         return GetLastError();
-    }
     if (size.QuadPart > kMaxSnapshotBytes)
-    {
         return ERROR_FILE_TOO_LARGE;
-    }
     text->resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     if (!text->empty() &&
         (!ReadFile(file.Get(), text->data(), static_cast<DWORD>(text->size()), &read, nullptr) ||
          read != text->size()))
-    {
         return GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_READ_FAULT;
-    }
     return ERROR_SUCCESS;
 }
 
@@ -43,9 +37,7 @@ DWORD WriteTextFile(const std::wstring& path, const std::string& text)
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         if (!file)
-        {
             return GetLastError();
-        }
         if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
             written != text.size())
         {
@@ -69,9 +61,7 @@ int ReadState(CtlContext& context, const std::wstring& serial, NorvikDevice** de
 {
     const int found = context.FindUnit(serial, device);
     if (found != kExitDone)
-    {
         return found;
-    }
     const wchar_t* what = L"";
     const NorvikStatus status = ReadUnitState(**device, state, &what);
     return status == NORVIK_STATUS_SUCCESS ? kExitDone : context.Out().Refused(what, status);
@@ -81,21 +71,15 @@ int ReadState(CtlContext& context, const std::wstring& serial, NorvikDevice** de
 int RunSave(CtlContext& context, const CtlArgs& args)
 {
     if (args.size() != 2)
-    {
         return context.Usage(L"save takes a serial and a file.");
-    }
     NorvikDevice* device = nullptr;
     UnitState state;
     const int read = ReadState(context, args[0], &device, &state);
     if (read != kExitDone)
-    {
         return read;
-    }
     const DWORD error = WriteTextFile(args[1], SnapshotJson(SnapshotOf(state), args[0]));
     if (error != ERROR_SUCCESS)
-    {
         return context.Usage(FormatText(L"Cannot write %s (error %u).", args[1].c_str(), error));
-    }
     context.Out().Line(L"Saved " + args[0] + L" to " + args[1] + L".");
     context.Out().Emit({{"serial", Utf8(args[0])}, {"file", Utf8(args[1])}});
     return kExitDone;
@@ -104,29 +88,21 @@ int RunSave(CtlContext& context, const CtlArgs& args)
 int RunLoad(CtlContext& context, const CtlArgs& args)
 {
     if (args.size() != 2)
-    {
         return context.Usage(L"load takes a serial and a file.");
-    }
     // The whole file is checked before the driver is asked anything.
     std::string text;
     const DWORD error = ReadTextFile(args[1], &text);
     if (error != ERROR_SUCCESS)
-    {
         return context.Usage(FormatText(L"Cannot read %s (error %u).", args[1].c_str(), error));
-    }
     UnitSnapshot wanted;
     std::wstring problem;
     if (!ParseSnapshot(text, &wanted, &problem))
-    {
         return context.Usage(args[1] + L": " + problem + L" Nothing was changed.");
-    }
     NorvikDevice* device = nullptr;
     UnitState state;
     const int read = ReadState(context, args[0], &device, &state);
     if (read != kExitDone)
-    {
         return read;
-    }
     const UnitSnapshot current = SnapshotOf(state);
     if (!SameLayout(wanted, current))
     {
@@ -148,9 +124,7 @@ int RunLoad(CtlContext& context, const CtlArgs& args)
     const wchar_t* what = L"";
     const NorvikStatus status = ApplySnapshot(*device, state, wanted, &changed, &what);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(what, status);
-    }
     context.Out().Line(
         FormatText(L"Loaded %s into %s: %u settings changed.", args[1].c_str(), args[0].c_str(), changed));
     context.Out().Emit({{"serial", Utf8(args[0])}, {"file", Utf8(args[1])}, {"changed", changed}});

@@ -17,15 +17,11 @@ int PrintSpdif(CtlContext& context, NorvikDevice& device)
     const NorvikStatus inputStatus = device.GetSpdifInStatus(0, &input);
     // A unit without S/P-DIF input answers OBJECT_NOT_FOUND; that is an answer, not a failure.
     if (inputStatus != NORVIK_STATUS_SUCCESS && inputStatus != NORVIK_STATUS_OBJECT_NOT_FOUND)
-    {
         return context.Out().Refused(L"Reading the SPDIF IN status", inputStatus);
-    }
     bool passThrough = false;
     const NorvikStatus status = device.GetSpdifPassThrough(0, 0, &passThrough);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading SPDIF pass through", status);
-    }
     const std::wstring text = SpdifInStatusText(inputStatus, input);
     context.Out().Line(L"SPDIF IN: " + text);
     context.Out().Line(L"pass-through: " + FlagText(passThrough));
@@ -39,13 +35,9 @@ int PrintBypass(CtlContext& context, NorvikDevice& device)
     bool mute = false;
     NorvikStatus status = device.GetVolumeBypass(&volume);
     if (status == NORVIK_STATUS_SUCCESS)
-    {
         status = device.GetMuteBypass(&mute);
-    }
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading the bypass switches", status);
-    }
     context.Out().Line(L"volume bypass: " + FlagText(volume));
     context.Out().Line(L"mute bypass: " + FlagText(mute));
     context.Out().Emit({{"volume", volume}, {"mute", mute}});
@@ -84,22 +76,16 @@ int RunSpdif(CtlContext& context, const CtlArgs& args)
     bool on = false;
     if (args.empty() || args.size() == 2 || args.size() > 3 ||
         (args.size() == 3 && (Folded(args[1]) != L"passthrough" || !ParseOnOff(args[2], &on))))
-    {
         return context.Usage(L"spdif takes a serial, then optionally passthrough on or off.");
-    }
     NorvikDevice* device = nullptr;
     const int found = context.FindUnit(args[0], &device);
     if (found != kExitDone)
-    {
         return found;
-    }
     if (args.size() == 3)
     {
         const NorvikStatus status = device->SetSpdifPassThrough(0, 0, on);
         if (status != NORVIK_STATUS_SUCCESS)
-        {
             return context.Out().Refused(L"Set SPDIF pass through", status);
-        }
     }
     return PrintSpdif(context, *device);
 }
@@ -110,23 +96,17 @@ int RunBypass(CtlContext& context, const CtlArgs& args)
     const std::wstring which = args.size() == 3 ? Folded(args[1]) : std::wstring();
     if (args.empty() || args.size() == 2 || args.size() > 3 ||
         (args.size() == 3 && ((which != L"volume" && which != L"mute") || !ParseOnOff(args[2], &on))))
-    {
         return context.Usage(L"bypass takes a serial, then optionally volume or mute and on or off.");
-    }
     NorvikDevice* device = nullptr;
     const int found = context.FindUnit(args[0], &device);
     if (found != kExitDone)
-    {
         return found;
-    }
     if (args.size() == 3)
     {
         const bool volume = which == L"volume";
         const NorvikStatus status = volume ? device->SetVolumeBypass(on) : device->SetMuteBypass(on);
         if (status != NORVIK_STATUS_SUCCESS)
-        {
             return context.Out().Refused(volume ? L"Set Bypass volume" : L"Set Bypass mute", status);
-        }
     }
     return PrintBypass(context, *device);
 }
@@ -136,37 +116,23 @@ int RunEffect(CtlContext& context, const CtlArgs& args)
     const std::wstring what = args.size() == 4 ? Folded(args[2]) : std::wstring();
     uint32_t value = 0;
     if ((args.size() != 1 && args.size() != 4) || (args.size() == 4 && what != L"delay" && what != L"amp"))
-    {
         return context.Usage(L"effect takes a serial, then optionally a pair and delay MS or amp VALUE.");
-    }
     if (what == L"delay" && !ParseCount(args[3], UINT32_MAX, &value))
-    {
         return context.Usage(L"'" + args[3] + L"' is not a delay in milliseconds.");
-    }
     if (what == L"amp" && !ParseFraction(args[3], &value))
-    {
         return context.Usage(L"'" + args[3] + L"' is not an amplification from 0.00 to 1.00.");
-    }
     NorvikDevice* device = nullptr;
     const int found = context.FindUnit(args[0], &device);
     if (found != kExitDone)
-    {
         return found;
-    }
     if (!device->HasPlugin())
-    {
         return context.Usage(L"The unit " + args[0] + L" has no effect.");
-    }
     UnitEffect effect;
     NorvikStatus status = effect.Read(*device);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading the effect", status);
-    }
     if (args.size() == 1)
-    {
         return PrintEffect(context, effect);
-    }
     uint32_t left = 0;
     if (!ParseEffectPair(args[1], effect.Channels(), &left))
     {
@@ -174,9 +140,7 @@ int RunEffect(CtlContext& context, const CtlArgs& args)
                              L"' is not a channel pair of the effect (Channel 01/02, 1/2, ...).");
     }
     if (what == L"delay" && value > effect.MaxDelay())
-    {
         return context.Usage(FormatText(L"The delay is at most %u ms.", effect.MaxDelay()));
-    }
     // Both channels of the pair in one request, as the effect page sets them.
     const bool delay = what == L"delay";
     status = UnitEffect::Set(*device, delay ? NORVIK_PLUGIN_DELAY : NORVIK_PLUGIN_AMPLIFICATION,
@@ -188,8 +152,6 @@ int RunEffect(CtlContext& context, const CtlArgs& args)
     }
     status = effect.Read(*device);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return context.Out().Refused(L"Reading the effect", status);
-    }
     return PrintEffect(context, effect);
 }

@@ -21,9 +21,7 @@ NorvikStatus Query(NorvikDevice& device, uint32_t selector, uint32_t channel, ui
     }
     const NorvikStatus status = device.QueryPlugin(&record);
     if (status == NORVIK_STATUS_SUCCESS)
-    {
         *answer = perChannel ? record.pairs[0].value : record.count;
-    }
     return status;
 }
 } // namespace
@@ -33,9 +31,7 @@ NorvikStatus UnitEffect::Read(NorvikDevice& device)
     uint32_t channels = 0;
     NorvikStatus status = Query(device, NORVIK_PLUGIN_CHANNEL_COUNT, 0, &channels);
     if (status == NORVIK_STATUS_SUCCESS)
-    {
         status = Query(device, NORVIK_PLUGIN_MAX_DELAY, 0, &maxDelay_);
-    }
     channels = std::min(channels, kMaxChannels);
     delays_.assign(channels, 0);
     amplifications_.assign(channels, 0);
@@ -43,9 +39,7 @@ NorvikStatus UnitEffect::Read(NorvikDevice& device)
     {
         status = Query(device, NORVIK_PLUGIN_DELAY, channel, &delays_[channel]);
         if (status == NORVIK_STATUS_SUCCESS)
-        {
             status = Query(device, NORVIK_PLUGIN_AMPLIFICATION, channel, &amplifications_[channel]);
-        }
     }
     return status;
 }
@@ -54,16 +48,12 @@ NorvikStatus UnitEffect::Set(NorvikDevice& device, uint32_t selector,
                              const std::vector<std::pair<uint32_t, uint32_t>>& values)
 {
     if (values.empty() || values.size() > kMaxChannels)
-    {
         return NORVIK_STATUS_INVALID_PARAMETER;
-    }
     NorvikPluginRecord record{};
     record.selector = selector;
     record.count = static_cast<uint32_t>(values.size());
     for (size_t i = 0; i < values.size(); ++i)
-    {
         record.pairs[i] = {values[i].first, values[i].second};
-    }
     return device.SetPluginParameters(record);
 }
 
@@ -76,23 +66,17 @@ bool ParseEffectPair(const std::wstring& text, uint32_t channels, uint32_t* left
 {
     std::wstring folded = Folded(text);
     if (folded.compare(0, 7, L"channel") == 0)
-    {
         folded.erase(0, 7);
-    }
     const size_t slash = folded.find(L'/');
     uint32_t first = 0;
     uint32_t second = 0;
     if (slash == std::wstring::npos ||
         !ParseCount(folded.substr(0, slash), UnitEffect::kMaxChannels, &first) ||
         !ParseCount(folded.substr(slash + 1), UnitEffect::kMaxChannels, &second))
-    {
         return false;
-    }
     // Pairs start at odd channel numbers; an odd last channel has no pair, as on the effect page.
     if (first == 0 || first % 2 == 0 || second != first + 1 || second > channels)
-    {
         return false;
-    }
     *left = first - 1;
     return true;
 }

@@ -11,9 +11,7 @@ NorvikStatus ReadPins(NorvikDevice& device, uint32_t selector, uint32_t capacity
     uint32_t count = capacity;
     const NorvikStatus status = device.GetMixerPins(selector, buffer, &count);
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return status;
-    }
     count = count < capacity ? count : capacity;
     pins->assign(buffer, buffer + (count & ~1u));
     return NORVIK_STATUS_SUCCESS;
@@ -31,14 +29,10 @@ NorvikStatus UnitMixer::Read(NorvikDevice& device, bool hardwareInputs, const wc
                           kMaxInputs, &inputs_);
     }
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return status;
-    }
     volumes_.assign(outputs_.size(), NorvikVolumeItem{});
     for (uint32_t output = 0; output < Outputs(); ++output)
-    {
         volumes_[output].pin = outputs_[output];
-    }
     weights_.assign(outputs_.size() * inputs_.size(), NorvikWeightItem{});
     for (uint32_t input = 0; input < Inputs(); ++input)
     {
@@ -91,9 +85,7 @@ UnitMixer::Match UnitMixer::Resolve(MixerSide side, const std::wstring& label,
         ParseCount(folded.substr(slash + 1), count, &second))
     {
         if (first % 2 == 0 || second != first + 1)
-        {
             return Match::None;
-        }
         *channels = {first - 1, first};
         return Match::Pair;
     }
@@ -102,22 +94,16 @@ UnitMixer::Match UnitMixer::Resolve(MixerSide side, const std::wstring& label,
         const std::wstring pair = Folded(PairLabel(side, left));
         const uint32_t found = folded == pair ? 2 : folded == pair + L"l" ? 0 : folded == pair + L"r" ? 1 : 3;
         if (found == 3)
-        {
             continue;
-        }
         if (!channels->empty())
         {
             channels->clear();
             return Match::Ambiguous;
         }
         if (found == 2)
-        {
             *channels = {left, left + 1};
-        }
         else
-        {
             channels->push_back(left + found);
-        }
     }
     return channels->empty() ? Match::None : channels->size() == 2 ? Match::Pair : Match::Channel;
 }

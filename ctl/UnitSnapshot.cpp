@@ -10,9 +10,7 @@ std::vector<GainSetting> VolumesOf(const UnitMixer& mixer)
 {
     std::vector<GainSetting> volumes;
     for (uint32_t output = 0; output < mixer.Outputs(); ++output)
-    {
         volumes.push_back({mixer.Volume(output).volume, (mixer.Volume(output).flags & 1) != 0});
-    }
     return volumes;
 }
 
@@ -66,12 +64,8 @@ std::vector<std::pair<uint32_t, uint32_t>> ChangedEffect(const std::vector<uint3
 {
     std::vector<std::pair<uint32_t, uint32_t>> values;
     for (uint32_t channel = 0; channel < wanted.size(); ++channel)
-    {
         if (wanted[channel] != (effect.*current)(channel))
-        {
             values.push_back({channel, wanted[channel]});
-        }
-    }
     return values;
 }
 } // namespace
@@ -80,13 +74,9 @@ NorvikStatus ReadUnitState(NorvikDevice& device, UnitState* state, const wchar_t
 {
     NorvikStatus status = state->hardware.Read(device, true, what);
     if (status == NORVIK_STATUS_SUCCESS)
-    {
         status = state->software.Read(device, false, what);
-    }
     if (status != NORVIK_STATUS_SUCCESS)
-    {
         return status;
-    }
     const struct
     {
         const wchar_t* what;
@@ -135,16 +125,10 @@ bool SameLayout(const UnitSnapshot& a, const UnitSnapshot& b)
     const auto samePins = [](const std::vector<NorvikPin>& x, const std::vector<NorvikPin>& y)
     {
         if (x.size() != y.size())
-        {
             return false;
-        }
         for (size_t i = 0; i < x.size(); ++i)
-        {
             if (x[i].kind != y[i].kind || x[i].channel != y[i].channel)
-            {
                 return false;
-            }
-        }
         return true;
     };
     return samePins(a.outputs, b.outputs) && samePins(a.hardwareInputs, b.hardwareInputs) &&
@@ -208,9 +192,7 @@ NorvikStatus ApplySnapshot(NorvikDevice& device, const UnitState& current, const
     for (const auto& write : writes)
     {
         if (status != NORVIK_STATUS_SUCCESS)
-        {
             return status;
-        }
         if (write.count != 0)
         {
             *what = write.what;

@@ -15,9 +15,7 @@ nlohmann::json PinsJson(const std::vector<NorvikPin>& pins)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const NorvikPin& pin : pins)
-    {
         list.push_back({pin.kind, pin.channel});
-    }
     return list;
 }
 
@@ -34,9 +32,7 @@ nlohmann::json WeightsJson(const std::vector<GainSetting>& weights, size_t outpu
     {
         nlohmann::json row = nlohmann::json::array();
         for (size_t i = first; i < first + outputs; ++i)
-        {
             row.push_back(GainJson(weights[i], "weight", "connected"));
-        }
         rows.push_back(row);
     }
     return rows;
@@ -46,9 +42,7 @@ nlohmann::json WeightsJson(const std::vector<GainSetting>& weights, size_t outpu
 const nlohmann::json* Member(const nlohmann::json* object, const char* name)
 {
     if (object == nullptr || !object->is_object())
-    {
         return nullptr;
-    }
     const auto found = object->find(name);
     return found == object->end() ? nullptr : &*found;
 }
@@ -56,16 +50,12 @@ const nlohmann::json* Member(const nlohmann::json* object, const char* name)
 bool ReadInteger(const nlohmann::json* value, int64_t min, int64_t max, int64_t* result)
 {
     if (value == nullptr || !value->is_number_integer())
-    {
         return false;
-    }
     if (value->is_number_unsigned())
     {
         const uint64_t unsignedValue = value->get<uint64_t>();
         if (unsignedValue > static_cast<uint64_t>(max))
-        {
             return false;
-        }
         *result = static_cast<int64_t>(unsignedValue);
         return *result >= min;
     }
@@ -76,9 +66,7 @@ bool ReadInteger(const nlohmann::json* value, int64_t min, int64_t max, int64_t*
 bool ReadBool(const nlohmann::json* value, bool* result)
 {
     if (value == nullptr || !value->is_boolean())
-    {
         return false;
-    }
     *result = value->get<bool>();
     return true;
 }
@@ -86,18 +74,14 @@ bool ReadBool(const nlohmann::json* value, bool* result)
 bool ReadPins(const nlohmann::json* value, size_t max, std::vector<NorvikPin>* pins)
 {
     if (value == nullptr || !value->is_array() || value->size() > max || value->size() % 2 != 0)
-    {
         return false;
-    }
     for (const nlohmann::json& entry : *value)
     {
         int64_t kind = 0;
         int64_t channel = 0;
         if (!entry.is_array() || entry.size() != 2 || !ReadInteger(&entry[0], 0, 255, &kind) ||
             !ReadInteger(&entry[1], 0, 255, &channel))
-        {
             return false;
-        }
         pins->push_back(NorvikPin{static_cast<uint8_t>(kind), static_cast<uint8_t>(channel), {}});
     }
     return true;
@@ -108,9 +92,7 @@ bool ReadGain(const nlohmann::json& value, const char* valueName, const char* fl
     int64_t gain = 0;
     if (!ReadInteger(Member(&value, valueName), INT16_MIN, INT16_MAX, &gain) ||
         !ReadBool(Member(&value, flagName), &setting->on))
-    {
         return false;
-    }
     setting->value = static_cast<int16_t>(gain);
     return true;
 }
@@ -118,17 +100,11 @@ bool ReadGain(const nlohmann::json& value, const char* valueName, const char* fl
 bool ReadVolumes(const nlohmann::json* value, size_t outputs, std::vector<GainSetting>* volumes)
 {
     if (value == nullptr || !value->is_array() || value->size() != outputs)
-    {
         return false;
-    }
     volumes->resize(outputs);
     for (size_t i = 0; i < outputs; ++i)
-    {
         if (!ReadGain((*value)[i], "volume", "mute", &(*volumes)[i]))
-        {
             return false;
-        }
-    }
     return true;
 }
 
@@ -136,22 +112,16 @@ bool ReadWeights(const nlohmann::json* value, size_t inputs, size_t outputs,
                  std::vector<GainSetting>* weights)
 {
     if (value == nullptr || !value->is_array() || value->size() != inputs)
-    {
         return false;
-    }
     for (const nlohmann::json& row : *value)
     {
         if (!row.is_array() || row.size() != outputs)
-        {
             return false;
-        }
         for (const nlohmann::json& cell : row)
         {
             GainSetting setting;
             if (!ReadGain(cell, "weight", "connected", &setting))
-            {
                 return false;
-            }
             weights->push_back(setting);
         }
     }
@@ -161,18 +131,14 @@ bool ReadWeights(const nlohmann::json* value, size_t inputs, size_t outputs,
 bool ReadEffect(const nlohmann::json* value, UnitSnapshot* snapshot)
 {
     if (value == nullptr || !value->is_array() || value->size() != snapshot->effectChannels)
-    {
         return false;
-    }
     for (const nlohmann::json& channel : *value)
     {
         int64_t delay = 0;
         int64_t amplification = 0;
         if (!ReadInteger(Member(&channel, "delay"), 0, UINT32_MAX, &delay) ||
             !ReadInteger(Member(&channel, "amplification"), 0, UnitEffect::kMaxAmplification, &amplification))
-        {
             return false;
-        }
         snapshot->delays.push_back(static_cast<uint32_t>(delay));
         snapshot->amplifications.push_back(static_cast<uint32_t>(amplification));
     }
@@ -185,9 +151,7 @@ std::string SnapshotJson(const UnitSnapshot& snapshot, const std::wstring& seria
 {
     nlohmann::json volumes = nlohmann::json::array();
     for (const GainSetting& volume : snapshot.volumes)
-    {
         volumes.push_back(GainJson(volume, "volume", "mute"));
-    }
     nlohmann::json effect = nlohmann::json::array();
     for (uint32_t channel = 0; channel < snapshot.effectChannels; ++channel)
     {

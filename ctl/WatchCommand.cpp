@@ -13,9 +13,7 @@ BOOL WINAPI OnConsoleControl(DWORD type)
 {
     const HANDLE stop = g_stopEvent.load();
     if (stop == nullptr || (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT))
-    {
         return FALSE;
-    }
     (void)SetEvent(stop);
     return TRUE;
 }
@@ -50,9 +48,7 @@ std::wstring UnitOf(NorvikClient& client, const NorvikMessage& message)
 {
     NorvikDeviceKeys keys{};
     if (message.GetExactPayload(&keys, sizeof(keys)) != NORVIK_STATUS_SUCCESS)
-    {
         return std::wstring();
-    }
     const NorvikDevice* device = client.FindDevice(keys.key1, keys.key2);
     if (device == nullptr)
     {
@@ -89,14 +85,10 @@ void PrintNotification(CtlContext& context, const NorvikMessage& message)
 int RunWatch(CtlContext& context, const CtlArgs& args)
 {
     if (!args.empty())
-    {
         return context.Usage(L"watch takes no arguments.");
-    }
     const int connected = context.Connect();
     if (connected != kExitDone)
-    {
         return connected;
-    }
     g_stopEvent.store(context.StopEvent());
     (void)SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
     int result = kExitDone;
@@ -105,9 +97,7 @@ int RunWatch(CtlContext& context, const CtlArgs& args)
     {
         const DWORD wait = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
         if (wait == WAIT_OBJECT_0)
-        {
             break;
-        }
         if (wait != WAIT_OBJECT_0 + 1)
         {
             context.Out().Error(FormatText(L"Waiting for notifications failed (error %u).", GetLastError()));
@@ -117,9 +107,7 @@ int RunWatch(CtlContext& context, const CtlArgs& args)
         NorvikMessage message;
         NorvikStatus status = NORVIK_STATUS_SUCCESS;
         while ((status = context.Client().ReceiveNotification(&message)) == NORVIK_STATUS_SUCCESS)
-        {
             PrintNotification(context, message);
-        }
         if (status != NORVIK_STATUS_NO_MORE_ITEMS)
         {
             result = context.Out().Refused(L"Receiving notifications", status);

@@ -27,9 +27,7 @@ std::wstring MixerPairLabel(MixerSide side, const NorvikPin& left, const NorvikP
     {
         const wchar_t* format = side == MixerSide::Row ? formats.row : formats.column;
         if (formats.kind != left.kind || format == nullptr)
-        {
             continue;
-        }
         wchar_t text[32] = L"";
         (void)StringCchPrintfW(text, ARRAYSIZE(text), format, left.channel + 1u, right.channel + 1u);
         return text;

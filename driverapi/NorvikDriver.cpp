@@ -144,10 +144,8 @@ NorvikDevice* NorvikDriver::DeviceAt(size_t index) const
 NorvikDevice* NorvikDriver::FindDevice(uint32_t key1, uint32_t key2) const
 {
     for (const std::unique_ptr<NorvikDevice>& device : devices_)
-    {
         if (device->Key1() == key1 && device->Key2() == key2)
             return device.get();
-    }
     return nullptr;
 }
 
@@ -318,9 +316,7 @@ NorvikStatus NorvikDriver::OpenContext()
     const bool lost = ConnectionLost();
     const NorvikStatus status = Open(driverName_);
     if (status == NORVIK_STATUS_SUCCESS && lost)
-    {
         for (const std::unique_ptr<NorvikDevice>& device : devices_)
             device->Close();
-    }
     return status;
 }

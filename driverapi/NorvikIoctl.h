@@ -6,7 +6,10 @@
 #include <cstdint>
 
 // Device type 0x8088, buffered, any access: 0x80880000 + 4 * function.
-constexpr uint32_t NorvikIoctlCode(uint32_t function) { return 0x80880000u + 4u * function; }
+constexpr uint32_t NorvikIoctlCode(uint32_t function)
+{
+    return 0x80880000u + 4u * function;
+}
 
 constexpr uint32_t NORVIK_IOCTL_GET_DRIVER_INFO = NorvikIoctlCode(0x801);
 constexpr uint32_t NORVIK_IOCTL_SEND_MESSAGE = NorvikIoctlCode(0x810);
@@ -315,11 +318,11 @@ static_assert(sizeof(NorvikChannelNames) == 6152, "channel names");
 
 struct NorvikWdmEndpointEntry
 {
-    uint32_t kind; // 1 analog, 10 S/P-DIF, 20 MIDI, 40 virtual
+    uint32_t kind;           // 1 analog, 10 S/P-DIF, 20 MIDI, 40 virtual
     uint32_t pairCount;      // channel pairs of the endpoint, at most 8; the service sends 1
     uint32_t pairIndexes[8]; // the first pairCount: each pair's index within the kind; the rest zero
-    uint32_t format;   // 0 PCM, 1 S/P-DIF out, 2 MIDI
-    uint32_t analog3;  // 3 for analog, 0 otherwise
+    uint32_t format;         // 0 PCM, 1 S/P-DIF out, 2 MIDI
+    uint32_t analog3;        // 3 for analog, 0 otherwise
     wchar_t name[42];
     int32_t midiDirection; // 1 out, -1 in
     uint32_t ownIndex;     // the entry's position in its half

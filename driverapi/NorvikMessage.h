@@ -102,7 +102,10 @@ struct NorvikMessage
     }
 
     // Bytes that go on the wire: the header and the used payload.
-    uint32_t WireSize() const { return NORVIK_MSG_HEADER_SIZE + (length > NORVIK_MSG_MAX_PAYLOAD ? 0 : length); }
+    uint32_t WireSize() const
+    {
+        return NORVIK_MSG_HEADER_SIZE + (length > NORVIK_MSG_MAX_PAYLOAD ? 0 : length);
+    }
 };
 #pragma pack(pop)
 

@@ -10,7 +10,10 @@ struct StatusEntry
     const char* name;
 };
 
-#define STATUS_ENTRY(name) {name, #name}
+#define STATUS_ENTRY(name)                                                                                   \
+    {                                                                                                        \
+        name, #name                                                                                          \
+    }
 constexpr StatusEntry kStatusTable[] = {
     STATUS_ENTRY(NORVIK_STATUS_SUCCESS),
     STATUS_ENTRY(NORVIK_STATUS_FAILED),
@@ -77,10 +80,8 @@ constexpr StatusEntry kStatusTable[] = {
 const char* StatusName(NorvikStatus status)
 {
     for (const StatusEntry& entry : kStatusTable)
-    {
         if (entry.value == status)
             return entry.name;
-    }
     return "???";
 }
 

@@ -8,12 +8,8 @@ namespace
 template <size_t N> const wchar_t* ClassText(const NorvikBufferClass (&entries)[N], uint32_t value)
 {
     for (const NorvikBufferClass& entry : entries)
-    {
         if (entry.value == value)
-        {
             return entry.text;
-        }
-    }
     return L"unknown";
 }
 } // namespace
@@ -54,13 +50,9 @@ const NorvikErrorCounterText kErrorCounterTexts[5] = {
 std::wstring SpdifInStatusText(NorvikStatus requestStatus, const NorvikSpdifInStatus& record)
 {
     if (requestStatus == NORVIK_STATUS_OBJECT_NOT_FOUND)
-    {
         return L"SPDIF not available";
-    }
     if (requestStatus != NORVIK_STATUS_SUCCESS)
-    {
         return std::wstring();
-    }
     switch (record.state)
     {
     case 0:

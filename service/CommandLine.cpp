@@ -27,9 +27,7 @@ int RunService(ServiceBase& service, bool console)
     }
     DWORD consoleResult = ERROR_SUCCESS;
     if (!RunServices(console, &consoleResult))
-    {
         return -1;
-    }
     return static_cast<int>(consoleResult);
 }
 
@@ -42,7 +40,8 @@ void PrintHelp(const ServiceBase& service)
                  L" -stop       Stop the service.\n"
                  L" -console    Start service in console mode.\n"
                  L" -h, -?      Print this help message.\n\n",
-                 service.GetServiceName(), kServiceVersionMajor, kServiceVersionMinor, service.GetDisplayName());
+                 service.GetServiceName(), kServiceVersionMajor, kServiceVersionMinor,
+                 service.GetDisplayName());
 }
 } // namespace
 
@@ -58,7 +57,8 @@ int RunCommandLine(int argc, wchar_t** argv, ServiceBase& service)
     {
         (void)service.StopInstalled();
         (void)service.Uninstall();
-        return Reported(service.Install(), L"Service installed successfully.\n", L"Error installing service.\n");
+        return Reported(service.Install(), L"Service installed successfully.\n",
+                        L"Error installing service.\n");
     }
     if (wcscmp(option, L"-uninstall") == 0)
     {
@@ -68,11 +68,13 @@ int RunCommandLine(int argc, wchar_t** argv, ServiceBase& service)
     }
     if (wcscmp(option, L"-start") == 0)
     {
-        return Reported(service.StartInstalled(), L"Service started successfully.\n", L"Error starting service.\n");
+        return Reported(service.StartInstalled(), L"Service started successfully.\n",
+                        L"Error starting service.\n");
     }
     if (wcscmp(option, L"-stop") == 0)
     {
-        return Reported(service.StopInstalled(), L"Service stopped successfully.\n", L"Error stopping service.\n");
+        return Reported(service.StopInstalled(), L"Service stopped successfully.\n",
+                        L"Error stopping service.\n");
     }
     if (wcscmp(option, L"-h") == 0 || wcscmp(option, L"-?") == 0)
     {
@@ -80,13 +82,9 @@ int RunCommandLine(int argc, wchar_t** argv, ServiceBase& service)
         return 0;
     }
     if (wcscmp(option, L"-console") == 0)
-    {
         return RunService(service, true);
-    }
     if (wcscmp(option, L"-service") == 0)
-    {
         return RunService(service, false);
-    }
     ConsolePrint(L"Unknown argument %s, use -h.\n", option);
     return 1;
 }

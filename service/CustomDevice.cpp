@@ -18,7 +18,8 @@ constexpr uint32_t kMaxPairsPerEntry = 8; // two volume items per pair fill the 
 } // namespace
 
 CustomDevice::CustomDevice(std::wstring registryKeyPath)
-    : registryKeyPath_(std::move(registryKeyPath)), endpoints_(), timerForwarder_(this, &CustomDevice::HandleTimer)
+    : registryKeyPath_(std::move(registryKeyPath)), endpoints_(),
+      timerForwarder_(this, &CustomDevice::HandleTimer)
 {
 }
 
@@ -28,34 +29,25 @@ CustomDevice::~CustomDevice()
     timer_.Close();
 }
 
-void CustomDevice::HandleTimer(DWORD, DWORD)
-{
-}
+// Nothing to do on the 3-second tick yet: the timer runs for every opened unit so that a periodic duty (a
+// subclass's, or a later one) has its place on the server thread; failing to arm it still fails the opening.
+void CustomDevice::HandleTimer(DWORD, DWORD) {}
 
 NorvikStatus CustomDevice::OnOpened()
 {
     (void)LoadWdmConfiguration();
     NorvikStatus result = SendVirtualConfiguration();
     if (result == NORVIK_STATUS_SUCCESS)
-    {
         result = SendChannelNames();
-    }
     if (result == NORVIK_STATUS_SUCCESS)
-    {
         result = SendWdmEndpoints();
-    }
     if (result == NORVIK_STATUS_SUCCESS)
-    {
         result = SelectUnits();
-    }
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
-    if (timer_.Create(false) != ERROR_SUCCESS || timer_.Set(kTimerPeriodMs, &timerForwarder_, false) != ERROR_SUCCESS)
-    {
+    if (timer_.Create(false) != ERROR_SUCCESS ||
+        timer_.Set(kTimerPeriodMs, &timerForwarder_, false) != ERROR_SUCCESS)
         return NORVIK_STATUS_FAILED;
-    }
     return NORVIK_STATUS_SUCCESS;
 }
 
@@ -64,15 +56,11 @@ DWORD CustomDevice::OpenUnitKey(RegistryKey* key) const
     RegistryKey base;
     DWORD result = base.Create(HKEY_LOCAL_MACHINE, registryKeyPath_.c_str(), kKeyAccess);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     RegistryKey devices;
     result = devices.Create(base.Get(), L"Devices", kKeyAccess);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     return key->Create(devices.Get(), GetRegistryName().c_str(), kKeyAccess);
 }
 
@@ -81,19 +69,13 @@ NorvikStatus CustomDevice::LoadWdmConfiguration()
     RegistryKey key;
     const DWORD result = OpenUnitKey(&key);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     // A missing value or one of another type or size leaves the field as it was.
     DWORD value = 0;
     if (key.QueryDword(kRenderValue, &value) == ERROR_SUCCESS)
-    {
         renderConfig = value;
-    }
     if (key.QueryDword(kCaptureValue, &value) == ERROR_SUCCESS)
-    {
         captureConfig = value;
-    }
     return NORVIK_STATUS_SUCCESS;
 }
 
@@ -102,9 +84,7 @@ NorvikStatus CustomDevice::SaveWdmConfiguration()
     RegistryKey key;
     const DWORD result = OpenUnitKey(&key);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     (void)key.SetDword(kRenderValue, renderConfig);
     (void)key.SetDword(kCaptureValue, captureConfig);
     return NORVIK_STATUS_SUCCESS;
@@ -115,14 +95,10 @@ NorvikStatus CustomDevice::SendVirtualConfiguration()
     NorvikWdmConfig config = {};
     config.count = kWdmConfigVirtualPairs;
     for (uint32_t i = 0; i < kWdmConfigVirtualPairs; ++i)
-    {
         config.pairs[i] = {SoundDeviceTables::kKindVirtual, 0};
-    }
     const NorvikStatus result = SetWdmConfig(config);
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     // The first two virtual inputs start fed by the first two playback channels at unity gain.
     NorvikWeightItem weights[2] = {};
     for (uint8_t channel = 0; channel < 2; ++channel)
@@ -139,9 +115,7 @@ bool CustomDevice::HasKind2Item()
 {
     NorvikEndpointTopologyBuffer buffer = {};
     if (GetEndpointTopology(&buffer) != NORVIK_STATUS_SUCCESS)
-    {
         return false;
-    }
     const NorvikEndpointTopology& topology = buffer.topology;
     // The record holds twelve entries, whatever count the driver reports.
     const uint32_t count = std::min<uint32_t>(topology.count, NORVIK_MAX_TOPOLOGY_ENDPOINTS);
@@ -149,12 +123,8 @@ bool CustomDevice::HasKind2Item()
     {
         const NorvikTopologyEndpoint& endpoint = topology.endpoints[i];
         for (size_t item = 0; item < std::size(endpoint.first); ++item)
-        {
             if (endpoint.first[item].kind == 2 || endpoint.second[item].kind == 2)
-            {
                 return true;
-            }
-        }
     }
     return false;
 }
@@ -181,13 +151,9 @@ NorvikStatus CustomDevice::SelectUnits()
     {
         NorvikStatus result = SelectEndpoint(unit, 0);
         if (result != NORVIK_STATUS_SUCCESS)
-        {
             result = SetEndpointDefault(unit);
-        }
         if (first == NORVIK_STATUS_SUCCESS)
-        {
             first = result;
-        }
     }
     return first;
 }
@@ -201,22 +167,20 @@ NorvikStatus CustomDevice::SelectEndpoints(uint32_t value)
 
 NorvikStatus CustomDevice::BeforeStreamingChange(uint32_t current, uint32_t target, uint32_t)
 {
-    const bool fromPreparedOrRunning = current == NORVIK_STREAMING_PREPARED || current == NORVIK_STREAMING_RUNNING;
+    const bool fromPreparedOrRunning =
+        current == NORVIK_STREAMING_PREPARED || current == NORVIK_STREAMING_RUNNING;
     if (target == NORVIK_STREAMING_READY && fromPreparedOrRunning)
-    {
         return SelectEndpoints(0);
-    }
     if (target == NORVIK_STREAMING_RUNNING)
-    {
         return SelectEndpoints(1);
-    }
     return NORVIK_STATUS_SUCCESS;
 }
 
 uint32_t CustomDevice::BuildVolumeItems(const NorvikWdmEndpointEntry& entry, NorvikVolumeItem (&items)[16])
 {
     const uint32_t pairs = std::min(entry.pairCount, kMaxPairsPerEntry);
-    const uint8_t pinKind = entry.kind == SoundDeviceTables::kKindAnalog ? NORVIK_PIN_ANALOG : NORVIK_PIN_SPDIF;
+    const uint8_t pinKind =
+        entry.kind == SoundDeviceTables::kKindAnalog ? NORVIK_PIN_ANALOG : NORVIK_PIN_SPDIF;
     std::memset(items, 0, sizeof(items));
     for (uint32_t k = 0; k < pairs; ++k)
     {
@@ -235,15 +199,11 @@ void CustomDevice::OnLevelsChanged()
     {
         const NorvikWdmEndpointEntry& entry = render.entries[e];
         if (entry.format == SoundDeviceTables::kFormatMidi)
-        {
             continue;
-        }
         NorvikVolumeItem items[16];
         const uint32_t itemCount = BuildVolumeItems(entry, items);
         if (GetPinVolumes(items, itemCount) != NORVIK_STATUS_SUCCESS)
-        {
             return;
-        }
         NorvikWdmPinConfig config = {};
         config.direction = kPinConfigDirection;
         config.endpointIndex = entry.ownIndex;
@@ -253,9 +213,7 @@ void CustomDevice::OnLevelsChanged()
             config.switches[s] = items[s].flags & 1;
         }
         if (SetWdmPinConfig(config) != NORVIK_STATUS_SUCCESS)
-        {
             return;
-        }
     }
 }
 
@@ -263,14 +221,10 @@ void CustomDevice::OnEndpointEvent2(uint32_t index)
 {
     const NorvikWdmEndpointHalf& render = endpoints_.render;
     if (index >= std::min<uint32_t>(render.count, std::size(render.entries)))
-    {
         return;
-    }
     NorvikWdmPinConfig config = {};
     if (GetWdmPinConfig(kPinConfigDirection, index, &config) != NORVIK_STATUS_SUCCESS)
-    {
         return;
-    }
     NorvikVolumeItem items[16];
     const uint32_t itemCount = BuildVolumeItems(render.entries[index], items);
     for (uint32_t s = 0; s < itemCount; ++s)
@@ -286,9 +240,7 @@ NorvikStatus CustomDevice::ApplyWdmConfiguration(const uint32_t (&values)[4])
     const uint32_t render = values[2];
     const uint32_t capture = values[3];
     if (render != 0 || capture != 0)
-    {
         return NORVIK_STATUS_INVALID_PARAMETER;
-    }
     renderConfig = 0;
     captureConfig = capture;
     (void)SaveWdmConfiguration();

@@ -23,23 +23,15 @@ NorvikStatus CustomServer::SetSoundDeviceConfiguration(const NorvikMessage& requ
     uint32_t values[4] = {};
     NorvikStatus result = ReadPayload(request, values, sizeof(values));
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     auto* device = dynamic_cast<CustomDevice*>(FindDevice(values[0], values[1]));
     if (device == nullptr)
-    {
         return NORVIK_STATUS_OBJECT_NOT_FOUND;
-    }
     if (values[2] != 0 || values[3] != 0)
-    {
         return NORVIK_STATUS_INVALID_PARAMETER;
-    }
     result = TakeStreamingDownForConfiguration();
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     // A configuration the unit did not take is reported, once streaming is back up.
     const NorvikStatus applied = device->ApplyWdmConfiguration(values);
     const NorvikStatus up = BringStreamingUp(1);
@@ -51,14 +43,10 @@ NorvikStatus CustomServer::GetSoundDeviceConfiguration(const NorvikMessage& requ
     uint32_t values[4] = {};
     const NorvikStatus result = ReadPayload(request, values, sizeof(values));
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     const auto* device = dynamic_cast<const CustomDevice*>(FindDevice(values[0], values[1]));
     if (device == nullptr)
-    {
         return NORVIK_STATUS_OBJECT_NOT_FOUND;
-    }
     reply.code = NORVIK_REPLY_SOUND_CONFIG;
     values[2] = device->RenderConfig();
     values[3] = device->CaptureConfig();

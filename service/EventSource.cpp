@@ -17,27 +17,22 @@ DWORD AddEventSource(const wchar_t* logName, const wchar_t* sourceName, const wc
     RegistryKey key;
     DWORD result = key.Create(HKEY_LOCAL_MACHINE, path, KEY_READ | KEY_WRITE);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     result = key.SetString(L"EventMessageFile", REG_EXPAND_SZ, messageFile);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     return key.SetDword(L"TypesSupported", kTypesSupported);
 }
 
 DWORD RemoveEventSource(const wchar_t* logName, const wchar_t* sourceName)
 {
     wchar_t path[kKeyPathCapacity] = {};
-    (void)StringCchPrintfW(path, kKeyPathCapacity, L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\%s", logName);
+    (void)StringCchPrintfW(path, kKeyPathCapacity, L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\%s",
+                           logName);
     RegistryKey key;
     const DWORD result = key.Open(HKEY_LOCAL_MACHINE, path, KEY_WRITE);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     (void)key.DeleteSubKey(sourceName);
     return ERROR_SUCCESS;
 }

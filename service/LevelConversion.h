@@ -9,18 +9,12 @@ constexpr int16_t kMaxHardwareVolume = 9000;
 constexpr int16_t WindowsLevelToHardwareVolume(int32_t level)
 {
     if (level == INT32_MIN)
-    {
         return kMinHardwareVolume;
-    }
     int64_t hundredths = static_cast<int64_t>(level) * 100 / 65536;
     if (hundredths < kMinHardwareVolume)
-    {
         hundredths = kMinHardwareVolume;
-    }
     if (hundredths > kMaxHardwareVolume)
-    {
         hundredths = kMaxHardwareVolume;
-    }
     return static_cast<int16_t>(hundredths);
 }
 

@@ -15,16 +15,10 @@ std::wstring NorvikDeviceCtrl::GetRegistryName() const
     // Serials without one keep their plain names, so keys stored before stay valid.
     std::wstring name;
     for (const wchar_t c : serial)
-    {
         if (c == L'\\')
-        {
             name += L"%5C";
-        }
         else
-        {
             name += c;
-        }
-    }
     return name;
 }
 
@@ -33,25 +27,15 @@ NorvikStatus NorvikDeviceCtrl::BeforeStreamingChange(uint32_t, uint32_t, uint32_
     return NORVIK_STATUS_SUCCESS;
 }
 
-void NorvikDeviceCtrl::AfterStreamingChange(uint32_t, uint32_t, uint32_t)
-{
-}
+void NorvikDeviceCtrl::AfterStreamingChange(uint32_t, uint32_t, uint32_t) {}
 
-void NorvikDeviceCtrl::StreamingChangeFailed(uint32_t, uint32_t, NorvikStatus)
-{
-}
+void NorvikDeviceCtrl::StreamingChangeFailed(uint32_t, uint32_t, NorvikStatus) {}
 
-void NorvikDeviceCtrl::OnLevelsChanged()
-{
-}
+void NorvikDeviceCtrl::OnLevelsChanged() {}
 
-void NorvikDeviceCtrl::OnEndpointEvent1(uint32_t)
-{
-}
+void NorvikDeviceCtrl::OnEndpointEvent1(uint32_t) {}
 
-void NorvikDeviceCtrl::OnEndpointEvent2(uint32_t)
-{
-}
+void NorvikDeviceCtrl::OnEndpointEvent2(uint32_t) {}
 
 NorvikStatus NorvikDeviceCtrl::OnDeviceOption(uint8_t)
 {

@@ -5,7 +5,8 @@
 namespace
 {
 // {53A43FDF-0796-4483-9547-A6B25C1FA343}: the driver's interface class and the name it is opened under.
-constexpr GUID kInterfaceGuid = {0x53A43FDF, 0x0796, 0x4483, {0x95, 0x47, 0xA6, 0xB2, 0x5C, 0x1F, 0xA3, 0x43}};
+constexpr GUID kInterfaceGuid = {
+    0x53A43FDF, 0x0796, 0x4483, {0x95, 0x47, 0xA6, 0xB2, 0x5C, 0x1F, 0xA3, 0x43}};
 
 // The server loop's wait slots. The driver's two events come last so that, while the driver is closed, the
 // loop waits on the first two alone; the stop event comes first so that it wins over pending work.
@@ -63,9 +64,7 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
 {
     (void)SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     if (TryOpenDriver(GetInterfaceName()) == NORVIK_STATUS_ALREADY_DONE)
-    {
         return; // another process is the server
-    }
     if (IsOpen())
     {
         bool changed = false;
@@ -91,17 +90,13 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
             // opened again.
             (void)CheckConnection();
             if (!IsOpen())
-            {
                 (void)TryOpenDriver(GetInterfaceName());
-            }
             if (IsOpen())
             {
                 bool changed = false;
                 (void)RefreshDeviceList(&changed);
                 if (changed)
-                {
                     (void)OnDeviceListChanged();
-                }
             }
             break;
         case WAIT_OBJECT_0 + kMessageSlot:
@@ -127,9 +122,7 @@ void NorvikServer::RunServer(HANDLE stopEvent, HANDLE arrivalEvent)
         {
             closePending = false;
             if (DeviceCount() == 0)
-            {
                 CloseAll();
-            }
         }
     }
 }
@@ -142,13 +135,9 @@ NorvikStatus NorvikServer::TryOpenDriver(const wchar_t* name)
 NorvikStatus NorvikServer::OnDeviceListChanged()
 {
     if (DeviceCount() == 0)
-    {
         closePending = true;
-    }
     else
-    {
         (void)BringStreamingUp(0);
-    }
     (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
     return PostNotification(NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
 }
@@ -167,9 +156,7 @@ NorvikStatus NorvikServer::RefreshDeviceList(bool* changed)
     NorvikDeviceList list{};
     for (int attempt = 1; attempt < kDeviceListAttempts && GetDeviceList(&list) != NORVIK_STATUS_SUCCESS;
          ++attempt)
-    {
         Sleep(kDeviceListRetryPauseMs);
-    }
     return UpdateDeviceList(changed);
 }
 
@@ -193,9 +180,7 @@ void NorvikServer::ProcessRequests()
          received = ReceiveMsg(&request))
     {
         if (received != NORVIK_STATUS_SUCCESS || request.type != NORVIK_MSG_REQUEST)
-        {
             continue;
-        }
         NorvikMessage reply = ReplyTo(request, NORVIK_STATUS_INVALID_COMMAND);
         const NorvikStatus result = DispatchRequest(request, reply);
         if (result != NORVIK_STATUS_PENDING)
@@ -211,9 +196,7 @@ NorvikStatus NorvikServer::ReadPayload(const NorvikMessage& request, void* paylo
     // The result tells a control panel whether it sent too much or too little; GetExactPayload, for
     // readers of replies and notifications, only says that the size is wrong.
     if (request.length > size)
-    {
         return NORVIK_STATUS_INVALID_LENGTH;
-    }
     return request.GetExactPayload(payload, size);
 }
 
@@ -222,27 +205,32 @@ NorvikStatus NorvikServer::DispatchRequest(const NorvikMessage& request, NorvikM
     NorvikStatus status = NORVIK_STATUS_SUCCESS;
     switch (request.code)
     {
-    case NORVIK_REQ_SET_SAMPLE_RATE: {
+    case NORVIK_REQ_SET_SAMPLE_RATE:
+    {
         uint32_t rate = 0;
         status = ReadPayload(request, &rate, sizeof(rate));
         return status != NORVIK_STATUS_SUCCESS ? status : SetSampleRate(rate);
     }
-    case NORVIK_REQ_SET_BUFFER_SIZES: {
+    case NORVIK_REQ_SET_BUFFER_SIZES:
+    {
         NorvikSetBufferSizes sizes = {};
         status = ReadPayload(request, &sizes, sizeof(sizes));
         return status != NORVIK_STATUS_SUCCESS ? status : SetBufferSizes(sizes);
     }
-    case NORVIK_REQ_SELECT_STREAMING_DEVICE: {
+    case NORVIK_REQ_SELECT_STREAMING_DEVICE:
+    {
         NorvikStreamingDevice selection = {};
         status = ReadPayload(request, &selection, sizeof(selection));
         return status != NORVIK_STATUS_SUCCESS ? status : SelectStreamingDevice(selection);
     }
-    case NORVIK_REQ_SET_DEVICE_OPTION: {
+    case NORVIK_REQ_SET_DEVICE_OPTION:
+    {
         uint8_t value = 0;
         status = ReadPayload(request, &value, sizeof(value));
         return status != NORVIK_STATUS_SUCCESS ? status : BroadcastDeviceOption(value);
     }
-    case NORVIK_REQ_SET_POLICY: {
+    case NORVIK_REQ_SET_POLICY:
+    {
         uint32_t policy = 0;
         status = ReadPayload(request, &policy, sizeof(policy));
         return status != NORVIK_STATUS_SUCCESS ? status : SetPolicy(policy);
@@ -262,9 +250,7 @@ NorvikStatus NorvikServer::CheckNotInUse(bool policyChange)
     NorvikStreamingStatus status = {};
     const NorvikStatus result = GetStreamingStatus(&status);
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     const bool inUse = policyChange ? status.BlocksPolicyChange() : status.BlocksStreamSettingChange();
     return inUse ? NORVIK_STATUS_SOUND_DEVICE_IN_USE : NORVIK_STATUS_SUCCESS;
 }
@@ -280,17 +266,11 @@ NorvikStatus NorvikServer::SetSampleRate(uint32_t rate)
     NorvikStreamingStatus status = {};
     const NorvikStatus read = GetStreamingStatus(&status);
     if (read != NORVIK_STATUS_SUCCESS)
-    {
         return read;
-    }
     if (rate == status.sampleRate)
-    {
         return NORVIK_STATUS_SUCCESS;
-    }
     if (status.BlocksStreamSettingChange())
-    {
         return NORVIK_STATUS_SOUND_DEVICE_IN_USE;
-    }
     (void)AnnounceSampleRate(rate);
     // A change that does not happen must not leave its rate announced as the coming one.
     const uint32_t currentRate = status.sampleRate;
@@ -305,14 +285,10 @@ NorvikStatus NorvikServer::SetSampleRate(uint32_t rate)
     }
     NorvikStatus result = SetDriverSampleRate(rate);
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         (void)AnnounceSampleRate(currentRate);
-    }
     const NorvikStatus up = BringStreamingUp(flag);
     if (result == NORVIK_STATUS_SUCCESS)
-    {
         result = up;
-    }
     (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
     (void)PostNotification(NORVIK_NOTIFY_SAMPLE_RATE_CHANGED);
     return result;
@@ -322,9 +298,7 @@ template <class Change> NorvikStatus NorvikServer::ChangeWithStreamsDown(Change 
 {
     const NorvikStatus inUse = CheckNotInUse(false);
     if (inUse != NORVIK_STATUS_SUCCESS)
-    {
         return inUse;
-    }
     const NorvikStatus down = BringStreamingDown(0);
     if (down != NORVIK_STATUS_SUCCESS)
     {
@@ -334,9 +308,7 @@ template <class Change> NorvikStatus NorvikServer::ChangeWithStreamsDown(Change 
     NorvikStatus result = change();
     const NorvikStatus up = BringStreamingUp(0);
     if (result == NORVIK_STATUS_SUCCESS)
-    {
         result = up;
-    }
     (void)PostNotification(NORVIK_NOTIFY_STREAMING_STATE_CHANGED);
     return result;
 }
@@ -349,7 +321,8 @@ NorvikStatus NorvikServer::SetBufferSizes(const NorvikSetBufferSizes& sizes)
 
 NorvikStatus NorvikServer::SelectStreamingDevice(const NorvikStreamingDevice& selection)
 {
-    return ChangeWithStreamsDown([&] { return SetStreamingDevice(selection.mode, selection.key1, selection.key2); });
+    return ChangeWithStreamsDown(
+        [&] { return SetStreamingDevice(selection.mode, selection.key1, selection.key2); });
 }
 
 NorvikStatus NorvikServer::BroadcastDeviceOption(uint8_t value)
@@ -362,18 +335,12 @@ NorvikStatus NorvikServer::SetPolicy(uint32_t policy)
     uint32_t current = 0;
     NorvikStatus result = GetPolicy(&current);
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     if (current == policy)
-    {
         return NORVIK_STATUS_SUCCESS;
-    }
     result = TakeStreamingDownForConfiguration();
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     // A policy the driver refused is reported, once streaming is back up.
     result = SetDriverPolicy(policy);
     (void)BringStreamingUp(1);

@@ -93,17 +93,11 @@ class NorvikServer : public NorvikDriver
         {
             NorvikDeviceCtrl* controller = ControllerAt(i);
             if (controller == nullptr)
-            {
                 continue;
-            }
             if constexpr (std::is_void_v<decltype(call(*controller))>)
-            {
                 call(*controller);
-            }
             else if (const NorvikStatus result = call(*controller); result != NORVIK_STATUS_SUCCESS)
-            {
                 return result;
-            }
         }
         return NORVIK_STATUS_SUCCESS;
     }

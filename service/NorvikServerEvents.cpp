@@ -7,12 +7,8 @@ void NorvikServer::ProcessEvents()
     int failures = 0;
     for (NorvikStatus received = ReceiveNotification(&event); KeepDraining(received, &failures);
          received = ReceiveNotification(&event))
-    {
         if (received == NORVIK_STATUS_SUCCESS && event.type == NORVIK_MSG_NOTIFICATION)
-        {
             DispatchEvent(event);
-        }
-    }
 }
 
 void NorvikServer::DispatchEvent(const NorvikMessage& event)
@@ -36,15 +32,11 @@ void NorvikServer::DispatchEvent(const NorvikMessage& event)
         break;
     case NORVIK_NOTIFY_3015:
         if (payloadIs(8))
-        {
             OnEvent3015(words[0], words[1]);
-        }
         break;
     case NORVIK_NOTIFY_3016:
         if (payloadIs(8))
-        {
             OnEvent3016(words[0], words[1]);
-        }
         break;
     case NORVIK_NOTIFY_CHANNEL_CONFIG_CHANGED:
         OnEvent3020();
@@ -53,15 +45,11 @@ void NorvikServer::DispatchEvent(const NorvikMessage& event)
         break;
     case NORVIK_NOTIFY_VOLUMES_CHANGED:
         if (payloadIs(8))
-        {
             OnEvent3051(words[0], words[1]);
-        }
         break;
     case NORVIK_NOTIFY_ENDPOINT_VOLUME_CHANGED:
         if (payloadIs(16))
-        {
             OnEvent3060(words);
-        }
         break;
     default:
         OnUnknownEvent(event);
@@ -69,9 +57,7 @@ void NorvikServer::DispatchEvent(const NorvikMessage& event)
     }
 }
 
-void NorvikServer::OnUnknownEvent(const NorvikMessage&)
-{
-}
+void NorvikServer::OnUnknownEvent(const NorvikMessage&) {}
 
 void NorvikServer::OnEvent3003()
 {
@@ -113,24 +99,16 @@ void NorvikServer::OnEvent3020()
 void NorvikServer::OnEvent3051(uint32_t key1, uint32_t key2)
 {
     if (auto* controller = dynamic_cast<NorvikDeviceCtrl*>(FindDevice(key1, key2)))
-    {
         controller->OnLevelsChanged();
-    }
 }
 
 void NorvikServer::OnEvent3060(const uint32_t (&record)[4])
 {
     auto* controller = dynamic_cast<NorvikDeviceCtrl*>(FindDevice(record[0], record[1]));
     if (controller == nullptr)
-    {
         return;
-    }
     if (record[2] == 1)
-    {
         controller->OnEndpointEvent1(record[3]);
-    }
     else if (record[2] == 2)
-    {
         controller->OnEndpointEvent2(record[3]);
-    }
 }

@@ -34,17 +34,13 @@ NorvikStatus NorvikServer::BringStreamingUp(uint32_t flag)
 {
     NorvikStatus result = BeforeStreamingUp();
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     for (int step = 0; step < kMaxStreamingSteps; ++step)
     {
         NorvikStreamingStatus status = {};
         result = GetStreamingStatus(&status);
         if (result != NORVIK_STATUS_SUCCESS)
-        {
             return result;
-        }
         const uint32_t state = status.state;
         const uint32_t rate = status.sampleRate;
         switch (state)
@@ -52,32 +48,25 @@ NorvikStatus NorvikServer::BringStreamingUp(uint32_t flag)
         case NORVIK_STREAMING_DOWN:
             result = BeforeStreamingChange(state, NORVIK_STREAMING_READY, rate);
             if (result != NORVIK_STATUS_SUCCESS)
-            {
                 return result;
-            }
             // A failing command 2 is not a failed change for the hooks: nothing was prepared yet.
             result = StreamingCommand(NORVIK_CMD_DOWN_TO_READY, flag);
             if (result != NORVIK_STATUS_SUCCESS)
-            {
                 return result;
-            }
             AfterStreamingChange(state, NORVIK_STREAMING_READY, rate);
             break;
         case NORVIK_STREAMING_READY:
             if (!IsStreamingInUse(status))
-            {
                 return NORVIK_STATUS_SUCCESS;
-            }
             [[fallthrough]];
-        case NORVIK_STREAMING_PREPARED: {
+        case NORVIK_STREAMING_PREPARED:
+        {
             const uint32_t target = state + 1; // Ready to Prepared, Prepared to Running
             result = BeforeStreamingChange(state, target, rate);
             if (result != NORVIK_STATUS_SUCCESS)
-            {
                 return result;
-            }
-            const uint32_t command =
-                state == NORVIK_STREAMING_READY ? NORVIK_CMD_READY_TO_PREPARED : NORVIK_CMD_PREPARED_TO_RUNNING;
+            const uint32_t command = state == NORVIK_STREAMING_READY ? NORVIK_CMD_READY_TO_PREPARED
+                                                                     : NORVIK_CMD_PREPARED_TO_RUNNING;
             result = StreamingCommand(command, 0);
             if (result != NORVIK_STATUS_SUCCESS)
             {
@@ -93,9 +82,7 @@ NorvikStatus NorvikServer::BringStreamingUp(uint32_t flag)
         case NORVIK_STREAMING_USB11:
             result = StreamingCommand(NORVIK_CMD_CLEAR_ERROR, 0);
             if (result != NORVIK_STATUS_SUCCESS)
-            {
                 return result;
-            }
             break;
         default:
             return NORVIK_STATUS_INVALID_STATE;
@@ -111,9 +98,7 @@ NorvikStatus NorvikServer::BringStreamingDown(uint32_t flag)
         NorvikStreamingStatus status = {};
         NorvikStatus result = GetStreamingStatus(&status);
         if (result != NORVIK_STATUS_SUCCESS)
-        {
             return result;
-        }
         const uint32_t state = status.state;
         const uint32_t rate = status.sampleRate;
         switch (state)
@@ -124,26 +109,20 @@ NorvikStatus NorvikServer::BringStreamingDown(uint32_t flag)
             (void)BeforeStreamingChange(state, NORVIK_STREAMING_DOWN, rate);
             result = StreamingCommand(NORVIK_CMD_READY_TO_DOWN, flag);
             if (result != NORVIK_STATUS_SUCCESS)
-            {
                 return result;
-            }
             AfterStreamingChange(state, NORVIK_STREAMING_DOWN, rate);
             break;
         case NORVIK_STREAMING_PREPARED:
         case NORVIK_STREAMING_RUNNING:
             result = StepDownToReady(state, rate);
             if (result != NORVIK_STATUS_SUCCESS)
-            {
                 return result;
-            }
             break;
         case NORVIK_STREAMING_ERROR:
         case NORVIK_STREAMING_USB11:
             result = StreamingCommand(NORVIK_CMD_CLEAR_ERROR, 0);
             if (result != NORVIK_STATUS_SUCCESS)
-            {
                 return result;
-            }
             break;
         default:
             return NORVIK_STATUS_INVALID_STATE;
@@ -157,15 +136,11 @@ NorvikStatus NorvikServer::IdleStreamingDown()
     NorvikStreamingStatus status = {};
     const NorvikStatus result = GetStreamingStatus(&status);
     if (result != NORVIK_STATUS_SUCCESS)
-    {
         return result;
-    }
     const uint32_t state = status.state;
     const bool preparedOrRunning = state == NORVIK_STREAMING_PREPARED || state == NORVIK_STREAMING_RUNNING;
     if (!preparedOrRunning || IsStreamingInUse(status))
-    {
         return NORVIK_STATUS_SUCCESS;
-    }
     return StepDownToReady(state, status.sampleRate);
 }
 

@@ -18,17 +18,13 @@ NorvikService::NorvikService() : server_(std::make_unique<CustomServer>())
 {
     (void)arrivalEvent_.Create(false);
     if (g_service == nullptr)
-    {
         g_service = this;
-    }
 }
 
 NorvikService::~NorvikService()
 {
     if (g_service == this)
-    {
         g_service = nullptr;
-    }
 }
 
 const wchar_t* NorvikService::GetServiceName() const
@@ -54,17 +50,13 @@ LPSERVICE_MAIN_FUNCTIONW NorvikService::GetServiceMainEntry() const
 void WINAPI NorvikService::ServiceMainEntry(DWORD, wchar_t**)
 {
     if (g_service != nullptr)
-    {
         g_service->ServiceMain();
-    }
 }
 
 void NorvikService::OnDeviceEvent(DWORD eventType, void*)
 {
     if (eventType == DBT_DEVICEARRIVAL)
-    {
         (void)arrivalEvent_.Set();
-    }
 }
 
 bool NorvikService::HasLoopEvents() const
@@ -89,18 +81,14 @@ void NorvikService::ReportStarted(const wchar_t* executablePath)
 void NorvikService::StopWithError(DWORD error, const wchar_t* text)
 {
     if (text != nullptr)
-    {
         (void)eventLog_.ReportError(text);
-    }
     (void)ReportStatus(SERVICE_STOPPED, 0, 0, error, error);
 }
 
 void NorvikService::ServiceMain()
 {
     if (RegisterControlHandler() != ERROR_SUCCESS)
-    {
         return;
-    }
     (void)ReportStatus(SERVICE_START_PENDING, 3000, 0, 0, 0);
     DWORD result = eventLog_.Open(GetServiceName());
     if (result != ERROR_SUCCESS)
@@ -163,9 +151,7 @@ DWORD NorvikService::RunConsole()
     eventLog_.SetMirror(&consoleMirror_);
     wchar_t executable[MAX_PATH] = {};
     if (GetExecutablePath(executable) == ERROR_SUCCESS)
-    {
         ReportStarted(executable);
-    }
     GUID guid = {};
     server_->GetInterfaceGuid(&guid);
     if (RegisterForConsoleDeviceInterface(guid) != ERROR_SUCCESS)

@@ -16,9 +16,7 @@ DWORD RegistryKey::Open(HKEY parent, const wchar_t* subKey, REGSAM access)
 DWORD RegistryKey::SetString(const wchar_t* name, DWORD type, const wchar_t* value)
 {
     if (type != REG_SZ && type != REG_EXPAND_SZ)
-    {
         return ERROR_BAD_FORMAT;
-    }
     const DWORD bytes = static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t));
     return static_cast<DWORD>(
         RegSetValueExW(key_.Get(), name, 0, type, reinterpret_cast<const BYTE*>(value), bytes));
@@ -35,19 +33,14 @@ DWORD RegistryKey::QueryDword(const wchar_t* name, DWORD* value) const
     DWORD type = REG_NONE;
     DWORD data = 0;
     DWORD size = sizeof(data);
-    const LONG result = RegQueryValueExW(key_.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    const LONG result =
+        RegQueryValueExW(key_.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
     if (result == ERROR_MORE_DATA)
-    {
         return ERROR_BAD_FORMAT;
-    }
     if (result != ERROR_SUCCESS)
-    {
         return static_cast<DWORD>(result);
-    }
     if (type != REG_DWORD || size != sizeof(data))
-    {
         return ERROR_BAD_FORMAT;
-    }
     *value = data;
     return ERROR_SUCCESS;
 }

@@ -15,16 +15,15 @@ constexpr size_t kBinaryPathCapacity = MAX_PATH + 2 + sizeof(kServiceArgument) /
 } // namespace
 
 ServiceBase::ServiceBase()
-    : controlForwarder_(this, &ServiceBase::OnServiceControl), deviceForwarder_(this, &ServiceBase::OnDeviceEvent)
+    : controlForwarder_(this, &ServiceBase::OnServiceControl),
+      deviceForwarder_(this, &ServiceBase::OnDeviceEvent)
 {
     (void)stopEvent_.Create(false);
 }
 
 ServiceBase::~ServiceBase() = default;
 
-void ServiceBase::OnDeviceEvent(DWORD, void*)
-{
-}
+void ServiceBase::OnDeviceEvent(DWORD, void*) {}
 
 DWORD ServiceBase::OnServiceControl(DWORD control, DWORD eventType, void* eventData)
 {
@@ -48,9 +47,7 @@ DWORD ServiceBase::GetExecutablePath(wchar_t (&path)[MAX_PATH])
     SetLastError(ERROR_SUCCESS);
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0)
-    {
         return WnLastError();
-    }
     return length < MAX_PATH ? ERROR_SUCCESS : ERROR_INSUFFICIENT_BUFFER;
 }
 
@@ -59,28 +56,22 @@ DWORD ServiceBase::Install()
     wchar_t executable[MAX_PATH] = {};
     DWORD result = GetExecutablePath(executable);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     WnServiceCtrlMgr manager;
     result = manager.Open(kDatabase, SC_MANAGER_ALL_ACCESS);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     // Quoted, so that a path with a blank cannot be read as a shorter program path plus arguments.
     wchar_t binaryPath[kBinaryPathCapacity] = {};
     (void)StringCchPrintfW(binaryPath, kBinaryPathCapacity, L"\"%s\"%s", executable, kServiceArgument);
 
     WnServiceCtrl service;
-    const WnServiceCtrl::Parameters parameters = {GetServiceName(),   GetDisplayName(),      SERVICE_ALL_ACCESS,
-                                                  kServiceType,       SERVICE_AUTO_START,    SERVICE_ERROR_NORMAL,
-                                                  binaryPath,         L"PlugPlay",           kDependencies};
+    const WnServiceCtrl::Parameters parameters = {GetServiceName(), GetDisplayName(),   SERVICE_ALL_ACCESS,
+                                                  kServiceType,     SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                                  binaryPath,       L"PlugPlay",        kDependencies};
     result = service.Create(manager, parameters);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     SERVICE_DESCRIPTIONW description = {const_cast<wchar_t*>(GetDescription())};
     (void)ChangeServiceConfig2W(service.Get(), SERVICE_CONFIG_DESCRIPTION, &description);
     return AddEventSource(kEventLogName, GetServiceName(), executable);
@@ -90,9 +81,7 @@ DWORD ServiceBase::OpenInstalled(WnServiceCtrlMgr& manager, WnServiceCtrl& servi
 {
     const DWORD result = manager.Open(kDatabase, SC_MANAGER_ALL_ACCESS);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     return service.Open(manager, GetServiceName(), access);
 }
 
@@ -102,13 +91,9 @@ DWORD ServiceBase::Uninstall()
     WnServiceCtrl service;
     const DWORD result = OpenInstalled(manager, service, DELETE);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     if (!DeleteService(service.Get()))
-    {
         return WnLastError();
-    }
     (void)RemoveEventSource(kEventLogName, GetServiceName());
     return ERROR_SUCCESS;
 }
@@ -119,9 +104,7 @@ DWORD ServiceBase::StartInstalled()
     WnServiceCtrl service;
     const DWORD result = OpenInstalled(manager, service, SERVICE_START);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     return StartServiceW(service.Get(), 0, nullptr) ? ERROR_SUCCESS : WnLastError();
 }
 
@@ -131,23 +114,17 @@ DWORD ServiceBase::StopInstalled()
     WnServiceCtrl service;
     const DWORD result = OpenInstalled(manager, service, SERVICE_STOP | SERVICE_QUERY_STATUS);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     SERVICE_STATUS status = {};
     if (!ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
-    {
         return WnLastError();
-    }
     for (LONG budget = kStopBudgetMs; budget >= 1; budget -= kStopPollMs)
     {
         if (!QueryServiceStatus(service.Get(), &status))
         {
             const DWORD error = GetLastError();
             if (error != ERROR_SUCCESS)
-            {
                 return error;
-            }
         }
         else if (status.dwCurrentState == SERVICE_STOPPED)
         {
@@ -162,9 +139,7 @@ bool ServiceBase::ReportStatus(DWORD state, DWORD waitHint, DWORD checkPoint, DW
                                DWORD specificExitCode)
 {
     if (service_.Get() == nullptr)
-    {
         return true;
-    }
     SERVICE_STATUS status = {};
     status.dwServiceType = kServiceType;
     status.dwCurrentState = state;
@@ -175,18 +150,14 @@ bool ServiceBase::ReportStatus(DWORD state, DWORD waitHint, DWORD checkPoint, DW
     status.dwWaitHint = waitHint;
     SetLastError(ERROR_SUCCESS);
     if (!SetServiceStatus(service_.Get(), &status))
-    {
         return GetLastError() == ERROR_SUCCESS;
-    }
     return true;
 }
 
 DWORD ServiceBase::RegisterForDeviceInterface(const GUID& guid)
 {
     if (service_.Get() == nullptr)
-    {
         return ERROR_SUCCESS;
-    }
     return registrations_.Add(service_.Get(), guid, DEVICE_NOTIFY_SERVICE_HANDLE);
 }
 
@@ -206,9 +177,7 @@ DWORD ServiceBase::RegisterControlHandler()
     {
         const DWORD error = GetLastError();
         if (error != ERROR_SUCCESS)
-        {
             return error;
-        }
     }
     service_.Attach(handle);
     (void)stopEvent_.Reset();
@@ -219,8 +188,6 @@ DWORD ServiceBase::RegisterForConsoleDeviceInterface(const GUID& guid)
 {
     const DWORD result = notificator_.Start(&deviceForwarder_, nullptr);
     if (result != ERROR_SUCCESS && result != ERROR_ALREADY_INITIALIZED)
-    {
         return result;
-    }
     return notificator_.Register(guid);
 }

@@ -46,9 +46,7 @@ bool RunDispatcher()
 bool RunInConsole(DWORD* consoleResult)
 {
     if (!SetConsoleCtrlHandler(ConsoleControlHandler, TRUE))
-    {
         return false;
-    }
     std::vector<std::unique_ptr<ConsoleRun>> runs;
     std::vector<WnThread> threads(ServiceList().size());
     for (size_t i = 0; i < ServiceList().size(); ++i)
@@ -60,9 +58,7 @@ bool RunInConsole(DWORD* consoleResult)
     {
         (void)threads[i].Wait(INFINITE);
         if (consoleResult != nullptr && *consoleResult == ERROR_SUCCESS)
-        {
             *consoleResult = runs[i]->result;
-        }
     }
     return true;
 }
@@ -71,21 +67,15 @@ bool RunInConsole(DWORD* consoleResult)
 bool RunServices(bool console, DWORD* consoleResult)
 {
     if (consoleResult != nullptr)
-    {
         *consoleResult = ERROR_SUCCESS;
-    }
     return console ? RunInConsole(consoleResult) : RunDispatcher();
 }
 
 BOOL WINAPI ConsoleControlHandler(DWORD controlType)
 {
     if (controlType != CTRL_C_EVENT && controlType != CTRL_BREAK_EVENT)
-    {
         return FALSE;
-    }
     for (ServiceBase* service : ServiceList())
-    {
         service->StopNotifications();
-    }
     return TRUE;
 }

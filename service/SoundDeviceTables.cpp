@@ -51,13 +51,9 @@ void AddEndpointGroup(NorvikWdmEndpointHalf* half, const EndpointGroup& group)
         entry.ownIndex = position;
         entry.level = group.level;
         if (group.numbered)
-        {
             (void)StringCchPrintfW(entry.name, kNameChars, group.name, 2 * i + 1, 2 * i + 2);
-        }
         else
-        {
             (void)StringCchCopyW(entry.name, kNameChars, group.name);
-        }
     }
 }
 
@@ -68,14 +64,10 @@ void BuildChannelNames(bool skipAnalogOutputs, bool skipAnalogInputs, NorvikChan
 {
     std::memset(names, 0, sizeof(*names));
     if (!skipAnalogOutputs)
-    {
         AddChannelGroup(&names->outputs, 16, kKindAnalog, L"CVX Out %u");
-    }
     AddChannelGroup(&names->outputs, 2, kKindSpdif, L"CVX SPDIF %u");
     if (!skipAnalogInputs)
-    {
         AddChannelGroup(&names->inputs, 16, kKindAnalog, L"CVX Analog In %u");
-    }
     AddChannelGroup(&names->inputs, 2, kKindSpdif, L"CVX SPDIF In %u");
     AddChannelGroup(&names->inputs, 8, kKindVirtual, L"CVX Virtual In %u");
 }
@@ -86,13 +78,12 @@ void BuildWdmEndpoints(uint32_t renderConfig, uint32_t captureConfig, NorvikWdmE
     NorvikWdmEndpointHalf* render = &endpoints->render;
     NorvikWdmEndpointHalf* capture = &endpoints->capture;
     if (renderConfig == 0)
-    {
         AddEndpointGroup(render, {8, kKindAnalog, kFormatPcm, 3, 0, kMinus128Db, L"CVX Out %u/%u", true});
-    }
     AddEndpointGroup(render, {1, kKindSpdif, kFormatSpdifOut, 0, 0, 0, L"CVX SPDIF %u/%u", true});
     if (captureConfig == 0)
     {
-        AddEndpointGroup(capture, {8, kKindAnalog, kFormatPcm, 3, 0, kMinus128Db, L"CVX Analog In %u/%u", true});
+        AddEndpointGroup(capture,
+                         {8, kKindAnalog, kFormatPcm, 3, 0, kMinus128Db, L"CVX Analog In %u/%u", true});
     }
     AddEndpointGroup(capture, {1, kKindSpdif, kFormatPcm, 0, 0, 0, L"CVX SPDIF In %u/%u", true});
     AddEndpointGroup(capture, {4, kKindVirtual, kFormatPcm, 0, 0, 0, L"CVX Virtual In %u/%u", true});

@@ -21,9 +21,7 @@ DWORD WnEventLogWriter::Close()
 {
     const HANDLE source = handle_.Detach();
     if (source == nullptr)
-    {
         return ERROR_SUCCESS;
-    }
     return DeregisterEventSource(source) ? ERROR_SUCCESS : WnLastError();
 }
 
@@ -46,17 +44,11 @@ DWORD WnEventLogWriter::ReportError(const wchar_t* text)
 DWORD WnEventLogWriter::Report(WORD type, DWORD eventId, const wchar_t* text)
 {
     if (mirror_ != nullptr)
-    {
         mirror_->OnReport(type, eventId, text);
-    }
     if (!handle_)
-    {
         return ERROR_INVALID_HANDLE;
-    }
     const wchar_t* strings[] = {text};
     if (!ReportEventW(handle_.Get(), type, 0, eventId, nullptr, 1, 0, strings, nullptr))
-    {
         return WnLastError();
-    }
     return ERROR_SUCCESS;
 }

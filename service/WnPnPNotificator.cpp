@@ -17,9 +17,7 @@ WnPnPNotificator::~WnPnPNotificator()
     if (thread_.Get() != nullptr)
     {
         if (window_ != nullptr)
-        {
             (void)PostMessageW(window_, WM_CLOSE, 0, 0);
-        }
         (void)thread_.Wait(INFINITE);
     }
 }
@@ -27,30 +25,20 @@ WnPnPNotificator::~WnPnPNotificator()
 DWORD WnPnPNotificator::Start(WnPnPNotificatorCallbackInterface* callback, HINSTANCE module)
 {
     if (callback == nullptr)
-    {
         return ERROR_INVALID_PARAMETER;
-    }
     WnLock lock(lock_);
     if (started_)
-    {
         return ERROR_ALREADY_INITIALIZED;
-    }
     module_ = module != nullptr ? module : GetModuleHandleW(nullptr);
     callback_ = callback;
     DWORD result = ready_.Create(true);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     result = thread_.Start(this);
     if (result != ERROR_SUCCESS)
-    {
         return result;
-    }
     if (WaitForSingleObject(ready_.Get(), kStartTimeoutMs) != WAIT_OBJECT_0)
-    {
         return ERROR_TIMEOUT;
-    }
     if (startResult_ == ERROR_SUCCESS)
     {
         started_ = true;
@@ -64,9 +52,7 @@ DWORD WnPnPNotificator::Register(const GUID& guid)
 {
     WnLock lock(lock_);
     if (!started_ || window_ == nullptr)
-    {
         return ERROR_INVALID_DATA;
-    }
     return registrations_.Add(window_, guid, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
@@ -98,7 +84,8 @@ DWORD WnPnPNotificator::Run()
     const DWORD processId = GetCurrentProcessId();
     const DWORD threadId = GetCurrentThreadId();
     (void)StringCchPrintfW(className, kNameCapacity, L"PnPNotificatorWndCls_%u_%u", processId, threadId);
-    (void)StringCchPrintfW(windowName, kNameCapacity, L"PnPNotificator_HiddenWindow_%u_%u", processId, threadId);
+    (void)StringCchPrintfW(windowName, kNameCapacity, L"PnPNotificator_HiddenWindow_%u_%u", processId,
+                           threadId);
 
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
@@ -111,9 +98,9 @@ DWORD WnPnPNotificator::Run()
     }
     else
     {
-        const HWND window = CreateWindowExW(0, className, windowName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                            module_, nullptr);
+        const HWND window =
+            CreateWindowExW(0, className, windowName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, module_, nullptr);
         if (window == nullptr)
         {
             startResult_ = WnLastError();
@@ -129,9 +116,7 @@ DWORD WnPnPNotificator::Run()
     const DWORD startResult = startResult_;
     (void)ready_.Set();
     if (startResult != ERROR_SUCCESS)
-    {
         return startResult;
-    }
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
@@ -148,9 +133,7 @@ LRESULT CALLBACK WnPnPNotificator::WindowRouter(HWND window, UINT message, WPARA
 {
     auto* notificator = reinterpret_cast<WnPnPNotificator*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (notificator != nullptr)
-    {
         return notificator->WindowProc(window, message, wParam, lParam);
-    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -161,14 +144,14 @@ LRESULT WnPnPNotificator::WindowProc(HWND window, UINT message, WPARAM wParam, L
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
-    case WM_DEVICECHANGE: {
+    case WM_DEVICECHANGE:
+    {
         const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
         const bool interfaceEvent = (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) &&
-                                    header != nullptr && header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE;
+                                    header != nullptr &&
+                                    header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE;
         if (interfaceEvent && callback_ != nullptr)
-        {
             callback_->OnDeviceChange(static_cast<DWORD>(wParam), reinterpret_cast<void*>(lParam));
-        }
         return 0;
     }
     default:

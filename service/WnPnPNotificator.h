@@ -40,7 +40,7 @@ class WnPnPNotificator : public WnThreadCallbackInterface
     WnCriticalSection lock_;
     bool started_ = false;
     HINSTANCE module_ = nullptr;
-    HWND window_ = nullptr; // owned by the notificator's thread
+    HWND window_ = nullptr;                                 // owned by the notificator's thread
     WnPnPNotificatorCallbackInterface* callback_ = nullptr; // not owned
     WnThread thread_;
     WnEvent ready_;

@@ -15,14 +15,14 @@ template <class T> class WnPnPNotificatorCallbackForwarderT final : public WnPnP
   public:
     using Method = void (T::*)(DWORD eventType, void* eventData);
 
-    WnPnPNotificatorCallbackForwarderT(T* object, Method method) noexcept : object_(object), method_(method) {}
+    WnPnPNotificatorCallbackForwarderT(T* object, Method method) noexcept : object_(object), method_(method)
+    {
+    }
 
     void OnDeviceChange(DWORD eventType, void* eventData) override
     {
         if (object_ != nullptr)
-        {
             (object_->*method_)(eventType, eventData);
-        }
     }
 
   private:

@@ -464,9 +464,7 @@ DriverModel::Handle* DriverModel::ServerHandle()
 const DriverModel::Handle* DriverModel::ServerHandle() const
 {
     for (const auto& entry : handles_)
-    {
         if (entry.second.hasRole && entry.second.role == NORVIK_ROLE_SERVER)
             return &entry.second;
-    }
     return nullptr;
 }

@@ -31,7 +31,8 @@ NorvikStatus DriverModel::PlugLocked(const SimUnitSpec& unitSpec, NorvikDeviceKe
     if (units_.size() >= NORVIK_MAX_DEVICES)
         return NORVIK_STATUS_NO_RESOURCES;
     uint32_t instance = nextUnitInstance_++;
-    units_.push_back(std::make_unique<SimUnit>(instance, unitSpec, kKey1Base + instance, kKey2Base + instance));
+    units_.push_back(
+        std::make_unique<SimUnit>(instance, unitSpec, kKey1Base + instance, kKey2Base + instance));
     units_.back()->Mixer().SetLevelsMode(levelsMode_, fixedLevel_);
     if (streamingUnit_ == 0)
         streamingUnit_ = instance;
@@ -258,19 +259,15 @@ NorvikStatus DriverModel::GetChannelInfo(SimRequest& request)
 SimUnit* DriverModel::FindUnit(uint32_t key1, uint32_t key2)
 {
     for (const auto& unit : units_)
-    {
         if (unit->Key1() == key1 && unit->Key2() == key2)
             return unit.get();
-    }
     return nullptr;
 }
 
 SimUnit* DriverModel::FindUnitByInstance(uint32_t instance) const
 {
     for (const auto& unit : units_)
-    {
         if (unit->Instance() == instance)
             return unit.get();
-    }
     return nullptr;
 }

@@ -55,14 +55,10 @@ WnDesktop OpenDesktopIn(HWINSTA station, const std::wstring& name)
 {
     const HWINSTA own = GetProcessWindowStation(); // not owned
     if (station != own && !SetProcessWindowStation(station))
-    {
         return WnDesktop();
-    }
     WnDesktop desktop(OpenDesktopW(name.c_str(), 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE));
     if (station != own)
-    {
         (void)SetProcessWindowStation(own);
-    }
     return desktop;
 }
 
@@ -79,23 +75,17 @@ void SendToOtherDesktops(const Change& change)
     {
         const WnWindowStation station(OpenWindowStationW(stationName.c_str(), FALSE, WINSTA_ENUMDESKTOPS));
         if (!station)
-        {
             continue;
-        }
         std::vector<std::wstring> desktops;
         (void)EnumDesktopsW(station.Get(), CollectName, reinterpret_cast<LPARAM>(&desktops));
         for (const std::wstring& desktopName : desktops)
         {
             if (_wcsicmp(stationName.c_str(), ownStation.c_str()) == 0 &&
                 _wcsicmp(desktopName.c_str(), ownDesktop.c_str()) == 0)
-            {
                 continue;
-            }
             const WnDesktop desktop = OpenDesktopIn(station.Get(), desktopName);
             if (desktop)
-            {
                 (void)EnumDesktopWindows(desktop.Get(), SendToWindow, reinterpret_cast<LPARAM>(&change));
-            }
         }
     }
 }

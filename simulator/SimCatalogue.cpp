@@ -68,10 +68,8 @@ const char kPrefix[] = "NORVIK_IOCTL_";
 const SimCatalogueEntry* FindRequest(uint32_t code)
 {
     for (const SimCatalogueEntry& entry : kCatalogue)
-    {
         if (entry.code == code)
             return &entry;
-    }
     return nullptr;
 }
 

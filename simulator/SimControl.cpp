@@ -178,10 +178,8 @@ std::string SimControl::SetRates(const Words& words)
     if (rates.size() > NORVIK_MAX_SAMPLE_RATES)
         return Error("at most 12 rates");
     for (uint32_t rate : rates)
-    {
         if (!SimDriverState::IsPossibleRate(rate))
             return Error(kRateRange);
-    }
     return Result(model_.SetSampleRates(rates));
 }
 
@@ -198,12 +196,14 @@ std::string SimControl::SetBuffers(const Words& words)
 
 std::string SimControl::SetActivity(const Words& words)
 {
-    return ApplyValues<6>(words, [this](const auto& values) { model_.SetActivity(values); });
+    return ApplyValues<6>(
+        words, [this](const auto& values) { model_.SetActivity(values); });
 }
 
 std::string SimControl::SetErrors(const Words& words)
 {
-    return ApplyValues<5>(words, [this](const auto& counters) { model_.SetErrorCounters(counters); });
+    return ApplyValues<5>(
+        words, [this](const auto& counters) { model_.SetErrorCounters(counters); });
 }
 
 std::string SimControl::SetState(const Words& words)
@@ -211,10 +211,8 @@ std::string SimControl::SetState(const Words& words)
     if (words.size() != 3)
         return WrongWords();
     for (uint32_t i = 0; i < std::size(kStateNames); ++i)
-    {
         if (words[2] == kStateNames[i])
             return Result(model_.SetStreamingState(i));
-    }
     // A number also reaches states the names do not cover, for tests of the programs' refusal.
     uint32_t state = 0;
     if (!ParseU32(words[2], &state))
@@ -224,7 +222,8 @@ std::string SimControl::SetState(const Words& words)
 
 std::string SimControl::SetPolicy(const Words& words)
 {
-    return ApplyValues<1>(words, [this](const auto& policy) { model_.SetPolicy(policy[0]); });
+    return ApplyValues<1>(
+        words, [this](const auto& policy) { model_.SetPolicy(policy[0]); });
 }
 
 std::string SimControl::SetDriverVersion(const Words& words)
@@ -246,14 +245,15 @@ std::string SimControl::SetDriverVersion(const Words& words)
 
 std::string SimControl::SetInterface(const Words& words)
 {
-    return ApplyValues<2>(words,
-                          [this](const auto& version)
-                          {
-                              NorvikDriverInfo info = model_.DriverInfo();
-                              info.interfaceMajor = version[0];
-                              info.interfaceMinor = version[1];
-                              model_.SetDriverInfo(info);
-                          });
+    return ApplyValues<2>(
+        words,
+        [this](const auto& version)
+        {
+            NorvikDriverInfo info = model_.DriverInfo();
+            info.interfaceMajor = version[0];
+            info.interfaceMinor = version[1];
+            model_.SetDriverInfo(info);
+        });
 }
 
 std::string SimControl::SetPresent(const Words& words)

@@ -69,10 +69,8 @@ std::string SimControl::Plug(const Words& words)
     if (observer_)
     {
         for (const NorvikDeviceRecord& record : model_.Units())
-        {
             if (record.key1 == keys.key1 && record.key2 == keys.key2)
                 observer_(true, record);
-        }
     }
     return "ok " + Hex(keys.key1) + " " + Hex(keys.key2);
 }
@@ -87,10 +85,8 @@ std::string SimControl::Unplug(const Words& words)
         return error;
     NorvikDeviceRecord removed{};
     for (const NorvikDeviceRecord& record : model_.Units())
-    {
         if (record.key1 == keys.key1 && record.key2 == keys.key2)
             removed = record;
-    }
     NorvikStatus status = model_.UnplugUnit(keys.key1, keys.key2);
     if (status == NORVIK_STATUS_SUCCESS && observer_)
         observer_(false, removed);

@@ -30,7 +30,8 @@ bool SamePin(NorvikPin a, NorvikPin b)
 
 bool Contains(const std::vector<NorvikPin>& pins, NorvikPin pin)
 {
-    return std::any_of(pins.begin(), pins.end(), [&](NorvikPin p) { return SamePin(p, pin); });
+    return std::any_of(
+        pins.begin(), pins.end(), [&](NorvikPin p) { return SamePin(p, pin); });
 }
 
 int16_t Clamp(int16_t gain)
@@ -155,10 +156,8 @@ NorvikStatus SimMixer::Volumes(SimRequest& request, bool set, Changes* changes)
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
     for (const NorvikVolumeItem& item : items)
-    {
         if (OutputIndex(item.pin) < 0)
             return NORVIK_STATUS_INVALID_PARAMETER;
-    }
     for (NorvikVolumeItem& item : items)
     {
         Volume& volume = volumes_[OutputIndex(item.pin)];
@@ -182,10 +181,8 @@ NorvikStatus SimMixer::Weights(SimRequest& request, bool set, Changes* changes)
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
     for (const NorvikWeightItem& item : items)
-    {
         if (OutputIndex(item.output) < 0 || !IsMixerInput(item.input))
             return NORVIK_STATUS_INVALID_PARAMETER;
-    }
     for (NorvikWeightItem& item : items)
     {
         uint32_t key = WeightKey(item.output, item.input);
@@ -240,10 +237,8 @@ void SimMixer::SetLevelsMode(SimLevelsMode mode, int16_t fixedLevel)
 int SimMixer::OutputIndex(NorvikPin pin) const
 {
     for (size_t i = 0; i < outputs_.size(); ++i)
-    {
         if (SamePin(outputs_[i], pin))
             return static_cast<int>(i);
-    }
     return -1;
 }
 

@@ -44,10 +44,8 @@ bool ParseU32s(const std::vector<std::string>& words, size_t first, size_t count
     if (words.size() != first + count)
         return false;
     for (size_t i = 0; i < count; ++i)
-    {
         if (!ParseU32(words[first + i], &values[i]))
             return false;
-    }
     return true;
 }
 

@@ -162,7 +162,6 @@ void SimPipeListener::ReapFinished()
 {
     std::lock_guard<std::mutex> lock(workersMutex_);
     for (auto it = workers_.begin(); it != workers_.end();)
-    {
         if (it->done)
         {
             (void)it->thread.Wait(INFINITE);
@@ -170,7 +169,6 @@ void SimPipeListener::ReapFinished()
         }
         else
             ++it;
-    }
 }
 
 void SimPipeListener::Stop()

@@ -42,12 +42,12 @@ void SimRequestLog::Add(uint32_t handle, uint32_t code, const void* in, uint32_t
 
 size_t CountRequests(const std::vector<SimLogEntry>& log, uint32_t request, uint32_t messageCode)
 {
-    return static_cast<size_t>(std::count_if(log.begin(), log.end(),
-                                             [&](const SimLogEntry& entry) {
-                                                 return entry.code == request &&
-                                                        (messageCode == kAnyMessageCode ||
-                                                         entry.messageCode == messageCode);
-                                             }));
+    return static_cast<size_t>(std::count_if(
+        log.begin(), log.end(),
+        [&](const SimLogEntry& entry) {
+            return entry.code == request &&
+                   (messageCode == kAnyMessageCode || entry.messageCode == messageCode);
+        }));
 }
 
 std::string SimRequestLog::ToJson() const

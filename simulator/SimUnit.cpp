@@ -176,10 +176,8 @@ NorvikStatus SimUnit::HandlePlugin(SimRequest& request)
     if (values == nullptr || record.count == 0 || record.count > 64)
         return NORVIK_STATUS_INVALID_PARAMETER;
     for (uint32_t i = 0; i < record.count; ++i)
-    {
         if (record.pairs[i].channel >= kPluginChannels || record.pairs[i].value > limit)
             return NORVIK_STATUS_INVALID_PARAMETER;
-    }
     for (uint32_t i = 0; i < record.count; ++i)
         values[record.pairs[i].channel] = record.pairs[i].value;
     return NORVIK_STATUS_SUCCESS;

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 xvfb xauth
-          imagemagick nlohmann-json3-dev ccache nsis fonts-wine)
+          imagemagick nlohmann-json3-dev ccache nsis fonts-wine clang-format)
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

@@ -15,9 +15,7 @@ void WriteText(DWORD stream, const wchar_t* text)
 {
     const HANDLE output = GetStdHandle(stream);
     if (output == nullptr || output == INVALID_HANDLE_VALUE)
-    {
         return;
-    }
     const int length = static_cast<int>(wcslen(text));
     DWORD mode = 0;
     DWORD written = 0;
@@ -28,9 +26,7 @@ void WriteText(DWORD stream, const wchar_t* text)
     }
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
-    {
         return;
-    }
     std::vector<char> utf8(static_cast<size_t>(bytes));
     (void)WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), bytes, nullptr, nullptr);
     (void)WriteFile(output, utf8.data(), static_cast<DWORD>(bytes), &written, nullptr);

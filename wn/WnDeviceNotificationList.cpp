@@ -14,9 +14,7 @@ DWORD WnDeviceNotificationList::Register(HWND recipient, const GUID& interfaceCl
     const DWORD error =
         WnRegisterDeviceInterface(recipient, interfaceClass, DEVICE_NOTIFY_WINDOW_HANDLE, entry.notification);
     if (error != ERROR_SUCCESS)
-    {
         return error;
-    }
 
     WnLock lock(lock_);
     registrations_.push_back(std::move(entry));

@@ -8,9 +8,7 @@ DWORD WnMutex::Create(SECURITY_ATTRIBUTES* security, bool initiallyOwned, const 
     SetLastError(ERROR_SUCCESS);
     handle_.Attach(CreateMutexW(security, initiallyOwned ? TRUE : FALSE, name));
     if (!handle_)
-    {
         return WnLastError();
-    }
     return GetLastError() == ERROR_ALREADY_EXISTS ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
 }
 

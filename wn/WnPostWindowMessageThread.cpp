@@ -14,14 +14,10 @@ WnPostWindowMessageThread::~WnPostWindowMessageThread()
 DWORD WnPostWindowMessageThread::Start(HWND window, HANDLE watchedEvent, UINT message)
 {
     if (thread_.Get() != nullptr)
-    {
         return ERROR_ALREADY_EXISTS;
-    }
     // Without both events the wait below would fail on every turn and the thread could never be stopped.
     if (!stopEvent_ || watchedEvent == nullptr)
-    {
         return ERROR_INVALID_HANDLE;
-    }
     window_ = window;
     watchedEvent_ = watchedEvent;
     message_ = message;
@@ -32,9 +28,7 @@ DWORD WnPostWindowMessageThread::Stop()
 {
     // Signalling without a thread would leave the auto-reset event set and end the next run at once.
     if (thread_.Get() == nullptr)
-    {
         return ERROR_SUCCESS;
-    }
     (void)stopEvent_.Set();
     return thread_.Wait(INFINITE);
 }
@@ -53,9 +47,7 @@ DWORD WnPostWindowMessageThread::Run()
         {
             // Retry, but still honour a stop if the watched handle went bad, and do not spin.
             if (WaitForSingleObject(events[0], 10) == WAIT_OBJECT_0)
-            {
                 return 0;
-            }
         }
         else
         {

@@ -31,13 +31,9 @@ WnThread& WnThread::operator=(WnThread&& other) noexcept
 DWORD WnThread::Start(WnThreadCallbackInterface* callback, unsigned stackSize, unsigned creationFlags)
 {
     if (handle_)
-    {
         return ERROR_ALREADY_EXISTS;
-    }
     if (callback == nullptr)
-    {
         return ERROR_INVALID_PARAMETER;
-    }
     unsigned id = 0;
     SetLastError(ERROR_SUCCESS);
     const uintptr_t thread = _beginthreadex(nullptr, stackSize, ThreadStart, callback, creationFlags, &id);
@@ -54,9 +50,7 @@ DWORD WnThread::Start(WnThreadCallbackInterface* callback, unsigned stackSize, u
 DWORD WnThread::Wait(DWORD milliseconds)
 {
     if (!handle_)
-    {
         return ERROR_SUCCESS;
-    }
     const DWORD result = WaitForSingleObject(Get(), milliseconds);
     if (result == WAIT_OBJECT_0)
     {

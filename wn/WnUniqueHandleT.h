@@ -19,9 +19,7 @@ template <class Traits> class WnUniqueHandleT
     WnUniqueHandleT& operator=(WnUniqueHandleT&& other) noexcept
     {
         if (this != &other)
-        {
             Attach(other.Detach());
-        }
         return *this;
     }
 

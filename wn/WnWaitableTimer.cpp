@@ -24,9 +24,7 @@ DWORD WnWaitableTimer::Create(bool manualReset, SECURITY_ATTRIBUTES* security, c
 DWORD WnWaitableTimer::Set(LONG periodMs, WnWaitableTimerCallbackInterface* callback, bool resume)
 {
     if (periodMs <= 0)
-    {
         return ERROR_INVALID_PARAMETER;
-    }
     LARGE_INTEGER dueTime;
     // Negative means relative, and the due time counts 100 ns units while the period counts milliseconds:
     // the same number makes the first expiry come almost at once and the rest periodMs apart.
@@ -40,9 +38,7 @@ DWORD WnWaitableTimer::Set(LONG periodMs, WnWaitableTimerCallbackInterface* call
 DWORD WnWaitableTimer::Cancel()
 {
     if (!handle_)
-    {
         return ERROR_SUCCESS;
-    }
     return CancelWaitableTimer(Get()) ? ERROR_SUCCESS : WnLastError();
 }
 

@@ -29,9 +29,7 @@ std::wstring MenuItemText(HMENU menu, int index)
     info.dwTypeData = text;
     info.cch = 127;
     if (!GetMenuItemInfoW(menu, static_cast<UINT>(index), TRUE, &info))
-    {
         return std::wstring();
-    }
     return text;
 }
 
@@ -53,9 +51,7 @@ HBITMAP ExtractImage(HBITMAP strip, int index, int width, int height)
     if (image == nullptr || !source || !screenCompatible)
     {
         if (image != nullptr)
-        {
             (void)DeleteObject(image);
-        }
         return nullptr;
     }
     HGDIOBJ oldSource = SelectObject(source.Get(), strip);
@@ -85,26 +81,20 @@ bool CommandBar::Create(HWND frame, UINT rebarId, int menuId, int toolbarId)
     }
     menu_.Attach(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId)));
     if (!menu_)
-    {
         return false;
-    }
     rebar_ = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                                  RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
                              0, 0, 0, 0, frame, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(rebarId)),
                              GetModuleHandleW(nullptr), nullptr);
     if (rebar_ == nullptr)
-    {
         return false;
-    }
     toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TRANSPARENT |
                                    CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
                                0, 0, 0, 0, rebar_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (toolbar_ == nullptr)
-    {
         return false;
-    }
     AddButtons();
     AddMenuImages(toolbarId);
 
@@ -153,23 +143,17 @@ void CommandBar::AddMenuImages(int toolbarId)
     const DWORD size = found != nullptr ? SizeofResource(instance, found) : 0;
     if (header == nullptr || size < sizeof(ToolbarResourceHeader) || header->version != 1 ||
         size < sizeof(ToolbarResourceHeader) + header->count * sizeof(WORD))
-    {
         return;
-    }
     UniqueBitmap strip(static_cast<HBITMAP>(
         LoadImageW(instance, MAKEINTRESOURCEW(toolbarId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!strip)
-    {
         return;
-    }
     const auto* ids = reinterpret_cast<const WORD*>(header + 1);
     int image = 0;
     for (WORD i = 0; i < header->count; ++i)
     {
         if (ids[i] == 0)
-        {
             continue; // a separator has no image
-        }
         MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_ID;
@@ -193,9 +177,7 @@ int CommandBar::Height() const
 {
     RECT rect{};
     if (rebar_ == nullptr)
-    {
         return 0;
-    }
     (void)GetWindowRect(rebar_, &rect);
     return rect.bottom - rect.top;
 }
@@ -203,9 +185,7 @@ int CommandBar::Height() const
 void CommandBar::UpdateLayout()
 {
     if (rebar_ != nullptr)
-    {
         (void)SendMessageW(rebar_, WM_SIZE, 0, 0);
-    }
 }
 
 int CommandBar::FindMnemonic(wchar_t key) const
@@ -217,9 +197,7 @@ int CommandBar::FindMnemonic(wchar_t key) const
         const size_t amp = text.find(L'&');
         if (amp != std::wstring::npos && amp + 1 < text.size() &&
             std::towlower(text[amp + 1]) == std::towlower(key))
-        {
             return i;
-        }
     }
     return -1;
 }
@@ -230,9 +208,7 @@ void CommandBar::DropDown(int index)
     const UINT buttonId = kFirstButtonId + static_cast<UINT>(index);
     RECT button{};
     if (popup == nullptr || !SendMessageW(toolbar_, TB_GETRECT, buttonId, reinterpret_cast<LPARAM>(&button)))
-    {
         return;
-    }
     (void)MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&button), 2);
     TPMPARAMS exclude{};
     exclude.cbSize = sizeof(exclude);

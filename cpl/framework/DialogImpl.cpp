@@ -8,9 +8,7 @@ DialogImpl::~DialogImpl()
 HWND DialogImpl::CreateModeless(int dialogId, HWND parent)
 {
     if (Hwnd() != nullptr)
-    {
         return nullptr;
-    }
     modal_ = false;
     return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), parent,
                               &DialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -19,9 +17,7 @@ HWND DialogImpl::CreateModeless(int dialogId, HWND parent)
 INT_PTR DialogImpl::RunModal(int dialogId, HWND owner)
 {
     if (Hwnd() != nullptr)
-    {
         return -1;
-    }
     modal_ = true;
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), owner,
                            &DialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -30,17 +26,13 @@ INT_PTR DialogImpl::RunModal(int dialogId, HWND owner)
 void DialogImpl::EndModal(INT_PTR result)
 {
     if (modal_ && Hwnd() != nullptr)
-    {
         (void)EndDialog(Hwnd(), result);
-    }
 }
 
 void DialogImpl::Destroy()
 {
     if (Hwnd() != nullptr && !modal_)
-    {
         (void)DestroyWindow(Hwnd());
-    }
 }
 
 INT_PTR CALLBACK DialogImpl::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -53,9 +45,7 @@ INT_PTR CALLBACK DialogImpl::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
         self->AttachHwnd(hwnd);
     }
     if (self == nullptr)
-    {
         return FALSE;
-    }
     LRESULT result = 0;
     const bool handled = self->Dispatch(message, wParam, lParam, result);
     if (message == WM_NCDESTROY)
@@ -65,9 +55,7 @@ INT_PTR CALLBACK DialogImpl::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
         return FALSE;
     }
     if (!handled)
-    {
         return FALSE;
-    }
     switch (message)
     {
     // These messages return their value directly instead of through DWLP_MSGRESULT.

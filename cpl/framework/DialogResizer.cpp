@@ -13,9 +13,7 @@ void DialogResizer::Init(HWND dialog, const ResizeMapEntry* map, size_t count)
     {
         HWND control = GetDlgItem(dialog, map[i].controlId);
         if (control == nullptr)
-        {
             continue;
-        }
         RECT rect{};
         (void)GetWindowRect(control, &rect);
         (void)MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
@@ -26,9 +24,7 @@ void DialogResizer::Init(HWND dialog, const ResizeMapEntry* map, size_t count)
 void DialogResizer::UpdateLayout()
 {
     if (dialog_ == nullptr || controls_.empty())
-    {
         return;
-    }
     RECT client{};
     (void)GetClientRect(dialog_, &client);
     const LONG dx = (client.right - client.left) - reference_.cx;
@@ -38,21 +34,13 @@ void DialogResizer::UpdateLayout()
     {
         RECT rect = control.rect;
         if (control.rules & kResizeMoveX)
-        {
             OffsetRect(&rect, dx, 0);
-        }
         if (control.rules & kResizeMoveY)
-        {
             OffsetRect(&rect, 0, dy);
-        }
         if (control.rules & kResizeSizeX)
-        {
             rect.right = std::max(rect.left, rect.right + dx);
-        }
         if (control.rules & kResizeSizeY)
-        {
             rect.bottom = std::max(rect.top, rect.bottom + dy);
-        }
         const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
         if (batch != nullptr)
         {
@@ -66,8 +54,6 @@ void DialogResizer::UpdateLayout()
         }
     }
     if (batch != nullptr)
-    {
         (void)EndDeferWindowPos(batch);
-    }
     (void)InvalidateRect(dialog_, nullptr, TRUE);
 }

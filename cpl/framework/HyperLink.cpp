@@ -18,9 +18,7 @@ bool HyperLink::Attach(HWND control, const wchar_t* label, const wchar_t* target
 {
     Detach();
     if (control == nullptr)
-    {
         return false;
-    }
     control_ = control;
     label_ = label;
     target_ = target;

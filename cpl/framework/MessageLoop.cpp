@@ -28,12 +28,8 @@ void MessageLoop::RemoveMessageFilter(MessageFilter* filter)
 bool MessageLoop::PreTranslateMessage(MSG& message)
 {
     for (auto it = filters_.rbegin(); it != filters_.rend(); ++it)
-    {
         if ((*it)->PreTranslateMessage(message))
-        {
             return true;
-        }
-    }
     return false;
 }
 
@@ -44,13 +40,9 @@ int MessageLoop::Run()
     {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1)
-        {
             continue;
-        }
         if (!got)
-        {
             return static_cast<int>(message.wParam);
-        }
         if (!PreTranslateMessage(message))
         {
             (void)TranslateMessage(&message);

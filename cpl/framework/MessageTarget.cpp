@@ -4,9 +4,7 @@ bool MessageTarget::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 {
     result = 0;
     if (OnMessage(message, wParam, lParam, result))
-    {
         return true;
-    }
     switch (message)
     {
     case WM_CREATE:
@@ -28,9 +26,7 @@ bool MessageTarget::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return OnSize(static_cast<UINT>(wParam), SIZE{LOWORD(lParam), HIWORD(lParam)});
     case WM_TIMER:
         if (lParam != 0)
-        {
             return false; // a timer with its own procedure: the default handling calls it
-        }
         OnTimer(wParam);
         return true;
     case WM_SHOWWINDOW:

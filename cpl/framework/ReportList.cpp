@@ -19,9 +19,7 @@ void SetUpReportList(HWND list, std::initializer_list<ReportColumn> columns)
 int AppendReportRow(HWND list, std::initializer_list<const wchar_t*> texts, LPARAM data)
 {
     if (texts.size() == 0)
-    {
         return -1;
-    }
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = ListView_GetItemCount(list);
@@ -29,16 +27,12 @@ int AppendReportRow(HWND list, std::initializer_list<const wchar_t*> texts, LPAR
     item.lParam = data;
     const int row = ListView_InsertItem(list, &item);
     if (row < 0)
-    {
         return -1;
-    }
     int column = 0;
     for (const wchar_t* text : texts)
     {
         if (column > 0)
-        {
             ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text));
-        }
         ++column;
     }
     return row;

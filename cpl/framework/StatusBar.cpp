@@ -20,9 +20,7 @@ HWND StatusBar::Create(HWND parent, UINT controlId, const wchar_t* defaultText, 
 void StatusBar::FitPaneTo(int pane, const wchar_t* text)
 {
     if (hwnd_ == nullptr || pane < 1 || pane > static_cast<int>(fixedWidths_.size()))
-    {
         return;
-    }
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
     SIZE extent{};
@@ -32,9 +30,7 @@ void StatusBar::FitPaneTo(int pane, const wchar_t* text)
     // The part's borders and inner margins, and the size grip over the last part.
     int needed = extent.cx + 4 * GetSystemMetrics(SM_CXEDGE) + 4;
     if (pane == static_cast<int>(fixedWidths_.size()))
-    {
         needed += GetSystemMetrics(SM_CXVSCROLL);
-    }
     if (needed > fixedWidths_[pane - 1])
     {
         fixedWidths_[pane - 1] = needed;
@@ -59,9 +55,7 @@ std::wstring StatusBar::PaneText(int pane) const
 void StatusBar::UpdateLayout()
 {
     if (hwnd_ == nullptr)
-    {
         return;
-    }
     (void)SendMessageW(hwnd_, WM_SIZE, 0, 0);
     RECT client{};
     (void)GetClientRect(hwnd_, &client);
@@ -81,9 +75,7 @@ int StatusBar::Height() const
 {
     RECT rect{};
     if (hwnd_ == nullptr || !IsWindowVisible(hwnd_))
-    {
         return 0;
-    }
     (void)GetWindowRect(hwnd_, &rect);
     return rect.bottom - rect.top;
 }
@@ -92,9 +84,7 @@ std::wstring StatusBar::MenuHelpText(UINT commandId)
 {
     wchar_t buffer[256] = L"";
     if (commandId == 0 || LoadStringW(GetModuleHandleW(nullptr), commandId, buffer, 256) <= 0)
-    {
         return std::wstring();
-    }
     std::wstring text(buffer);
     const size_t lineBreak = text.find(L'\n');
     return lineBreak == std::wstring::npos ? text : text.substr(0, lineBreak);
@@ -112,9 +102,7 @@ void StatusBar::OnMenuSelect(UINT item, UINT flags, HMENU menu)
     }
     menuHelp_.clear();
     if ((flags & (MF_POPUP | MF_SEPARATOR)) == 0)
-    {
         menuHelp_ = MenuHelpText(item);
-    }
     showingMenuHelp_ = true;
     (void)SendMessageW(hwnd_, SB_SIMPLE, TRUE, 0);
     (void)SendMessageW(hwnd_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(menuHelp_.c_str()));

@@ -16,9 +16,7 @@ HWND VerticalSplitter::Create(HWND parent, const RECT& rect, UINT controlId)
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1);
     windowClass.lpszClassName = kSplitterClass;
     if (!RegisterWindowClass(windowClass))
-    {
         return nullptr;
-    }
     // The panes are dialogs: the control-parent style lets dialog navigation step into them.
     return WindowImpl::Create(kSplitterClass, parent, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                               WS_EX_CONTROLPARENT, rect,
@@ -67,17 +65,13 @@ RECT VerticalSplitter::BarRect() const
 void VerticalSplitter::UpdateLayout()
 {
     if (Hwnd() == nullptr)
-    {
         return;
-    }
     RECT client{};
     (void)GetClientRect(Hwnd(), &client);
     const RECT bar = BarRect();
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (left_ != nullptr)
-    {
         (void)SetWindowPos(left_, nullptr, 0, 0, bar.left, client.bottom, flags);
-    }
     if (right_ != nullptr)
     {
         (void)SetWindowPos(right_, nullptr, bar.right, 0, std::max(0L, client.right - bar.right),
@@ -120,9 +114,7 @@ bool VerticalSplitter::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         {
             dragging_ = false;
             if (message == WM_LBUTTONUP)
-            {
                 (void)ReleaseCapture();
-            }
         }
         return true;
     default:

@@ -10,9 +10,7 @@ bool WindowImpl::RegisterWindowClass(WNDCLASSEXW windowClass)
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &WindowImpl::WindowProc;
     if (windowClass.hInstance == nullptr)
-    {
         windowClass.hInstance = GetModuleHandleW(nullptr);
-    }
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
@@ -20,9 +18,7 @@ HWND WindowImpl::Create(const wchar_t* className, HWND parent, const wchar_t* ti
                         DWORD exStyle, const RECT& rect, HMENU menuOrId)
 {
     if (Hwnd() != nullptr)
-    {
         return nullptr;
-    }
     return CreateWindowExW(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
                            rect.bottom - rect.top, parent, menuOrId, GetModuleHandleW(nullptr), this);
 }
@@ -30,9 +26,7 @@ HWND WindowImpl::Create(const wchar_t* className, HWND parent, const wchar_t* ti
 void WindowImpl::Destroy()
 {
     if (Hwnd() != nullptr)
-    {
         (void)DestroyWindow(Hwnd());
-    }
 }
 
 LRESULT CALLBACK WindowImpl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -45,15 +39,11 @@ LRESULT CALLBACK WindowImpl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
         self->AttachHwnd(hwnd);
     }
     if (self == nullptr)
-    {
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
     LRESULT result = 0;
     const bool handled = self->Dispatch(message, wParam, lParam, result);
     if (!handled)
-    {
         result = DefWindowProcW(hwnd, message, wParam, lParam);
-    }
     if (message == WM_NCDESTROY)
     {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

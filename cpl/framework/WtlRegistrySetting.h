@@ -55,9 +55,7 @@ template <typename T> class WtlRegistrySetting
                 RegQueryValueExW(key.Get(), kNames[i], nullptr, &type, reinterpret_cast<BYTE*>(&values[i]),
                                  &size) != ERROR_SUCCESS ||
                 type != REG_DWORD || size != sizeof(DWORD))
-            {
                 return false;
-            }
         }
         const auto left = static_cast<LONG>(values[0]);
         const auto top = static_cast<LONG>(values[1]);
@@ -76,22 +74,16 @@ template <typename T> class WtlRegistrySetting
         HWND window = static_cast<T*>(this)->Hwnd();
         RECT rect{};
         if (IsIconic(window) || !GetWindowRect(window, &rect))
-        {
             return;
-        }
         rect = ClampToScreen(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         const DWORD values[4] = {static_cast<DWORD>(rect.left), static_cast<DWORD>(rect.top),
                                  static_cast<DWORD>(rect.right - rect.left),
                                  static_cast<DWORD>(rect.bottom - rect.top)};
         WnRegKey key = OpenKey();
         for (int i = 0; key && i < 4; ++i)
-        {
             if (RegSetValueExW(key.Get(), kNames[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&values[i]),
                                sizeof(DWORD)) != ERROR_SUCCESS)
-            {
                 return;
-            }
-        }
     }
 
   private:
@@ -103,9 +95,7 @@ template <typename T> class WtlRegistrySetting
         if (RegCreateKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, 0,
                             KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key,
                             nullptr) != ERROR_SUCCESS)
-        {
             return WnRegKey();
-        }
         return WnRegKey(key);
     }
 

@@ -22,9 +22,7 @@ template <typename T> class WtlToolTip
     bool AddTool(HWND control, const wchar_t* text)
     {
         if (toolTip_ == nullptr || control == nullptr)
-        {
             return false;
-        }
         TOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -43,9 +41,7 @@ template <typename T> class WtlToolTip
         tool.uId = reinterpret_cast<UINT_PTR>(control);
         tool.lpszText = text;
         if (capacity >= 80) // TTM_GETTEXT writes up to 80 characters
-        {
             (void)SendMessageW(toolTip_, TTM_GETTEXTW, capacity, reinterpret_cast<LPARAM>(&tool));
-        }
     }
     HWND ToolTip() const { return toolTip_; }
 

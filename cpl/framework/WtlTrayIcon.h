@@ -45,14 +45,10 @@ template <typename T> class WtlTrayIcon
     bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
     {
         if (!installed_ || message != iconData_.uCallbackMessage)
-        {
             return false;
-        }
         result = 0;
         if (wParam != iconData_.uID)
-        {
             return true;
-        }
         HWND window = static_cast<T*>(this)->Hwnd();
         switch (static_cast<UINT>(lParam))
         {
@@ -61,9 +57,7 @@ template <typename T> class WtlTrayIcon
             break;
         case WM_LBUTTONDBLCLK:
             if (IsIconic(window))
-            {
                 (void)ShowWindow(window, SW_RESTORE);
-            }
             (void)ShowWindow(window, SW_SHOW);
             (void)SetForegroundWindow(window);
             break;
@@ -79,9 +73,7 @@ template <typename T> class WtlTrayIcon
         UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId_)));
         HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
         if (popup == nullptr)
-        {
             return;
-        }
         POINT cursor{};
         (void)GetCursorPos(&cursor);
         // Without the foreground the menu would not close when the user clicks elsewhere.

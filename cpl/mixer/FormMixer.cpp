@@ -23,9 +23,7 @@ void Deliver(NorvikStatus read, const std::vector<std::unique_ptr<Child>>& child
              void (Child::*clear)())
 {
     for (const auto& child : children)
-    {
         ((*child).*(read == NORVIK_STATUS_SUCCESS ? show : clear))();
-    }
 }
 
 template <typename Array> void Zero(Array& array, uint32_t& count)
@@ -65,9 +63,7 @@ bool FormMixer::PreTranslateMessage(MSG& message)
 {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || Hwnd() == nullptr ||
         (message.hwnd != Hwnd() && !IsChild(Hwnd(), message.hwnd)))
-    {
         return false;
-    }
     return IsDialogMessageW(Hwnd(), &message) != FALSE;
 }
 
@@ -75,9 +71,7 @@ void FormMixer::ShowMixer()
 {
     // A mixer whose window was never created has nothing to build its strips in.
     if (Hwnd() == nullptr || IsWindowVisible(Hwnd()))
-    {
         return;
-    }
     TearDown();
     Build();
     (void)ShowWindow(Hwnd(), SW_SHOW);
@@ -86,9 +80,7 @@ void FormMixer::ShowMixer()
 void FormMixer::RebuildIfVisible()
 {
     if (!IsWindowVisible(Hwnd()))
-    {
         return;
-    }
     (void)ShowWindow(Hwnd(), SW_HIDE);
     TearDown();
     Build();
@@ -99,9 +91,7 @@ void FormMixer::ReloadVolumes()
 {
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     if (device == nullptr || outputVolumeCount_ == 0)
-    {
         return;
-    }
     Deliver(device->GetPinVolumes(outputVolumes_, outputVolumeCount_), outputStrips_,
             &FormStereoOutputCtrl::ShowVolumes, &FormStereoOutputCtrl::ClearVolumes);
 }
@@ -110,9 +100,7 @@ void FormMixer::ReloadWeights()
 {
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     if (device == nullptr || crosspointCount_ == 0)
-    {
         return;
-    }
     Deliver(device->GetCrosspointWeights(crosspoints_, crosspointCount_), connections_,
             &FormMixerConnection::ShowWeights, &FormMixerConnection::ClearWeights);
 }
@@ -122,9 +110,7 @@ void FormMixer::PollLevels()
 {
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     if (device == nullptr)
-    {
         return;
-    }
     if (outputLevelCount_ != 0)
     {
         Deliver(device->GetOutputLevels(outputLevels_, outputLevelCount_), outputStrips_,
@@ -161,9 +147,7 @@ void FormMixer::OnDestroy()
     if (registeredWithLoop_)
     {
         if (MessageLoop* loop = AppModule::GetMessageLoop())
-        {
             loop->RemoveMessageFilter(this);
-        }
         registeredWithLoop_ = false;
     }
 }
@@ -176,9 +160,7 @@ void FormMixer::OnTimer(UINT_PTR)
 bool FormMixer::OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush)
 {
     if (!IsHeading(control))
-    {
         return false;
-    }
     (void)SetBkColor(dc, kHeadingColour);
     brush = headingBrush_.Get();
     return true;
@@ -189,9 +171,7 @@ void FormMixer::Build()
     (void)SetWindowTextW(Hwnd(), isHardwareInputs_ ? L"Hardware Inputs Mixer" : L"Software Outputs Mixer");
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     if (device == nullptr)
-    {
         return;
-    }
     ReadPins(*device);
     if (outputPinCount_ == 0 && inputPinCount_ == 0)
     {
@@ -233,16 +213,12 @@ void FormMixer::ReadPins(NorvikDevice& device)
     outputPinCount_ = kMaxOutputPins;
     if (device.GetMixerPins(NORVIK_PINS_MIXER_OUTPUTS, outputPins_, &outputPinCount_) !=
         NORVIK_STATUS_SUCCESS)
-    {
         outputPinCount_ = 0;
-    }
     outputPinCount_ = std::min(outputPinCount_, kMaxOutputPins);
     inputPinCount_ = kMaxInputPins;
     const uint32_t selector = isHardwareInputs_ ? NORVIK_PINS_HARDWARE_INPUTS : NORVIK_PINS_SOFTWARE_OUTPUTS;
     if (device.GetMixerPins(selector, inputPins_, &inputPinCount_) != NORVIK_STATUS_SUCCESS)
-    {
         inputPinCount_ = 0;
-    }
     inputPinCount_ = std::min(inputPinCount_, kMaxInputPins);
 }
 
@@ -250,9 +226,7 @@ void FormMixer::ShowNoPins()
 {
     messageForm_ = std::make_unique<FormStaticText>(L"No mixer pins.");
     if (messageForm_->Create(Hwnd()) == nullptr)
-    {
         return;
-    }
     const SIZE size = Place(messageForm_->Window(), 0, 0);
     SetClientSize(size.cx, size.cy);
 }
@@ -275,9 +249,7 @@ int FormMixer::BuildInputRows(int* rowHeight)
             MixerPairLabel(MixerSide::Row, left, right).c_str(), leftLevel, rightLevel);
         (void)strip->Create(Hwnd());
         if (row == 0)
-        {
             size = WindowSize(strip->Window());
-        }
         const int top = kHeadingHeight + static_cast<int>(row) * size.cy;
         AddBar(0, top, kBarWidth, size.cy);
         AddBar(0, top, size.cx, kBarWidth);
@@ -285,9 +257,7 @@ int FormMixer::BuildInputRows(int* rowHeight)
         inputStrips_.push_back(std::move(strip));
     }
     if (pairs != 0)
-    {
         AddBar(0, kHeadingHeight + static_cast<int>(pairs) * size.cy, size.cx, kBarWidth);
-    }
     *rowHeight = size.cy;
     return size.cx;
 }
@@ -319,9 +289,7 @@ void FormMixer::BuildCrossings(int inputWidth)
                                                                     rightToLeft, rightToRight);
             (void)connection->Create(Hwnd());
             if (connections_.empty())
-            {
                 size = WindowSize(connection->Window());
-            }
             Place(connection->Window(),
                   inputWidth + kBarWidth + static_cast<int>(column) * (size.cx + kBarWidth),
                   kHeadingHeight + static_cast<int>(row) * size.cy);
@@ -352,9 +320,7 @@ int FormMixer::BuildOutputColumns(int inputWidth, int top, int* columnWidth)
             leftLevel, rightLevel);
         (void)strip->Create(Hwnd());
         if (column == 0)
-        {
             size = WindowSize(strip->Window());
-        }
         const int x = inputWidth + kBarWidth + static_cast<int>(column) * (size.cx + kBarWidth);
         Place(strip->Window(), x, top);
         AddBar(x - 3, 0, kBarWidth, top + size.cy);
@@ -369,9 +335,7 @@ void FormMixer::AddBar(int left, int top, int width, int height)
     UniqueWindow bar(CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", L"", WS_CHILD | WS_VISIBLE, left, top,
                                      width, height, Hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
     if (bar)
-    {
         bars_.push_back(std::move(bar));
-    }
 }
 
 void FormMixer::AddHeading(const wchar_t* text, int left, int top, int width, int height)
@@ -409,8 +373,9 @@ void FormMixer::SetClientSize(int width, int height)
 
 bool FormMixer::IsHeading(HWND control) const
 {
-    return std::any_of(headings_.begin(), headings_.end(),
-                       [control](const UniqueWindow& heading) { return heading.Get() == control; });
+    return std::any_of(
+        headings_.begin(), headings_.end(),
+        [control](const UniqueWindow& heading) { return heading.Get() == control; });
 }
 
 void FormMixer::TearDown()

@@ -14,35 +14,27 @@ FormMixerConnection::FormMixerConnection(uint32_t key1, uint32_t key2, NorvikWei
 LRESULT FormMixerConnection::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
     for (int cell = 0; cell < kCells; ++cell)
-    {
         cells_[cell] = Item(kCellIds[cell]);
-    }
     return TRUE;
 }
 
 void FormMixerConnection::ShowWeights()
 {
     for (int cell = 0; cell < kCells; ++cell)
-    {
         ShowCell(cell);
-    }
 }
 
 void FormMixerConnection::ClearWeights()
 {
     for (HWND cell : cells_)
-    {
         (void)SetWindowTextW(cell, mixer_values::kNotAvailable);
-    }
 }
 
 bool FormMixerConnection::OnCommand(UINT, UINT code, HWND control)
 {
     const int cell = CellOf(control);
     if (cell < 0 || code != STN_CLICKED)
-    {
         return false;
-    }
     EditCell(cell);
     return true;
 }
@@ -51,9 +43,7 @@ bool FormMixerConnection::OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush)
 {
     const int cell = CellOf(control);
     if (cell < 0)
-    {
         return false;
-    }
     // Read at every repaint, so a cell changes colour as soon as it is redrawn after its record changed.
     const bool connected = (records_[cell]->flags & 1) != 0;
     (void)SetBkColor(dc, connected ? kConnectedColour : kOpenColour);
@@ -64,12 +54,8 @@ bool FormMixerConnection::OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush)
 int FormMixerConnection::CellOf(HWND control) const
 {
     for (int cell = 0; cell < kCells; ++cell)
-    {
         if (control != nullptr && cells_[cell] == control)
-        {
             return cell;
-        }
-    }
     return -1;
 }
 

@@ -95,9 +95,7 @@ void FormStereoOutputCtrl::ClearVolumes()
 bool FormStereoOutputCtrl::OnCommand(UINT id, UINT code, HWND)
 {
     if (code != BN_CLICKED)
-    {
         return false;
-    }
     switch (id)
     {
     case IDC_LINK:
@@ -117,13 +115,9 @@ bool FormStereoOutputCtrl::OnCommand(UINT id, UINT code, HWND)
 bool FormStereoOutputCtrl::OnScroll(bool vertical, UINT code, int, HWND control)
 {
     if (!vertical || (control != leftFader_ && control != rightFader_))
-    {
         return false;
-    }
     if (mixer_controls::MovesFader(code))
-    {
         FaderMoved(control);
-    }
     return true;
 }
 
@@ -137,9 +131,7 @@ void FormStereoOutputCtrl::FaderMoved(HWND fader)
         leftVolume_->volume = volume;
         rightVolume_->volume = volume;
         if (SendBoth(device))
-        {
             ShowVolumeTexts();
-        }
         return;
     }
     NorvikVolumeItem* item = fader == leftFader_ ? leftVolume_ : rightVolume_;
@@ -155,9 +147,7 @@ void FormStereoOutputCtrl::LinkClicked()
 {
     TakeButtonStates();
     if (!linked_)
-    {
         return;
-    }
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     const int sum = mixer_controls::FaderGain(leftFader_) + mixer_controls::FaderGain(rightFader_);
     const auto volume = static_cast<int16_t>(sum / 2);
@@ -166,9 +156,7 @@ void FormStereoOutputCtrl::LinkClicked()
     leftVolume_->volume = volume;
     rightVolume_->volume = volume;
     if (SendBoth(device))
-    {
         ShowVolumeTexts();
-    }
 }
 
 void FormStereoOutputCtrl::MuteClicked()
@@ -217,9 +205,7 @@ void FormStereoOutputCtrl::ShowVolumeTexts()
 bool FormStereoOutputCtrl::SendBoth(NorvikDevice* device)
 {
     if (device == nullptr)
-    {
         return false;
-    }
     // The unit's answer is not examined: the items keep what was sent unless the unit wrote them back.
     (void)device->SetPinVolumes(leftVolume_, 1);
     (void)device->SetPinVolumes(rightVolume_, 1);

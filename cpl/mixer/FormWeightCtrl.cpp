@@ -31,9 +31,7 @@ bool FormWeightCtrl::OnCommand(UINT id, UINT code, HWND)
         return true; // Escape: every change is already sent, so there is nothing to cancel
     case IDC_WEIGHT_CONNECTED:
         if (code == BN_CLICKED)
-        {
             ConnectedClicked();
-        }
         return true;
     default:
         return false;
@@ -43,9 +41,7 @@ bool FormWeightCtrl::OnCommand(UINT id, UINT code, HWND)
 bool FormWeightCtrl::OnScroll(bool vertical, UINT code, int, HWND control)
 {
     if (!vertical || control != fader_)
-    {
         return false;
-    }
     if (mixer_controls::MovesFader(code))
     {
         record_->weight = mixer_controls::FaderGain(fader_);
@@ -83,7 +79,5 @@ void FormWeightCtrl::ShowWeight()
 void FormWeightCtrl::Send()
 {
     if (NorvikDevice* device = mainClient.FindDevice(key1_, key2_))
-    {
         (void)device->SetCrosspointWeights(record_, 1);
-    }
 }

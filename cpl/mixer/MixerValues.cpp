@@ -10,39 +10,27 @@ namespace mixer_values
 int MeterPosition(int16_t level)
 {
     if (level < kGainFloor)
-    {
         return 0;
-    }
     if (level > 0)
-    {
         return kMeterMax;
-    }
     return level - kGainFloor;
 }
 
 int FaderPosition(int16_t gain)
 {
     if (gain < kGainFloor)
-    {
         return kFaderMax;
-    }
     if (gain > kGainTop)
-    {
         return 0;
-    }
     return kGainTop - gain;
 }
 
 int16_t GainFromFader(int position)
 {
     if (position < 0)
-    {
         return kGainTop;
-    }
     if (position > kFaderMax)
-    {
         return kGainFloor;
-    }
     return static_cast<int16_t>(kGainTop - position);
 }
 
@@ -63,18 +51,14 @@ ShortText Format(const wchar_t* format, ...)
 ShortText VolumeText(const NorvikVolumeItem& item)
 {
     if ((item.flags & 1) != 0)
-    {
         return Format(L"M");
-    }
     return Format(L"%i", item.volume / 100);
 }
 
 ShortText CellText(const NorvikWeightItem& item)
 {
     if ((item.flags & 1) == 0)
-    {
         return Format(L"x");
-    }
     return Format(L"%i", item.weight / 100);
 }
 

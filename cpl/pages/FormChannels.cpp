@@ -24,14 +24,10 @@ std::vector<ChannelRow> CollectChannelRows(const NorvikChannelList& list, const 
     {
         NorvikChannelInfo info{};
         if (readInfo(list.channels[i], &info) != NORVIK_STATUS_SUCCESS)
-        {
             continue;
-        }
         const wchar_t* device = deviceName(info.key1, info.key2);
         if (device == nullptr)
-        {
             continue;
-        }
         // The driver's name need not be terminated within its array.
         rows.push_back({device, std::wstring(info.name, wcsnlen(info.name, std::size(info.name)))});
     }
@@ -63,9 +59,7 @@ void FormChannels::SetColumnWidths()
 {
     RECT client{};
     if (list_ == nullptr || !GetClientRect(list_, &client) || client.right - client.left <= 0)
-    {
         return;
-    }
     const int half = (client.right - client.left) / 2;
     (void)ListView_SetColumnWidth(list_, 0, half);
     (void)ListView_SetColumnWidth(list_, 1, half);
@@ -76,9 +70,7 @@ void FormChannels::Refresh()
     (void)ListView_DeleteAllItems(list_);
     NorvikChannelList list{};
     if (GetChannelList(&list) != NORVIK_STATUS_SUCCESS)
-    {
         return;
-    }
     const auto rows = channel_pages::CollectChannelRows(
         list,
         [this](const NorvikChannelId& channel, NorvikChannelInfo* info)
@@ -89,9 +81,7 @@ void FormChannels::Refresh()
             return device != nullptr ? device->Name() : nullptr;
         });
     for (const channel_pages::ChannelRow& row : rows)
-    {
         (void)AppendReportRow(list_, {row.device.c_str(), row.channel.c_str()});
-    }
     // The rows may have brought a scroll bar that narrows the list.
     SetColumnWidths();
 }

@@ -13,9 +13,7 @@ std::wstring DriverInfoText(const NorvikDriverInfo& info)
             L"\nDriver version: \t  %u.%u.%u\nBuild type: \t  %s %s\n\nInterface version: %u.%u\n",
             info.driverMajor, info.driverMinor, info.driverBuild,
             (info.flags & 1) != 0 ? L"debug" : L"release", L"", info.interfaceMajor, info.interfaceMinor)))
-    {
         return std::wstring();
-    }
     return text;
 }
 } // namespace driver_info
@@ -24,8 +22,6 @@ void FormDrvInfo::Refresh()
 {
     NorvikDriverInfo info{};
     if (!client_.IsOpen() || client_.GetDriverInfo(&info) != NORVIK_STATUS_SUCCESS)
-    {
         return; // the text keeps what it showed
-    }
     (void)SetDlgItemTextW(Hwnd(), IDC_DRIVER_INFO_TEXT, driver_info::DriverInfoText(info).c_str());
 }

@@ -53,9 +53,7 @@ LRESULT FormPlugin::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
     record.selector = NORVIK_PLUGIN_MAX_DELAY;
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
     if (device != nullptr && device->QueryPlugin(&record) == NORVIK_STATUS_SUCCESS)
-    {
         maxDelay_ = std::min(record.count, kMaxDelayLimitMs);
-    }
     const auto setUp = [this](int fader, uint32_t maximum)
     {
         (void)SendDlgItemMessageW(Hwnd(), fader, TBM_SETRANGEMIN, FALSE, 0);
@@ -78,9 +76,7 @@ void FormPlugin::Refresh()
 bool FormPlugin::OnCommand(UINT id, UINT code, HWND)
 {
     if (id != IDC_CHANNEL_PAIR_LIST || code != CBN_SELCHANGE)
-    {
         return false;
-    }
     Read(kDelay);
     Read(kAmplification);
     return true;
@@ -91,9 +87,7 @@ bool FormPlugin::OnScroll(bool vertical, UINT code, int, HWND control)
     // Home and End (6, 7) move the thumb like the other keys and the mouse; only the end of a drag (8)
     // brings nothing new.
     if (!vertical || code > TB_BOTTOM)
-    {
         return false;
-    }
     if (control == Item(IDC_DELAY_FADER))
     {
         Write(kDelay);
@@ -117,9 +111,7 @@ std::optional<uint32_t> FormPlugin::SelectedChannel() const
     const HWND list = Item(IDC_CHANNEL_PAIR_LIST);
     const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
     if (index == CB_ERR)
-    {
         return std::nullopt;
-    }
     return static_cast<uint32_t>(SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
@@ -131,9 +123,7 @@ void FormPlugin::FillChannelList()
     record.selector = NORVIK_PLUGIN_CHANNEL_COUNT;
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
     if (device == nullptr || device->QueryPlugin(&record) != NORVIK_STATUS_SUCCESS)
-    {
         return;
-    }
     const uint32_t channels = std::min(record.count, kMaxEffectChannels);
     // An odd last channel has no partner and is left out.
     for (uint32_t first = 0; first + 1 < channels; first += 2)
@@ -141,9 +131,7 @@ void FormPlugin::FillChannelList()
         const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0,
                                            reinterpret_cast<LPARAM>(effect_page::PairText(first).c_str()));
         if (index >= 0)
-        {
             (void)SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), first);
-        }
     }
     (void)SendMessageW(list, CB_SETCURSEL, 0, 0);
 }
@@ -153,17 +141,13 @@ void FormPlugin::Read(const Parameter& parameter)
     const std::optional<uint32_t> channel = SelectedChannel();
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
     if (!channel || device == nullptr)
-    {
         return;
-    }
     NorvikPluginRecord record{};
     record.selector = parameter.selector;
     record.count = 1;
     record.pairs[0].channel = *channel;
     if (device->QueryPlugin(&record) != NORVIK_STATUS_SUCCESS)
-    {
         return;
-    }
     const uint32_t value = record.pairs[0].value;
     (void)SendDlgItemMessageW(Hwnd(), parameter.fader, TBM_SETPOS, TRUE,
                               effect_page::FaderPosition(Maximum(parameter), value));
@@ -178,9 +162,7 @@ void FormPlugin::Write(const Parameter& parameter)
     const std::optional<uint32_t> channel = SelectedChannel();
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
     if (!channel || device == nullptr)
-    {
         return;
-    }
     // The trackbar has already moved when it notifies, whichever key or mouse action moved it.
     const int position = static_cast<int>(SendDlgItemMessageW(Hwnd(), parameter.fader, TBM_GETPOS, 0, 0));
     const uint32_t value = effect_page::FaderValue(Maximum(parameter), position);

@@ -28,9 +28,7 @@ LRESULT FormStatusInfo::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
     list_ = Item(IDC_COUNTER_LIST);
     SetUpReportList(list_, {{L"Counter", 150}, {L"Value", 100}});
     for (const NorvikErrorCounterText& counter : kErrorCounterTexts)
-    {
         (void)AppendReportRow(list_, {counter.name, L""});
-    }
     UpdateDescription();
     return TRUE;
 }
@@ -69,26 +67,20 @@ void FormStatusInfo::StopTimer()
 void FormStatusInfo::OnTimer(UINT_PTR timerId)
 {
     if (timerId == status_info::kRefreshTimerId)
-    {
         Refresh();
-    }
 }
 
 void FormStatusInfo::Refresh()
 {
     NorvikErrorCounters counters{};
     if (!client_.IsOpen() || client_.GetErrorCounters(&counters) != NORVIK_STATUS_SUCCESS)
-    {
         return;
-    }
     counters_ = counters;
     for (int i = 0; i < static_cast<int>(std::size(counters_.counters)); ++i)
     {
         wchar_t text[16];
         if (SUCCEEDED(StringCchPrintfW(text, ARRAYSIZE(text), L"%u", counters_.counters[i])))
-        {
             ListView_SetItemText(list_, i, 1, text);
-        }
     }
     UpdateDescription();
 }
@@ -117,14 +109,10 @@ bool FormStatusInfo::OnNotify(const NMHDR& header, LRESULT& result)
 bool FormStatusInfo::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result)
 {
     if (message != WM_NOTIFY || lParam == 0)
-    {
         return false;
-    }
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (header->idFrom != IDC_COUNTER_LIST || header->code != NM_CUSTOMDRAW)
-    {
         return false;
-    }
     result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
     return true;
 }

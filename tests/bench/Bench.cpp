@@ -22,7 +22,8 @@ namespace
 {
 double NowMicroseconds()
 {
-    static LARGE_INTEGER frequency = [] {
+    static LARGE_INTEGER frequency = []
+    {
         LARGE_INTEGER f;
         QueryPerformanceFrequency(&f);
         return f;
@@ -123,13 +124,17 @@ bool MeasureProcesses()
     NorvikDriver auxiliary;
     for (int i = 0; i < 500 && auxiliary.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY) != 0; ++i)
         Sleep(20);
-    const double pipeMedian = Report("pipe_get_streaming_status", Measure(500, [&] {
-                                         NorvikStreamingStatus status{};
-                                         return auxiliary.GetStreamingStatus(&status) == 0;
-                                     }));
+    const double pipeMedian =
+        Report("pipe_get_streaming_status", Measure(500,
+                                                    [&]
+                                                    {
+                                                        NorvikStreamingStatus status{};
+                                                        return auxiliary.GetStreamingStatus(&status) == 0;
+                                                    }));
 
     BackgroundChild service;
-    bool ok = service.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console", L"CORVEX_DRIVER=pipe:" + pipe);
+    bool ok =
+        service.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console", L"CORVEX_DRIVER=pipe:" + pipe);
     NorvikClient client;
     NorvikStreamingStatus status{};
     ok = ok && client.OpenAsClient(NORVIK_DRIVER_NAME) == 0 && auxiliary.GetStreamingStatus(&status) == 0;
@@ -144,9 +149,9 @@ bool MeasureProcesses()
     double serviceMedian = 0;
     if (ok && answer == 0)
     {
-        serviceMedian = Report("service_noop_rate_request", Measure(300, [&] {
-                                   return client.SetSampleRate(status.sampleRate, 30000) == 0;
-                               }));
+        serviceMedian =
+            Report("service_noop_rate_request",
+                   Measure(300, [&] { return client.SetSampleRate(status.sampleRate, 30000) == 0; }));
     }
     else
     {
@@ -177,10 +182,12 @@ int wmain()
         std::fprintf(stderr, "cannot open the in-process driver\n");
         return 1;
     }
-    Report("inprocess_get_streaming_status", Measure(kRuns, [&] {
-               NorvikStreamingStatus status{};
-               return auxiliary.GetStreamingStatus(&status) == 0;
-           }));
+    Report("inprocess_get_streaming_status", Measure(kRuns,
+                                                     [&]
+                                                     {
+                                                         NorvikStreamingStatus status{};
+                                                         return auxiliary.GetStreamingStatus(&status) == 0;
+                                                     }));
 
     ScriptedServer server;
     NorvikClient client;

@@ -130,6 +130,19 @@ class ScopedPipePort
   private:
     PipeDriverPort port_;
 };
+
+// The simulator model served on a pipe of this process, and the driver port pointed at it.
+struct ServedModel
+{
+    explicit ServedModel(const wchar_t* prefix) : name(prefix + std::to_wstring(GetCurrentProcessId())) {}
+    bool Start() { return server.Start(name) == 0; }
+
+    DriverModel model;
+    SimControl control{model};
+    SimPipeServer server{model, control};
+    const std::wstring name;
+    ScopedPipePort port{L"\\\\.\\pipe\\" + name};
+};
 } // namespace
 
 TEST(PipePort, RequestAndReplyOnTheWire)
@@ -291,20 +304,16 @@ TEST(PipePort, BrokenPipeClosesTheContext)
 // the driver is restarted: a failed request closes the driver, and opening it again replaces every device.
 TEST(PipePort, DriverRestartedUnderOpenObjectsIsOpenedAgainWithNewDevices)
 {
-    DriverModel model;
-    SimControl control(model);
-    SimPipeServer server(model, control);
-    const std::wstring name = L"corvex-driverapi-restart-" + std::to_wstring(GetCurrentProcessId());
-    ASSERT_EQ(0u, server.Start(name));
-    ScopedPipePort port(L"\\\\.\\pipe\\" + name);
+    ServedModel served(L"corvex-driverapi-restart-");
+    ASSERT_TRUE(served.Start());
     NorvikDriver driver;
     bool changed = false;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.OpenAsClient(NORVIK_DRIVER_NAME));
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.UpdateDeviceList(&changed));
     ASSERT_EQ(2u, driver.DeviceCount());
 
-    server.Stop();
-    ASSERT_EQ(0u, server.Start(name));
+    served.server.Stop();
+    ASSERT_TRUE(served.Start());
     NorvikStreamingStatus status{};
     EXPECT_NE(NORVIK_STATUS_SUCCESS, driver.GetStreamingStatus(&status));
     EXPECT_FALSE(driver.IsOpen());
@@ -322,22 +331,18 @@ TEST(PipePort, DriverRestartedUnderOpenObjectsIsOpenedAgainWithNewDevices)
 // connection's failure, not after the whole timeout.
 TEST(PipePort, AReplyWaitEndsWhenTheConnectionBreaks)
 {
-    DriverModel model;
-    SimControl control(model);
-    SimPipeServer server(model, control);
-    const std::wstring name = L"corvex-driverapi-wait-" + std::to_wstring(GetCurrentProcessId());
-    ASSERT_EQ(0u, server.Start(name));
-    ScopedPipePort port(L"\\\\.\\pipe\\" + name);
+    ServedModel served(L"corvex-driverapi-wait-");
+    ASSERT_TRUE(served.Start());
     NorvikDriver silentServer;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, silentServer.OpenWithEvents(NORVIK_DRIVER_NAME, true, true));
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, silentServer.SetRole(NORVIK_ROLE_SERVER));
     NorvikClient client;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, client.OpenAsClient(NORVIK_DRIVER_NAME));
     std::thread stopper(
-        [&server]
+        [&served]
         {
             Sleep(300);
-            server.Stop();
+            served.server.Stop();
         });
     const NorvikStatus status = client.SetSampleRate(48000, 60000);
     stopper.join();

@@ -145,10 +145,12 @@ TEST_F(ServiceInAStationOfItsOwn, TheLastUnitComesBackThroughTheArrivalWindow)
 TEST_F(ServiceEndToEnd, ARestartedDriverIsServedAgainFromTheNextArrival)
 {
     // Idle: the units are set up and announced (3010 and 3030); the break then shows only at the arrival.
-    ASSERT_TRUE(WaitUntil([this] {
-        const std::string log = Control("log");
-        return log.find("SEND_MESSAGE") != log.rfind("SEND_MESSAGE");
-    }));
+    ASSERT_TRUE(WaitUntil(
+        [this]
+        {
+            const std::string log = Control("log");
+            return log.find("SEND_MESSAGE") != log.rfind("SEND_MESSAGE");
+        }));
     client.CloseAll();
     simulator.Kill();
     ASSERT_TRUE(simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 0"));

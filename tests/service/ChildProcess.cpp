@@ -216,8 +216,8 @@ bool BackgroundChild::Start(const std::wstring& program, const std::wstring& arg
     GetTempFileNameW(directory, L"cvx", 0, file);
     outputPath_ = file;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE output = CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE output = CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (output == INVALID_HANDLE_VALUE)
     {
         return false;
@@ -232,8 +232,9 @@ bool BackgroundChild::Start(const std::wstring& program, const std::wstring& arg
     PROCESS_INFORMATION process = {};
     std::vector<wchar_t> line = CommandLine(program, arguments);
     std::vector<wchar_t> block = Environment(environment);
-    const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                        CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &process);
+    const BOOL started =
+        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                       block.data(), nullptr, &startup, &process);
     CloseHandle(output);
     if (!started)
     {

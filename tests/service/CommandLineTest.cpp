@@ -43,7 +43,8 @@ TEST(CommandLine, TextsAndExitCodes)
     for (const Case& c : cases)
     {
         const ChildResult result = RunChild(Program(), c.arguments);
-        EXPECT_EQ(c.output, result.output) << "arguments: " << testing::PrintToString(std::wstring(c.arguments));
+        EXPECT_EQ(c.output, result.output)
+            << "arguments: " << testing::PrintToString(std::wstring(c.arguments));
         EXPECT_EQ(c.exitCode, result.exitCode);
     }
 }
@@ -56,14 +57,14 @@ TEST(CommandLine, CarriesTheMessageTableVersionAndElevationManifest)
     {
         DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(L"corvexsvc started")};
         wchar_t text[128] = {};
-        const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module, id,
-                                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, 128,
-                                            reinterpret_cast<va_list*>(arguments));
+        const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                            module, id, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text,
+                                            128, reinterpret_cast<va_list*>(arguments));
         EXPECT_NE(0u, length) << std::hex << id;
         EXPECT_STREQ(L"corvexsvc started\r\n", text) << std::hex << id;
     }
-    EXPECT_EQ(0u, FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, module, 0x60070004, 0,
-                                 nullptr, 0, nullptr))
+    EXPECT_EQ(0u, FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, module,
+                                 0x60070004, 0, nullptr, 0, nullptr))
         << "three entries only";
 
     HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);

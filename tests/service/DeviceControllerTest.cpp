@@ -53,8 +53,9 @@ std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<st
 
 const std::vector<std::string> kFullRender =
     Concat(Numbered("CVX Out ", 8), {"CVX SPDIF 1/2", "CVX Midi Out"});
-const std::vector<std::string> kFullCapture = Concat(
-    Concat(Numbered("CVX Analog In ", 8), {"CVX SPDIF In 1/2"}), Concat(Numbered("CVX Virtual In ", 4), {"CVX Midi In"}));
+const std::vector<std::string> kFullCapture =
+    Concat(Concat(Numbered("CVX Analog In ", 8), {"CVX SPDIF In 1/2"}),
+           Concat(Numbered("CVX Virtual In ", 4), {"CVX Midi In"}));
 
 struct DeviceController : testing::Test
 {
@@ -71,7 +72,8 @@ struct DeviceController : testing::Test
     {
         RegistryKey key;
         ASSERT_EQ(0u, key.Create(HKEY_LOCAL_MACHINE, UnitKeyPath(harness.Serial(0)).c_str(), KEY_WRITE));
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size));
     }
 
     ServerHarness harness{1};
@@ -120,9 +122,10 @@ TEST_F(DeviceController, ABoundUnitGetsItsSetupInOrder)
         }
     }
     const std::vector<uint32_t> expected = {
-        NORVIK_IOCTL_SET_WDM_CONFIG,       NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS, NORVIK_IOCTL_GET_ENDPOINT_TOPOLOGY,
-        NORVIK_IOCTL_GET_ENDPOINT_TOPOLOGY, NORVIK_IOCTL_SET_CHANNEL_NAMES,     NORVIK_IOCTL_SET_WDM_ENDPOINTS,
-        NORVIK_IOCTL_SELECT_ENDPOINT,      NORVIK_IOCTL_SELECT_ENDPOINT,
+        NORVIK_IOCTL_SET_WDM_CONFIG,        NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS,
+        NORVIK_IOCTL_GET_ENDPOINT_TOPOLOGY, NORVIK_IOCTL_GET_ENDPOINT_TOPOLOGY,
+        NORVIK_IOCTL_SET_CHANNEL_NAMES,     NORVIK_IOCTL_SET_WDM_ENDPOINTS,
+        NORVIK_IOCTL_SELECT_ENDPOINT,       NORVIK_IOCTL_SELECT_ENDPOINT,
     };
     EXPECT_EQ(expected, unitRequests);
 
@@ -147,7 +150,8 @@ TEST_F(DeviceController, AKind2TopologyLeavesTheAnalogChannelNamesOut)
     ASSERT_EQ(0u, harness.model.SetKind2Topology(harness.Keys(0), true));
     OpenUnits();
     const nlohmann::json unit = UnitDump(harness);
-    EXPECT_EQ((std::vector<std::string>{"CVX SPDIF 1", "CVX SPDIF 2"}), Names(unit["channelNames"]["outputs"]));
+    EXPECT_EQ((std::vector<std::string>{"CVX SPDIF 1", "CVX SPDIF 2"}),
+              Names(unit["channelNames"]["outputs"]));
     EXPECT_EQ(10u, unit["channelNames"]["inputs"].size());
     EXPECT_EQ(kFullRender, Names(unit["wdmEndpoints"]["render"])) << "the endpoints stay";
 }
@@ -208,8 +212,9 @@ TEST(DeviceControllerRegistry, StoredConfigurationsAndTheirEndpoints)
         {
             RegistryKey key;
             ASSERT_EQ(0u, key.Create(HKEY_LOCAL_MACHINE, UnitKeyPath(harness.Serial(0)).c_str(), KEY_WRITE));
-            ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), value.first, 0, value.second.type,
-                                                    static_cast<const BYTE*>(value.second.data), value.second.size));
+            ASSERT_EQ(ERROR_SUCCESS,
+                      RegSetValueExW(key.Get(), value.first, 0, value.second.type,
+                                     static_cast<const BYTE*>(value.second.data), value.second.size));
         }
         CustomServer server;
         ASSERT_EQ(0u, server.TryOpenDriver(NORVIK_DRIVER_NAME));
@@ -331,7 +336,8 @@ TEST_F(DeviceController, EndpointUnitsFollowStreaming)
     EXPECT_EQ(nlohmann::json::parse(R"({"0":0,"2":0})"), UnitDump(harness)["endpointSelection"]);
 
     harness.model.InjectFault(NORVIK_IOCTL_SELECT_ENDPOINT, NORVIK_STATUS_FAILED);
-    EXPECT_EQ(NORVIK_STATUS_FAILED, server.BringStreamingUp(0)) << "a unit that cannot switch holds Running back";
+    EXPECT_EQ(NORVIK_STATUS_FAILED, server.BringStreamingUp(0))
+        << "a unit that cannot switch holds Running back";
     EXPECT_EQ(static_cast<uint32_t>(NORVIK_STREAMING_PREPARED), harness.State());
 }
 
@@ -353,7 +359,8 @@ TEST_F(DeviceController, HardwareVolumesReachTheWindowsEndpoints)
     }
     ASSERT_EQ(9u, byIndex.size()) << "every render entry but MIDI";
     // One pair per entry: slots beyond the first two stay zero.
-    const auto pair = [](int64_t left, int64_t right) {
+    const auto pair = [](int64_t left, int64_t right)
+    {
         nlohmann::json slots = nlohmann::json::array({left, right});
         slots.insert(slots.end(), 14, 0);
         return slots;
@@ -405,7 +412,10 @@ TEST(DeviceControllerLoop, EndpointEventsAndTimerRunOnTheServerThread)
 {
     struct TimerDevice : CustomDevice
     {
-        TimerDevice(std::wstring path, std::atomic<DWORD>& thread) : CustomDevice(std::move(path)), thread_(thread) {}
+        TimerDevice(std::wstring path, std::atomic<DWORD>& thread)
+            : CustomDevice(std::move(path)), thread_(thread)
+        {
+        }
         void HandleTimer(DWORD, DWORD) override { thread_ = GetCurrentThreadId(); }
         std::atomic<DWORD>& thread_;
     };

@@ -20,7 +20,10 @@ struct Entry
 class RecordingMirror final : public WnEventLogMirror
 {
   public:
-    void OnReport(WORD type, DWORD eventId, const wchar_t* text) override { entries.push_back({type, eventId, text}); }
+    void OnReport(WORD type, DWORD eventId, const wchar_t* text) override
+    {
+        entries.push_back({type, eventId, text});
+    }
     std::vector<Entry> entries;
 };
 
@@ -85,7 +88,8 @@ TEST(EventSource, AddWritesTheMessageFileAndTypesAndRemoveDeletesThem)
     const std::wstring source = TestSourceName();
     const wchar_t* messageFile = L"C:\\Program Files\\Corvex\\corvexsvc.exe";
     ASSERT_EQ(0u, AddEventSource(L"Application", source.c_str(), messageFile));
-    ASSERT_EQ(0u, AddEventSource(L"Application", source.c_str(), messageFile)) << "registering twice overwrites";
+    ASSERT_EQ(0u, AddEventSource(L"Application", source.c_str(), messageFile))
+        << "registering twice overwrites";
 
     RegistryKey key;
     ASSERT_EQ(0u, key.Open(HKEY_LOCAL_MACHINE, SourceKeyPath(source).c_str(), KEY_READ));
@@ -121,8 +125,10 @@ TEST(RegistryKey, RefusesNonStringTypesAndWrongDwordShapes)
     const DWORD wide = 5;
     const BYTE shortValue[2] = {1, 2};
     const BYTE longValue[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"7"), 4));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"Short", 0, REG_DWORD, shortValue, sizeof(shortValue)));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key.Get(), L"Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"7"), 4));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key.Get(), L"Short", 0, REG_DWORD, shortValue, sizeof(shortValue)));
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"Long", 0, REG_BINARY, longValue, sizeof(longValue)));
     ASSERT_EQ(0u, key.SetDword(L"Good", wide));
 
@@ -133,8 +139,9 @@ TEST(RegistryKey, RefusesNonStringTypesAndWrongDwordShapes)
         DWORD value;
     };
     const Case cases[] = {
-        {L"Text", ERROR_BAD_FORMAT, 99},  {L"Short", ERROR_BAD_FORMAT, 99}, {L"Long", ERROR_BAD_FORMAT, 99},
-        {L"Missing", ERROR_FILE_NOT_FOUND, 99}, {L"Good", ERROR_SUCCESS, 5},
+        {L"Text", ERROR_BAD_FORMAT, 99}, {L"Short", ERROR_BAD_FORMAT, 99},
+        {L"Long", ERROR_BAD_FORMAT, 99}, {L"Missing", ERROR_FILE_NOT_FOUND, 99},
+        {L"Good", ERROR_SUCCESS, 5},
     };
     for (const Case& c : cases)
     {

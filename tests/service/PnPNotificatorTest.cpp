@@ -58,7 +58,8 @@ TEST_F(Notificator, StartCreatesAHiddenWindowNamedAfterProcessAndThread)
     ASSERT_EQ(S_OK, StringCchPrintfW(expected, 80, L"PnPNotificatorWndCls_%u_%u", processId, threadId));
     GetClassNameW(window, actual, 80);
     EXPECT_STREQ(expected, actual);
-    ASSERT_EQ(S_OK, StringCchPrintfW(expected, 80, L"PnPNotificator_HiddenWindow_%u_%u", processId, threadId));
+    ASSERT_EQ(S_OK,
+              StringCchPrintfW(expected, 80, L"PnPNotificator_HiddenWindow_%u_%u", processId, threadId));
     GetWindowTextW(window, actual, 80);
     EXPECT_STREQ(expected, actual);
 

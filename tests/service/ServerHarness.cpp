@@ -96,8 +96,8 @@ void ServerHarness::StartOwned(std::unique_ptr<NorvikServer> server)
     (void)loop.Start(*server_, client);
 }
 
-NorvikStatus ServerHarness::Request(uint32_t code, const void* payload, uint32_t size, uint32_t expectedReplyCode,
-                                    NorvikMessage* reply)
+NorvikStatus ServerHarness::Request(uint32_t code, const void* payload, uint32_t size,
+                                    uint32_t expectedReplyCode, NorvikMessage* reply)
 {
     NorvikMessage own;
     return client.Request(code, payload, size, 10000, expectedReplyCode, reply != nullptr ? reply : &own);

@@ -34,7 +34,8 @@ struct Server : testing::Test
     {
         const NorvikDeviceKeys keys = harness.Keys(0);
         const uint32_t words[4] = {keys.key1, keys.key2, render, capture};
-        return std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(words), reinterpret_cast<const uint8_t*>(words + 4));
+        return std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(words),
+                                    reinterpret_cast<const uint8_t*>(words + 4));
     }
 
     // Waits until the server has handled every driver event queued before: it answers 3020 with 3030.
@@ -96,7 +97,8 @@ struct SteppedServer : CustomServer
 TEST_F(Server, EveryRequestChecksItsPayloadSize)
 {
     const SimDriverState settings = harness.model.Settings();
-    const NorvikSetBufferSizes buffers = {settings.streamingClass, settings.asioClass, settings.thirdBufferValue};
+    const NorvikSetBufferSizes buffers = {settings.streamingClass, settings.asioClass,
+                                          settings.thirdBufferValue};
     const NorvikStreamingDevice allDevices = {1, 0, 0};
     const uint8_t option = 0;
     struct Case
@@ -118,10 +120,12 @@ TEST_F(Server, EveryRequestChecksItsPayloadSize)
         {
             std::vector<uint8_t> payload(20, 0xA5);
             std::copy(c.valid.begin(), c.valid.end(), payload.begin());
-            const NorvikStatus expected =
-                size > n ? NORVIK_STATUS_INVALID_LENGTH : size < n ? NORVIK_STATUS_INVALID_MSG_SIZE : 0;
+            const NorvikStatus expected = size > n   ? NORVIK_STATUS_INVALID_LENGTH
+                                          : size < n ? NORVIK_STATUS_INVALID_MSG_SIZE
+                                                     : 0;
             NorvikMessage reply;
-            EXPECT_EQ(expected, harness.Request(c.code, payload.data(), size, size == n ? c.replyCode : 2001, &reply))
+            EXPECT_EQ(expected,
+                      harness.Request(c.code, payload.data(), size, size == n ? c.replyCode : 2001, &reply))
                 << "request " << c.code << " with " << size << " bytes";
             EXPECT_EQ(size == n && c.code == 11002 ? 16u : 0u, reply.length) << c.code;
         }
@@ -135,7 +139,8 @@ TEST_F(Server, UnknownRequestsAreInvalidCommands)
     {
         for (const uint32_t size : {0u, 4u, 16u, 20u})
         {
-            EXPECT_EQ(NORVIK_STATUS_INVALID_COMMAND, harness.Request(code, payload, size)) << code << "/" << size;
+            EXPECT_EQ(NORVIK_STATUS_INVALID_COMMAND, harness.Request(code, payload, size))
+                << code << "/" << size;
         }
     }
     EXPECT_EQ(std::vector<uint32_t>{}, ServiceNotifications());
@@ -199,7 +204,8 @@ TEST_F(Server, ChangesAreRefusedWhileAClientStreams)
         harness.model.SetActivity(activity);
         const SimDriverState before = harness.model.Settings();
         const uint32_t rate = before.currentRate == 44100 ? 48000 : 44100;
-        const NorvikSetBufferSizes buffers = {(before.streamingClass + 1) % 6, before.asioClass, before.thirdBufferValue};
+        const NorvikSetBufferSizes buffers = {(before.streamingClass + 1) % 6, before.asioClass,
+                                              before.thirdBufferValue};
         const NorvikStreamingDevice device = {1, 0, 0};
         const uint32_t policy = before.policy ^ 1;
         const std::vector<uint8_t> config = SoundConfig(0, 0);
@@ -256,7 +262,8 @@ TEST_F(Server, BufferAndDeviceChangesGoThroughAndNotify)
 
     harness.model.InjectFault(NORVIK_IOCTL_STREAMING_COMMAND, NORVIK_STATUS_IN_ERROR_STATE);
     const NorvikStreamingDevice device = {1, 0, 0};
-    EXPECT_EQ(NORVIK_STATUS_IN_ERROR_STATE, harness.Request(1003, &device, 12)) << "streams would not go down";
+    EXPECT_EQ(NORVIK_STATUS_IN_ERROR_STATE, harness.Request(1003, &device, 12))
+        << "streams would not go down";
     EXPECT_EQ(std::vector<uint32_t>{k3010}, ServiceNotifications());
     EXPECT_EQ(0u, harness.Request(1003, &device, 12));
     EXPECT_EQ(1u, harness.model.Settings().mode);

@@ -58,14 +58,15 @@ TEST(ServiceBase, ControlsStopOnStopAndShutdownAndPassDeviceEvents)
         bool deviceEvent;
     };
     const Case cases[] = {
-        {SERVICE_CONTROL_STOP, true, false},          {SERVICE_CONTROL_SHUTDOWN, true, false},
-        {SERVICE_CONTROL_INTERROGATE, false, false},  {SERVICE_CONTROL_PAUSE, false, false},
-        {SERVICE_CONTROL_DEVICEEVENT, false, true},   {200, false, false},
+        {SERVICE_CONTROL_STOP, true, false},         {SERVICE_CONTROL_SHUTDOWN, true, false},
+        {SERVICE_CONTROL_INTERROGATE, false, false}, {SERVICE_CONTROL_PAUSE, false, false},
+        {SERVICE_CONTROL_DEVICEEVENT, false, true},  {200, false, false},
     };
     for (const Case& c : cases)
     {
         TestService service;
-        EXPECT_EQ(static_cast<DWORD>(NO_ERROR), service.OnServiceControl(c.control, DBT_DEVICEARRIVAL, nullptr))
+        EXPECT_EQ(static_cast<DWORD>(NO_ERROR),
+                  service.OnServiceControl(c.control, DBT_DEVICEARRIVAL, nullptr))
             << c.control;
         EXPECT_EQ(c.stops, IsSignalled(service.GetStopEvent())) << c.control;
         EXPECT_EQ(c.deviceEvent ? 1u : 0u, service.deviceEvents.size()) << c.control;

@@ -11,7 +11,8 @@
 namespace
 {
 constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\corvexsvc";
-constexpr wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\corvexsvc";
+constexpr wchar_t kEventSourceKey[] =
+    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\corvexsvc";
 constexpr wchar_t kInstallDirectory[] = L"C:\\Program Files\\Corvex Test";
 
 int Occurrences(const std::string& text, const std::string& part)
@@ -85,13 +86,14 @@ struct ServiceControl : testing::Test
         EXPECT_EQ(exitCode, result.exitCode) << testing::PrintToString(std::wstring(argument));
     }
 
-    // Starts `program -console` and waits until it serves. Wine's plug-and-play service now and then refuses a
-    // window registration while services start and stop; such a run ends at once and is started again.
+    // Starts `program -console` and waits until it serves. Wine's plug-and-play service now and then refuses
+    // a window registration while services start and stop; such a run ends at once and is started again.
     bool StartConsoleRun(BackgroundChild* console)
     {
         for (int attempt = 0; attempt < 3; ++attempt)
         {
-            if (!console->Start(program, L"-console") || !console->WaitForOutput("corvexsvc started\r\n", 10000))
+            if (!console->Start(program, L"-console") ||
+                !console->WaitForOutput("corvexsvc started\r\n", 10000))
             {
                 return false;
             }

@@ -163,7 +163,8 @@ TEST(SoundDeviceTables, EndpointsForEachStoredConfiguration)
         NorvikWdmEndpoints endpoints;
         std::memset(&endpoints, 0xCC, sizeof(endpoints));
         SoundDeviceTables::BuildWdmEndpoints(c.render, c.capture, &endpoints);
-        const std::string what = "configuration (" + std::to_string(c.render) + "," + std::to_string(c.capture) + ")";
+        const std::string what =
+            "configuration (" + std::to_string(c.render) + "," + std::to_string(c.capture) + ")";
         ExpectHalf(endpoints.render, RenderRows(c.render == 0), (what + " render").c_str());
         ExpectHalf(endpoints.capture, CaptureRows(c.capture == 0), (what + " capture").c_str());
     }
@@ -177,17 +178,17 @@ TEST(LevelConversion, WindowsLevelsToHardwareVolumesAreClampedBeforeNarrowing)
         int16_t volume;
     };
     const Case cases[] = {
-        {INT32_MIN, -9000},         // the most negative level means silence
-        {INT32_MIN + 1, -9000},     // far below -90 dB
-        {0x00640000, 9000},         // +100 dB
-        {INT32_MAX, 9000},          // +32767 dB would wrap to a quiet level if narrowed first
-        {0x01480000, 9000},         // +328 dB: the first level whose hundredths leave 16 bits
-        {-393216, -600},            // -6 dB
+        {INT32_MIN, -9000},     // the most negative level means silence
+        {INT32_MIN + 1, -9000}, // far below -90 dB
+        {0x00640000, 9000},     // +100 dB
+        {INT32_MAX, 9000},      // +32767 dB would wrap to a quiet level if narrowed first
+        {0x01480000, 9000},     // +328 dB: the first level whose hundredths leave 16 bits
+        {-393216, -600},        // -6 dB
         {0, 0},
-        {655, 0},                   // 0.00999 dB truncates toward zero
+        {655, 0}, // 0.00999 dB truncates toward zero
         {-655, 0},
         {656, 1},
-        {-0x005A0000, -9000},       // exactly -90 dB
+        {-0x005A0000, -9000}, // exactly -90 dB
         {-0x005A0001, -9000},
     };
     for (const Case& c : cases)
@@ -204,7 +205,8 @@ TEST(LevelConversion, HardwareVolumesToWindowsLevels)
         int32_t level;
     };
     const Case cases[] = {
-        {-600, -393216}, {0, 0}, {1, 655}, {-1, -655}, {9000, 0x005A0000}, {INT16_MIN, -21474836}, {INT16_MAX, 21474181},
+        {-600, -393216},       {0, 0}, {1, 655}, {-1, -655}, {9000, 0x005A0000}, {INT16_MIN, -21474836},
+        {INT16_MAX, 21474181},
     };
     for (const Case& c : cases)
     {
