@@ -2,6 +2,9 @@
 // to a unit, and how each kind of refusal ends.
 #include "tests/ctl/CtlTestSupport.h"
 
+#include <cstdio>
+#include <set>
+
 namespace
 {
 class CtlCommands : public CtlTest
@@ -235,6 +238,46 @@ TEST_F(CtlCommands, RefusalsEndWithTheStatusAndTheCause)
          {L"list"},
          1,
          L"Reading the device list failed (Status=NORVIK_STATUS_FAILED).\n"},
+        {NORVIK_IOCTL_GET_DRIVER_INFO,
+         NORVIK_STATUS_FAILED,
+         {L"list"},
+         3,
+         L"The Corvex driver is not available (Status=NORVIK_STATUS_FAILED)."},
+        {NORVIK_IOCTL_SET_EVENTS,
+         NORVIK_STATUS_DEVICE_REMOVED,
+         {L"list"},
+         3,
+         L"The Corvex driver is not available (Status=NORVIK_STATUS_DEVICE_REMOVED)."},
+        {NORVIK_IOCTL_SET_ROLE,
+         NORVIK_STATUS_FAILED,
+         {L"list"},
+         3,
+         L"The Corvex driver is not available (Status=NORVIK_STATUS_FAILED)."},
+        {NORVIK_IOCTL_GET_STREAMING_STATUS,
+         NORVIK_STATUS_DEVICE_REMOVED,
+         {L"status"},
+         1,
+         L"Reading the streaming status failed (Status=NORVIK_STATUS_DEVICE_REMOVED).\n"},
+        {NORVIK_IOCTL_GET_SPDIF_PASS_THROUGH,
+         NORVIK_STATUS_FAILED,
+         {L"spdif", L"CVX10001"},
+         1,
+         L"Reading SPDIF pass through failed (Status=NORVIK_STATUS_FAILED).\n"},
+        {NORVIK_IOCTL_GET_VOLUME_BYPASS,
+         NORVIK_STATUS_FAILED,
+         {L"bypass", L"CVX10001"},
+         1,
+         L"Reading the bypass switches failed (Status=NORVIK_STATUS_FAILED).\n"},
+        {NORVIK_IOCTL_GET_MUTE_BYPASS,
+         NORVIK_STATUS_DEVICE_REMOVED,
+         {L"bypass", L"CVX10001"},
+         1,
+         L"Reading the bypass switches failed (Status=NORVIK_STATUS_DEVICE_REMOVED).\n"},
+        {NORVIK_IOCTL_GET_PIN_VOLUMES,
+         NORVIK_STATUS_FAILED,
+         {L"mixer", L"CVX10001", L"hw"},
+         1,
+         L"Reading the output volumes failed (Status=NORVIK_STATUS_FAILED).\n"},
         {NORVIK_IOCTL_GET_ERROR_COUNTERS,
          NORVIK_STATUS_TIMEOUT,
          {L"status"},
@@ -332,5 +375,22 @@ TEST_F(CtlCommands, RefusalsEndWithTheStatusAndTheCause)
                                               << testing::PrintToString(result.err);
         EXPECT_TRUE(result.out.empty()) << CommandText(c.args);
     }
+
+    // Coverage: the requests these commands send when nothing fails, beside those the table fails (a refusal
+    // for want of a service fails the message itself).
+    std::set<uint32_t> sent;
+    std::set<uint32_t> covered;
+    for (const auto& c : cases)
+    {
+        model_.ClearRequestLog();
+        (void)Run(c.args);
+        for (const SimLogEntry& entry : model_.RequestLog())
+        {
+            sent.insert(entry.code);
+        }
+        covered.insert(c.code != 0 ? c.code : NORVIK_IOCTL_SEND_MESSAGE);
+    }
+    std::printf("corvexctl fault matrix: requests covered %zu / %zu sent by these commands\n", covered.size(),
+                sent.size());
 }
 } // namespace
