@@ -9,7 +9,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <cwchar>
+#include <iterator>
 
 namespace
 {
@@ -186,4 +190,47 @@ TEST_F(FrameFaultMatrix, EveryPlaceReactsAsSpecifiedAndTheFrameComesBack)
                        bool changed = false;
                        (void)mainClient.UpdateDeviceList(&changed);
                    });
+}
+
+// Device lists the driver should never send: a count far past the records, strings without their terminator,
+// a reply cut short. The frame keeps inside the record, opens only what it can bind, and never crashes.
+TEST_F(FrameFaultMatrix, MalformedDeviceListsStayInsideTheirBounds)
+{
+    CreateFrame();
+    const std::vector<NorvikDeviceRecord> units = model_.Units();
+    ASSERT_EQ(2u, units.size());
+    NorvikDeviceList list{};
+    list.count = 1000;
+    list.devices[0] = units[0];
+    list.devices[1] = units[1];
+    std::fill(std::begin(list.devices[1].name), std::end(list.devices[1].name), L'N');
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&list);
+    const struct
+    {
+        const char* what;
+        size_t size;
+        size_t devices;
+    } cases[] = {
+        {"count past the records, a name without terminator", sizeof(list), 2},
+        {"cut inside the second record",
+         offsetof(NorvikDeviceList, devices) + sizeof(NorvikDeviceRecord) + 10, 1},
+        {"cut inside the count", 2, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        model_.InjectFault(NORVIK_IOCTL_GET_DEVICE_LIST, 0, 1, std::vector<uint8_t>(bytes, bytes + c.size));
+        model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
+        DrainDriver();
+        EXPECT_EQ(c.devices, mainClient.DeviceCount());
+        if (mainClient.DeviceCount() == 2)
+        {
+            EXPECT_EQ(41u, wcslen(mainClient.DeviceAt(1)->Record().name)) << "terminated inside the record";
+        }
+        // Whatever the list left, the next arrival and a good list bring every unit back.
+        SendArrival(L"\\\\?\\USB#corvex");
+        model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
+        DrainDriver();
+        EXPECT_EQ(2u, mainClient.DeviceCount());
+    }
 }
