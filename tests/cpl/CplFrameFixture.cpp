@@ -17,13 +17,18 @@ void CplFrameFixture::TearDown()
 {
     DestroyFrame();
     service_.reset();
+    CloseClient();
+    SetDriverPortForTesting(nullptr);
+    port_.reset();
+    DeletePlacement();
+}
+
+void CplFrameFixture::CloseClient()
+{
     // mainClient lives for the process: its device objects must go before the model they were opened on.
     mainClient.CloseAll();
     bool changed = false;
     (void)mainClient.UpdateDeviceList(&changed);
-    SetDriverPortForTesting(nullptr);
-    port_.reset();
-    DeletePlacement();
 }
 
 void CplFrameFixture::CreateFrame(const wchar_t* commandLine)

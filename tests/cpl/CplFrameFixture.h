@@ -47,6 +47,8 @@ class CplFrameFixture : public testing::Test
     // Creates and shows the frame with `commandLine` as the program's command line.
     void CreateFrame(const wchar_t* commandLine = L"-notray");
     void DestroyFrame();
+    // Closes mainClient's driver and lets its device objects go, as at the end of a test.
+    void CloseClient();
     void StartService();
 
     TreeItemData ReadTreeItem(HTREEITEM item);

@@ -186,9 +186,7 @@ TEST_F(FrameFaultMatrix, EveryPlaceReactsAsSpecifiedAndTheFrameComesBack)
                    [this]
                    {
                        DestroyFrame();
-                       mainClient.CloseAll();
-                       bool changed = false;
-                       (void)mainClient.UpdateDeviceList(&changed);
+                       CloseClient();
                    });
 }
 
