@@ -1,5 +1,6 @@
 // The console-mode arrival window: start and stop rules, and which device-change messages reach the
 // callback (delivered with SendMessage, as another process would).
+#include "TestDeviceClass.h"
 #include "service/WnPnPNotificator.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +13,13 @@
 
 namespace
 {
-const GUID kInterfaceClass = {0x53A43FDF, 0x0796, 0x4483, {0x95, 0x47, 0xA6, 0xB2, 0x5C, 0x1F, 0xA3, 0x43}};
-
 class Recorder
 {
   public:
-    void OnDeviceEvent(DWORD eventType, void*)
+    void OnDeviceEvent(DWORD eventType, void* data)
     {
+        if (IsForeignInterfaceEvent(data))
+            return;
         events.push_back(eventType);
         threadId = GetCurrentThreadId();
     }
@@ -38,7 +39,7 @@ LRESULT SendDeviceChange(HWND window, WPARAM event, DWORD deviceType)
     DEV_BROADCAST_DEVICEINTERFACE_W broadcast = {};
     broadcast.dbcc_size = sizeof(broadcast);
     broadcast.dbcc_devicetype = deviceType;
-    broadcast.dbcc_classguid = kInterfaceClass;
+    broadcast.dbcc_classguid = kTestInterfaceClass;
     return SendMessageW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&broadcast));
 }
 } // namespace
@@ -71,16 +72,16 @@ TEST_F(Notificator, StartCreatesAHiddenWindowNamedAfterProcessAndThread)
 TEST_F(Notificator, StartAndRegisterRules)
 {
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), notificator.Start(nullptr, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), notificator.Register(kInterfaceClass)) << "stopped";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), notificator.Register(kTestInterfaceClass)) << "stopped";
     EXPECT_EQ(0u, notificator.Stop(INFINITE)) << "never started";
 
     ASSERT_EQ(0u, notificator.Start(&forwarder, nullptr));
     const HWND first = notificator.GetWindow();
     EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_INITIALIZED), notificator.Start(&forwarder, nullptr));
     EXPECT_EQ(first, notificator.GetWindow()) << "the first window stays";
-    EXPECT_EQ(0u, notificator.Register(kInterfaceClass));
+    EXPECT_EQ(0u, notificator.Register(kTestInterfaceClass));
     EXPECT_EQ(0u, notificator.Stop(INFINITE));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), notificator.Register(kInterfaceClass));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), notificator.Register(kTestInterfaceClass));
 
     ASSERT_EQ(0u, notificator.Start(&forwarder, nullptr)) << "a stopped notificator starts again";
     EXPECT_NE(nullptr, notificator.GetWindow());

@@ -1,5 +1,6 @@
 // The service frame without the control manager: control handling, console runs and their stop path.
 #include "ChildProcess.h"
+#include "TestDeviceClass.h"
 #include "service/NorvikService.h"
 #include "service/ServiceRunner.h"
 
@@ -14,8 +15,6 @@
 
 namespace
 {
-const GUID kInterfaceClass = {0x53A43FDF, 0x0796, 0x4483, {0x95, 0x47, 0xA6, 0xB2, 0x5C, 0x1F, 0xA3, 0x43}};
-
 class TestService : public ServiceBase
 {
   public:
@@ -27,14 +26,18 @@ class TestService : public ServiceBase
     // Registers for arrivals through the console window, then waits for the stop event like the server loop.
     DWORD RunConsole() override
     {
-        registerResult = RegisterForConsoleDeviceInterface(kInterfaceClass);
+        registerResult = RegisterForConsoleDeviceInterface(kTestInterfaceClass);
         window = notificator_.GetWindow();
         runThread = GetCurrentThreadId();
         (void)SetEvent(ready);
         WaitForSingleObject(GetStopEvent(), INFINITE);
         return 0;
     }
-    void OnDeviceEvent(DWORD eventType, void*) override { deviceEvents.push_back(eventType); }
+    void OnDeviceEvent(DWORD eventType, void* data) override
+    {
+        if (!IsForeignInterfaceEvent(data))
+            deviceEvents.push_back(eventType);
+    }
 
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::atomic<DWORD> registerResult{0xdeadbeef};
@@ -77,7 +80,7 @@ TEST(ServiceBase, WithoutAStatusHandleReportsAndRegistrationsAreNoOps)
 {
     TestService service;
     EXPECT_TRUE(service.ReportStatus(SERVICE_RUNNING, 0, 0, 0, 0));
-    EXPECT_EQ(0u, service.RegisterForDeviceInterface(kInterfaceClass));
+    EXPECT_EQ(0u, service.RegisterForDeviceInterface(kTestInterfaceClass));
 }
 
 TEST(ServiceRunner, ConsoleRunEndsOnCtrlCAndArrivalsComeThroughTheWindow)
@@ -96,7 +99,7 @@ TEST(ServiceRunner, ConsoleRunEndsOnCtrlCAndArrivalsComeThroughTheWindow)
     DEV_BROADCAST_DEVICEINTERFACE_W broadcast = {};
     broadcast.dbcc_size = sizeof(broadcast);
     broadcast.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    broadcast.dbcc_classguid = kInterfaceClass;
+    broadcast.dbcc_classguid = kTestInterfaceClass;
     SendMessageW(first.window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&broadcast));
     EXPECT_EQ(std::vector<DWORD>{DBT_DEVICEARRIVAL}, first.deviceEvents);
 
