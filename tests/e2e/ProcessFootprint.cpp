@@ -66,6 +66,30 @@ bool CountHandles(DWORD processId, uint32_t* count)
     }
     return false;
 }
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<uint32_t*>(count);
+    return TRUE;
+}
+
+struct WindowCount
+{
+    DWORD processId;
+    uint32_t count;
+};
+
+BOOL CALLBACK CountProcessWindows(HWND window, LPARAM context)
+{
+    auto* windows = reinterpret_cast<WindowCount*>(context);
+    DWORD owner = 0;
+    (void)GetWindowThreadProcessId(window, &owner);
+    if (owner == windows->processId)
+    {
+        ++windows->count;
+        (void)EnumChildWindows(window, CountWindow, reinterpret_cast<LPARAM>(&windows->count));
+    }
+    return TRUE;
+}
 } // namespace
 
 bool ReadFootprint(HANDLE process, ProcessFootprint* footprint)
@@ -93,5 +117,8 @@ bool ReadFootprint(HANDLE process, ProcessFootprint* footprint)
         return false;
     }
     footprint->privateBytes = committed;
+    WindowCount windows{GetProcessId(process), 0};
+    (void)EnumWindows(CountProcessWindows, reinterpret_cast<LPARAM>(&windows));
+    footprint->windows = windows.count;
     return CountHandles(GetProcessId(process), &footprint->handles);
 }

@@ -1,4 +1,4 @@
-// What a process holds, read from outside: its handle count and private bytes. GetProcessHandleCount is no
+// What a process holds, read from outside: its handle count, windows and private bytes. GetProcessHandleCount is no
 // use under Wine (always 0), so handles are counted in the system's handle table.
 #pragma once
 
@@ -9,6 +9,8 @@
 struct ProcessFootprint
 {
     uint32_t handles = 0;
+    // Its windows on this desktop, children included: window handles are not in the handle table.
+    uint32_t windows = 0;
     uint64_t privateBytes = 0;
 };
 

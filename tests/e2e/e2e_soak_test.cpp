@@ -153,10 +153,11 @@ TEST_F(Soak, CyclesLeaveThePanelRightAndNothingGrows)
     const char* names[] = {"corvexsim", "corvexsvc", "corvexcpl"};
     for (int p = 0; p < 3; ++p)
     {
-        std::printf("soak %s: handles %u -> %u, private bytes %llu -> %llu KiB\n", names[p],
-                    before[p].handles, after[p].handles, before[p].privateBytes >> 10,
-                    after[p].privateBytes >> 10);
+        std::printf("soak %s: handles %u -> %u, windows %u -> %u, private bytes %llu -> %llu KiB\n", names[p],
+                    before[p].handles, after[p].handles, before[p].windows, after[p].windows,
+                    before[p].privateBytes >> 10, after[p].privateBytes >> 10);
         EXPECT_LE(after[p].handles, before[p].handles + kHandleSlack) << names[p];
+        EXPECT_EQ(before[p].windows, after[p].windows) << names[p];
         EXPECT_LE(after[p].privateBytes, before[p].privateBytes + kPrivateSlack) << names[p];
     }
     std::printf("soak: %d cycles, %d client requests, %d notifications in %llu s\n", cycles + kWarmUpCycles,
