@@ -1,5 +1,5 @@
-// What a process holds, read from outside: its handle count, windows and private bytes. GetProcessHandleCount is no
-// use under Wine (always 0), so handles are counted in the system's handle table.
+// What a process holds, read from outside: its handle count, windows and private bytes. GetProcessHandleCount
+// is no use under Wine (always 0), so handles are counted in the system's handle table.
 #pragma once
 
 #include <windows.h>
