@@ -66,6 +66,7 @@ bool CountHandles(DWORD processId, uint32_t* count)
     }
     return false;
 }
+
 BOOL CALLBACK CountWindow(HWND, LPARAM count)
 {
     ++*reinterpret_cast<uint32_t*>(count);
