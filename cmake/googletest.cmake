@@ -23,3 +23,6 @@ endfunction()
 
 add_library(corvex_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/common/TestMain.cpp)
 target_link_libraries(corvex_test_main PUBLIC gtest)
+
+# Started by tools/wine-session.sh beside the tests (see the source).
+add_executable(desktop_keeper ${CMAKE_SOURCE_DIR}/tests/common/DesktopKeeper.cpp)

@@ -46,3 +46,10 @@ fi
 
 wineserver -p >/dev/null 2>&1
 wineboot >/dev/null 2>&1 </dev/null
+
+# Keeps the desktop up between tests, so that no test's output is held open by a desktop it happened to start
+# (see tests/common/DesktopKeeper.cpp). Built with the tests; ended with the session.
+if [ -f "$build/desktop_keeper.exe" ]; then
+  wine "$build/desktop_keeper.exe" </dev/null >/dev/null 2>&1 &
+  session_pids+=($!)
+fi
