@@ -117,9 +117,9 @@ TEST_F(PageFuzz, RandomRecordsIntoEveryPageAndMixer)
     std::mt19937 random(20261208);
     // A few rounds in CI (each rebuilds both mixers); CORVEX_PAGE_FUZZ_ROUNDS asks for more.
     const char* asked = std::getenv("CORVEX_PAGE_FUZZ_ROUNDS");
-    const int kRounds = asked != nullptr && std::atoi(asked) > 0 ? std::atoi(asked) : 10;
+    const int rounds = asked != nullptr && std::atoi(asked) > 0 ? std::atoi(asked) : 10;
     size_t records = 0;
-    for (int round = 0; round < kRounds && !HasFailure(); ++round)
+    for (int round = 0; round < rounds && !HasFailure(); ++round)
     {
         for (uint32_t code : kReads)
         {
@@ -141,5 +141,5 @@ TEST_F(PageFuzz, RandomRecordsIntoEveryPageAndMixer)
     EXPECT_EQ(9u, mixers_[0]->InputStripCount());
     EXPECT_EQ(13u, mixers_[0]->OutputStripCount());
     std::printf("page fuzz: %zu malformed records into %zu pages and mixers, %d rounds\n", records,
-                reads.size(), kRounds);
+                reads.size(), rounds);
 }
