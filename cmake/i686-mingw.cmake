@@ -1,7 +1,10 @@
 # Cross toolchain: 32-bit Windows via mingw-w64 (posix thread model, so std::thread works in tests and tools).
+# The shipped programs are built with it; cmake/x86_64-mingw.cmake reuses it with another prefix.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+if(NOT TOOLCHAIN_PREFIX)
+  set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+endif()
+string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR ${TOOLCHAIN_PREFIX})
 set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)

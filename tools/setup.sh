@@ -2,7 +2,7 @@
 # Installs everything the build and the tests need on Debian 12. Safe to run again: quiet when all is present.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 xvfb xauth
+packages=(cmake ninja-build g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 wine64 g++-mingw-w64-x86-64 xvfb xauth
           imagemagick nlohmann-json3-dev ccache nsis fonts-wine clang-format)
 
 sudo_cmd=()

@@ -2,8 +2,22 @@
 # wineserver alive. Cleans up only what it started, by PID, when the calling script exits.
 # Needs: build (the build directory). CORVEX_WINE_DISPLAY=user runs on the caller's DISPLAY (no Xvfb, no
 # virtual desktop) and CORVEX_WINE_PREFIX names another prefix, for a demo a person watches.
+# On a machine that runs no 32-bit code, build becomes the 64-bit tree (build/x64) and `wine` 64-bit Wine.
 
-export WINEPREFIX="${CORVEX_WINE_PREFIX:-$build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8
+export WINEARCH
+WINEARCH=$("$(dirname "${BASH_SOURCE[0]}")/wine-arch.sh")
+if [ "$WINEARCH" = win64 ]; then
+  [ "$(basename "$build")" = x64 ] || build="$build/x64"
+  # Debian's wine and wine-stable start 32-bit Wine whenever it is installed, runnable or not.
+  shims="$build/wine64-bin"
+  mkdir -p "$shims"
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shims/$name"
+    chmod +x "$shims/$name"
+  done
+  export PATH="$shims:$PATH"
+fi
+export WINEPREFIX="${CORVEX_WINE_PREFIX:-$build/wineprefix}" WINEDEBUG=-all LANG=C.UTF-8
 export CORVEX_BUILD_DIR="$build"
 
 session_pids=()

@@ -272,7 +272,7 @@ TEST(DriverModelChannels, ListsAndInformationFollowThePublishedNames)
     EXPECT_STREQ(L"CVX Virtual In 8", channel.name);
 
     const NorvikChannelId unknown[] = {{999, 0},
-                                       {units.size() + 5u, 0},
+                                       {static_cast<uint32_t>(units.size() + 5u), 0},
                                        {inputs.channels[0].word1, 0x20000},
                                        {inputs.channels[0].word1, 500}};
     for (const NorvikChannelId& id : unknown)
