@@ -69,16 +69,30 @@ UninstPage instfiles
 
 ; Gives the install folder the permissions of Program Files wherever it is (outside Program Files it would
 ; inherit, for example, "Authenticated Users: Modify" from the root of C:, and the service runs as SYSTEM from
-; here): owned by the administrators, nothing explicit below it, and only administrators and SYSTEM (full
-; control) and users (read and execute), inherited by everything in it. Sets $1 to "0" or the first failure.
+; here): owned by the administrators, only administrators and SYSTEM (full control) and users (read and
+; execute), inherited by everything in it, and nothing explicit below it. The folder is closed before what is
+; in it is reset, so that nothing is open to users in between. Sets $1 to "0" or the first failure.
 !macro ProtectInstallFolder
   CreateDirectory "$INSTDIR"
   !insertmacro RunForExitCode '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
   ${If} $1 == 0
-    !insertmacro RunForExitCode '"$SYSDIR\icacls.exe" "$INSTDIR" /reset /T /C /Q'
-  ${EndIf}
-  ${If} $1 == 0
     !insertmacro RunForExitCode '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q'
+  ${EndIf}
+  ; An empty folder has nothing to reset (and icacls fails on a pattern that matches nothing).
+  StrCpy $3 ""
+  FindFirst $2 $4 "$INSTDIR\*"
+  ${DoUntil} $4 == ""
+    ${If} $4 != "."
+    ${AndIf} $4 != ".."
+      StrCpy $3 $4
+      ${Break}
+    ${EndIf}
+    FindNext $2 $4
+  ${Loop}
+  FindClose $2
+  ${If} $1 == 0
+  ${AndIf} $3 != ""
+    !insertmacro RunForExitCode '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /C /Q'
   ${EndIf}
 !macroend
 
