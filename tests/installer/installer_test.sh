@@ -33,8 +33,10 @@ wait_removed() { for _ in $(seq 50); do service_exists || return 0; sleep 0.2; d
 wait_running() { for _ in $(seq 50); do service_running && return 0; sleep 0.2; done; return 1; }
 # Wine's Task Scheduler keeps a task's name, registration and settings, not its trigger, principal or action.
 task_file="$WINEPREFIX/drive_c/windows/system32/tasks/Corvex Control Panel"
-uninstall() { # folder (Windows path): in place (_?=), so it returns when done; it then leaves itself
+uninstall() { # folder (Windows path): in place (_?=), where it leaves itself. Wine quotes a path with a blank,
+  # and a quoted _?= is not seen: the uninstaller then runs from a copy and returns at once, hence the wait.
   wine "$1\\uninstall.exe" /S "_?=$1" || return 1
+  wineserver -w
   rm -f "$(wine winepath -u "$1")/uninstall.exe"
   rmdir "$(wine winepath -u "$1")" 2>/dev/null || true
 }
@@ -71,7 +73,7 @@ done
 
 # Over an existing installation with the service stopped (-stop then fails, which is no failure), the
 # autostart value of earlier versions present and the panel's placement saved: files replaced, service running.
-wine "$dir/corvexsvc.exe" -stop >/dev/null 2>&1
+wine "$dir/corvexsvc.exe" -stop >/dev/null 2>&1 || true
 wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Corvex Control Panel' /d x /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\MERIDANT\corvex\cpl' /v Placement /d x /f >/dev/null 2>&1
 check "setup /S over a stopped service exits 0" wine 'C:\setup.exe' /S
