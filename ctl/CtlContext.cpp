@@ -17,9 +17,13 @@ int CtlContext::Connect()
     if (status != NORVIK_STATUS_SUCCESS)
     {
         const char* name = StatusName(status);
+        // The driver lets administrators in only; without elevation the open is refused with 5.
+        const wchar_t* cause = status == ERROR_ACCESS_DENIED
+                                   ? L"\nRun corvexctl from a command prompt started as administrator."
+                                   : L"";
         return output_.Unavailable(
             name[0] != '?' ? FormatText(L"The Corvex driver is not available (Status=%hs).", name)
-                           : FormatText(L"The Corvex driver is not available (error %u).", status));
+                           : FormatText(L"The Corvex driver is not available (error %u).%s", status, cause));
     }
     bool changed = false;
     const NorvikStatus listed = client_.UpdateDeviceList(&changed);

@@ -17,13 +17,20 @@ std::unique_ptr<DriverPort> PortFromEnvironment()
     const DWORD length = GetEnvironmentVariableW(L"CORVEX_DRIVER", value, ARRAYSIZE(value));
     return MakeDriverPort(length == 0 || length >= ARRAYSIZE(value) ? nullptr : value);
 }
+
+// A name in the pipe namespace only: with a separator or "..", "\\.\pipe\" + name could reach
+// another device or a file.
+bool IsPlainPipeName(const wchar_t* name)
+{
+    return name[0] != L'\0' && std::wcspbrk(name, L"\\/") == nullptr && std::wcsstr(name, L"..") == nullptr;
+}
 } // namespace
 
 std::unique_ptr<DriverPort> MakeDriverPort(const wchar_t* choice)
 {
     if (choice != nullptr && std::wcscmp(choice, L"pipe") == 0)
         return std::make_unique<PipeDriverPort>(L"\\\\.\\pipe\\corvex-driver");
-    if (choice != nullptr && std::wcsncmp(choice, L"pipe:", 5) == 0 && choice[5] != L'\0')
+    if (choice != nullptr && std::wcsncmp(choice, L"pipe:", 5) == 0 && IsPlainPipeName(choice + 5))
         return std::make_unique<PipeDriverPort>(std::wstring(L"\\\\.\\pipe\\") + (choice + 5));
     return std::make_unique<KernelDriverPort>();
 }

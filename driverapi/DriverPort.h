@@ -35,7 +35,7 @@ class DriverPort
 DriverPort& CurrentDriverPort();
 
 // The port a CORVEX_DRIVER value selects (nullptr: unset). Values other than "pipe" and "pipe:NAME" select
-// the kernel driver.
+// the kernel driver; so does a NAME with a path separator or "..".
 std::unique_ptr<DriverPort> MakeDriverPort(const wchar_t* choice);
 
 // Tests only: routes every later open through `port` (nullptr goes back to the environment's choice). The

@@ -81,8 +81,10 @@ NorvikStatus PipeDriverPort::Open(const wchar_t* path, std::unique_ptr<DriverLin
     const ULONGLONG deadline = GetTickCount64() + kBusyRetryMilliseconds;
     for (;;)
     {
+        // Identification only: whoever serves the pipe may learn who we are but cannot act as us.
         WnFileHandle pipe(CreateFileW(pipePath_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+                                      OPEN_EXISTING, SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+                                      nullptr));
         if (pipe)
         {
             DWORD mode = PIPE_READMODE_MESSAGE;

@@ -70,6 +70,14 @@ DWORD ServiceBase::Install()
                                                   kServiceType,     SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
                                                   binaryPath,       L"PlugPlay",        kDependencies};
     result = service.Create(manager, parameters);
+    // An old registration deleted while something still holds it open goes only when that handle closes
+    // (or its process ends after a slow stop): give it that time rather than end with no service.
+    for (LONG budget = kDeleteBudgetMs; result == ERROR_SERVICE_MARKED_FOR_DELETE && budget >= 1;
+         budget -= kStopPollMs)
+    {
+        Sleep(kStopPollMs);
+        result = service.Create(manager, parameters);
+    }
     if (result != ERROR_SUCCESS)
         return result;
     SERVICE_DESCRIPTIONW description = {const_cast<wchar_t*>(GetDescription())};
@@ -89,13 +97,14 @@ DWORD ServiceBase::Uninstall()
 {
     WnServiceCtrlMgr manager;
     WnServiceCtrl service;
-    const DWORD result = OpenInstalled(manager, service, DELETE);
-    if (result != ERROR_SUCCESS)
-        return result;
-    if (!DeleteService(service.Get()))
-        return WnLastError();
-    (void)RemoveEventSource(kEventLogName, GetServiceName());
-    return ERROR_SUCCESS;
+    DWORD result = OpenInstalled(manager, service, DELETE);
+    if (result == ERROR_SUCCESS && !DeleteService(service.Get()))
+        result = WnLastError();
+    // A service already gone (or going) leaves its event source to us all the same.
+    if (result == ERROR_SUCCESS || result == ERROR_SERVICE_DOES_NOT_EXIST ||
+        result == ERROR_SERVICE_MARKED_FOR_DELETE)
+        (void)RemoveEventSource(kEventLogName, GetServiceName());
+    return result;
 }
 
 DWORD ServiceBase::StartInstalled()

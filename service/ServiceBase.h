@@ -18,6 +18,7 @@ class ServiceBase
     static constexpr DWORD kAcceptedControls = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
     static constexpr DWORD kStopBudgetMs = 5000;
     static constexpr DWORD kStopPollMs = 100;
+    static constexpr DWORD kDeleteBudgetMs = 10000;
 
     ServiceBase();
     virtual ~ServiceBase();
@@ -34,8 +35,10 @@ class ServiceBase
     // Stop and shutdown end the service; device events go to OnDeviceEvent. Always returns NO_ERROR.
     virtual DWORD OnServiceControl(DWORD control, DWORD eventType, void* eventData);
 
-    // Each returns 0 or a Win32 error; each opens and closes its own control manager handles.
+    // Each returns 0 or a Win32 error; each opens and closes its own control manager handles. Install waits
+    // up to 10 s for an old registration that is marked for deletion to go.
     [[nodiscard]] DWORD Install();
+    // Removes the event source also when the service is already gone.
     [[nodiscard]] DWORD Uninstall();
     [[nodiscard]] DWORD StartInstalled();
     // Waits up to 5 s for the service to stop, then returns ERROR_TIMEOUT.

@@ -29,7 +29,8 @@ stop_all() {
   wine "$cpl" -exit >/dev/null 2>&1 || true
   wine "$sim" ctl quit >/dev/null 2>&1 || true
   for pid in "${pids[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
-  wait >/dev/null 2>&1 || true
+  # Only what the demo started: a bare wait would also wait for the session's Xvfb and desktop keeper.
+  wait "${pids[@]}" >/dev/null 2>&1 || true
 }
 
 # The simulator on its default pipe, the service in console mode and the control panel, all on that pipe.
@@ -89,3 +90,5 @@ if [ -x "$opener" ]; then
   wine "$opener" hw demo-mixer-hardware-inputs || echo "(the mixer did not open)"
 fi
 stop_all
+session_cleanup
+exit 0

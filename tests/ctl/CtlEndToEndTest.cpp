@@ -169,3 +169,17 @@ TEST_F(CtlEndToEnd, SnapshotThroughAFile)
     EXPECT_EQ(500, unit["effect"]["amplification"][4]);
 }
 } // namespace
+
+TEST(CtlProgramFile, RunsAsInvokerSoNothingIsVirtualised)
+{
+    HMODULE module =
+        LoadLibraryExW(BuildProgram(L"ctl\\corvexctl.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(nullptr, manifest);
+    const char* xml = static_cast<const char*>(LockResource(LoadResource(module, manifest)));
+    EXPECT_NE(
+        std::string::npos,
+        std::string(xml, SizeofResource(module, manifest)).find("level=\"asInvoker\" uiAccess=\"false\""));
+    FreeLibrary(module);
+}

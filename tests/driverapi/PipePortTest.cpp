@@ -257,6 +257,9 @@ TEST(DriverPortChoice, FromTheEnvironmentValue)
         {L"pipe", L"\\\\.\\pipe\\corvex-driver"},
         {L"pipe:corvex-test-7", L"\\\\.\\pipe\\corvex-test-7"},
         {L"pipe:", nullptr},
+        {L"pipe:..\\corvex-driver", nullptr},
+        {L"pipe:a/b", nullptr},
+        {L"pipe:..", nullptr},
         {L"kernel", nullptr},
         {L"PIPE", nullptr},
     };

@@ -143,7 +143,29 @@ TEST_F(ServiceControl, InstallStartStopUninstall)
     ExpectRun(L"-uninstall", "Service uninstalled successfully.\n", 0);
     EXPECT_FALSE(KeyExists(kEventSourceKey));
     EXPECT_EQ(0u, QueryService().dwCurrentState) << "gone";
+    HKEY leftover = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, nullptr, 0, KEY_WRITE,
+                                             nullptr, &leftover, nullptr));
+    RegCloseKey(leftover);
     ExpectRun(L"-uninstall", "Error uninstalling service.\n", ERROR_SERVICE_DOES_NOT_EXIST);
+    EXPECT_FALSE(KeyExists(kEventSourceKey)) << "an event source outliving its service goes too";
+}
+
+TEST_F(ServiceControl, InstallWaitsWhileTheOldRegistrationIsHeldOpen)
+{
+    ExpectRun(L"-install", "Service installed successfully.\n", 0);
+    const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const SC_HANDLE held = OpenServiceW(manager, L"corvexsvc", SERVICE_QUERY_STATUS);
+    ASSERT_NE(nullptr, held);
+    BackgroundChild install;
+    ASSERT_TRUE(install.Start(program, L"-install"));
+    EXPECT_FALSE(install.Wait(1500)) << "the deleted registration stays while held: " << install.Output();
+    CloseServiceHandle(held);
+    CloseServiceHandle(manager);
+    ASSERT_TRUE(install.Wait(15000));
+    EXPECT_EQ(0u, install.ExitCode());
+    EXPECT_EQ("Service installed successfully.\n", install.Output());
+    EXPECT_TRUE(KeyExists(kEventSourceKey));
 }
 
 TEST_F(ServiceControl, UninstallStopsARunningService)
