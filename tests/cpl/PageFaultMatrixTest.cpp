@@ -61,18 +61,14 @@ const uint32_t kPagesSend[] = {
 
 TEST_F(PageFaultMatrix, EveryPlaceReactsAsSpecified)
 {
-    // DEVICE_REMOVED closes the unit's handle for good; the next list read replaces it, as the 3030 that
-    // follows a real removal does.
-    RunFaultMatrix("page", *this, model_, kPlaces, kPagesSend,
-                   [this]
-                   {
-                       bool changed = false;
-                       (void)client_.UpdateDeviceList(&changed);
-                       if (mainClient.IsOpen())
-                       {
-                           (void)mainClient.UpdateDeviceList(&changed);
-                       }
-                   });
+    // DEVICE_REMOVED closes a unit's handle for good; the next list read replaces it, as after a removal.
+    bool changed = false;
+    const auto rereadLists = [&]
+    {
+        (void)client_.UpdateDeviceList(&changed);
+        (void)mainClient.UpdateDeviceList(&changed);
+    };
+    RunFaultMatrix("page", *this, model_, kPlaces, kPagesSend, rereadLists);
 }
 
 TEST_F(PageFaultMatrix, MalformedRecordsStayInsideTheirBounds)

@@ -273,7 +273,7 @@ TEST(ServerFaultMatrix, EveryPlaceReactsAsSpecified)
     {
         for (const Fault& fault : kFaults)
         {
-            // A unit's handle that says its unit is gone is given up: the set-up ends without a controller.
+            // A unit's handle that says its unit is gone is closed: its set-up ends without a controller.
             Place run = place;
             if (fault.status == NORVIK_STATUS_DEVICE_REMOVED && place.trigger == Trigger::Arrival &&
                 place.reaction == Reaction::Ignored && place.ioctl != NORVIK_IOCTL_GET_DEVICE_LIST)
