@@ -59,8 +59,10 @@ DWORD WriteTextFile(const std::wstring& path, const std::string& text)
     wchar_t full[MAX_PATH] = L"";
     wchar_t* name = nullptr;
     const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, &name);
-    if (length == 0 || length >= MAX_PATH || name == nullptr)
-        return length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+    if (length == 0)
+        return GetLastError();
+    if (length >= MAX_PATH || name == nullptr)
+        return length >= MAX_PATH ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME;
     const std::wstring folder(full, name);
     wchar_t temporary[MAX_PATH] = L"";
     if (GetTempFileNameW(folder.c_str(), L"cvx", 0, temporary) == 0)
