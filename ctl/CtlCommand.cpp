@@ -45,7 +45,8 @@ const CtlCommand kCommands[] = {
      RunSave},
     {L"load", L"SERIAL FILE", L"writes what differs from a snapshot back to a unit",
      L"A snapshot of another pin layout is refused and nothing is changed.", RunLoad},
-    {L"watch", L"", L"prints each notification as it arrives until Ctrl+C", L"", RunWatch},
+    {L"watch", L"", L"prints each notification as it arrives until Ctrl+C",
+     L"Ends with exit 3 when the driver goes away.", RunWatch},
 };
 } // namespace
 
@@ -69,12 +70,15 @@ std::wstring ProgramHelp()
                         L"usage: corvexctl [--json] COMMAND [ARGUMENTS]\n"
                         L"       corvexctl COMMAND --help\n\n"
                         L"Commands:\n";
+    const auto head = [](const CtlCommand& command)
+    { return std::wstring(command.name) + L" " + command.arguments; };
+    size_t width = 0;
     for (const CtlCommand& command : kCommands)
-    {
-        const std::wstring head = std::wstring(command.name) + L" " + command.arguments;
-        text += L"  " + head + std::wstring(head.size() < 44 ? 44 - head.size() : 1, L' ') + command.summary +
-                L"\n";
-    }
+        width = head(command).size() > width ? head(command).size() : width;
+    // Two blanks after the longest head keep every summary in one column.
+    for (const CtlCommand& command : kCommands)
+        text += L"  " + head(command) + std::wstring(width + 2 - head(command).size(), L' ') +
+                command.summary + L"\n";
     return text +
            L"\nUnits are named by serial number (see list). --json prints what a command reads as JSON.\n"
            L"Exit codes: 0 done; 1 the driver or the service refused; 2 usage error or bad input, nothing\n"

@@ -3,6 +3,21 @@
 #include "ctl/CtlArguments.h"
 #include "ctl/CtlCommand.h"
 
+CtlContext::CtlContext(CtlConsole& console, HANDLE stopEvent) : output_(console), stopEvent_(stopEvent)
+{
+    output_.SetLostConnectionCheck([this] { return LostConnection(); });
+}
+
+const wchar_t* CtlContext::LostConnection() const
+{
+    if (client_.ConnectionLost())
+        return L"The connection to the Corvex driver was lost.";
+    for (size_t i = 0; i < client_.DeviceCount(); ++i)
+        if (client_.DeviceAt(i)->ConnectionLost())
+            return L"The unit is no longer connected.";
+    return nullptr;
+}
+
 int CtlContext::Usage(const std::wstring& problem)
 {
     return output_.Usage(problem, command_ != nullptr ? UsageLine(*command_)
@@ -14,6 +29,11 @@ int CtlContext::Connect()
     if (connected_)
         return kExitDone;
     const NorvikStatus status = client_.OpenAsClient(NORVIK_DRIVER_NAME);
+    if (status == ERROR_ACCESS_DENIED)
+    {
+        return output_.Unavailable(
+            L"Access to the Corvex driver was denied (error 5): corvexctl must run as an administrator.");
+    }
     if (status != NORVIK_STATUS_SUCCESS)
     {
         const char* name = StatusName(status);

@@ -17,7 +17,7 @@ class CtlContext
 {
   public:
     // stopEvent (not owned) ends a command that runs until interrupted.
-    CtlContext(CtlConsole& console, HANDLE stopEvent) : output_(console), stopEvent_(stopEvent) {}
+    CtlContext(CtlConsole& console, HANDLE stopEvent);
 
     CtlOutput& Out() { return output_; }
     HANDLE StopEvent() const { return stopEvent_; }
@@ -35,6 +35,9 @@ class CtlContext
     int FindUnit(const std::wstring& serial, NorvikDevice** device);
 
   private:
+    // Which connection a failed request broke, for CtlOutput::Refused; null while both still work.
+    const wchar_t* LostConnection() const;
+
     CtlOutput output_;
     HANDLE stopEvent_;
     const CtlCommand* command_ = nullptr;

@@ -36,6 +36,12 @@ int CtlOutput::Refused(const std::wstring& what, NorvikStatus status)
         Error(L"The Corvex control service (corvexsvc) is not running.");
         return kExitUnavailable;
     }
+    const wchar_t* lost = lostConnection_ ? lostConnection_() : nullptr;
+    if (lost != nullptr)
+    {
+        Error(lost);
+        return kExitUnavailable;
+    }
     return kExitRefused;
 }
 

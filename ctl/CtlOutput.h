@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <string>
 
 enum CtlExitCode : int
@@ -34,8 +35,10 @@ class CtlOutput
     void Error(const std::wstring& text);
 
     // "<what> failed (Status=NAME)." with the control panel's cause line where it has one. Exit 1, or 3
-    // when the service is not there to answer.
+    // when the service is not there to answer or the failure broke the connection.
     int Refused(const std::wstring& what, NorvikStatus status);
+    // Asked by Refused: the line that says which connection broke, or null while none did.
+    void SetLostConnectionCheck(std::function<const wchar_t*()> check) { lostConnection_ = std::move(check); }
     // The problem and the usage, on standard error. Exit 2.
     int Usage(const std::wstring& problem, const std::wstring& usage);
     // Exit 3.
@@ -44,6 +47,7 @@ class CtlOutput
   private:
     CtlConsole& console_;
     bool json_ = false;
+    std::function<const wchar_t*()> lostConnection_;
 };
 
 // printf-style formatting with the Windows rules (%s wide, %hs narrow); cut at 1023 characters.

@@ -4,6 +4,8 @@
 #include "ctl/UnitSnapshot.h"
 #include "wn/WnFileHandle.h"
 
+#include <cwctype>
+
 namespace
 {
 // A snapshot is some tens of kilobytes; a file far beyond that is not one.
@@ -28,32 +30,60 @@ DWORD ReadTextFile(const std::wstring& path, std::string* text)
     return ERROR_SUCCESS;
 }
 
-// Written beside the target and moved over it, so a failed save never leaves half a file behind.
+// Names that Windows opens as a device in any folder and with any extension ("COM1", "con.json"), and
+// "\\.\" paths: a snapshot written there would go to the device.
+bool IsDevicePath(const std::wstring& path)
+{
+    std::wstring normal = path;
+    for (wchar_t& c : normal)
+        c = c == L'/' ? L'\\' : static_cast<wchar_t>(towupper(c));
+    if (normal.rfind(L"\\\\.\\", 0) == 0)
+        return true;
+    const size_t start = normal.find_last_of(L"\\:");
+    std::wstring name = normal.substr(start == std::wstring::npos ? 0 : start + 1);
+    name = name.substr(0, name.find(L'.'));
+    while (!name.empty() && name.back() == L' ')
+        name.pop_back();
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* device : kDevices)
+        if (name == device)
+            return true;
+    return name.size() == 4 && (name.compare(0, 3, L"COM") == 0 || name.compare(0, 3, L"LPT") == 0) &&
+           name[3] >= L'1' && name[3] <= L'9';
+}
+
+// Written to a file of its own beside the target, flushed, and moved over the target in one step, so that
+// neither a failed save nor a crash leaves half a file, and no other file is overwritten on the way.
 DWORD WriteTextFile(const std::wstring& path, const std::string& text)
 {
-    const std::wstring temporary = path + L".tmp";
+    wchar_t full[MAX_PATH] = L"";
+    wchar_t* name = nullptr;
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, &name);
+    if (length == 0)
+        return GetLastError();
+    if (length >= MAX_PATH || name == nullptr)
+        return length >= MAX_PATH ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME;
+    const std::wstring folder(full, name);
+    wchar_t temporary[MAX_PATH] = L"";
+    if (GetTempFileNameW(folder.c_str(), L"cvx", 0, temporary) == 0)
+        return GetLastError();
+    DWORD error = ERROR_SUCCESS;
     {
-        WnFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        WnFileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         if (!file)
-            return GetLastError();
-        if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-            written != text.size())
-        {
-            const DWORD error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
-            file.Close();
-            (void)DeleteFileW(temporary.c_str());
-            return error;
-        }
+            error = GetLastError();
+        else if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+                 written != text.size() || !FlushFileBuffers(file.Get()))
+            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
     }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
-    {
-        const DWORD error = GetLastError();
-        (void)DeleteFileW(temporary.c_str());
-        return error;
-    }
-    return ERROR_SUCCESS;
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExW(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS)
+        (void)DeleteFileW(temporary);
+    return error;
 }
 
 // Finds the unit and reads everything a snapshot keeps; 0 or the exit code.
@@ -72,6 +102,8 @@ int RunSave(CtlContext& context, const CtlArgs& args)
 {
     if (args.size() != 2)
         return context.Usage(L"save takes a serial and a file.");
+    if (IsDevicePath(args[1]))
+        return context.Usage(args[1] + L" names a device, not a file. Nothing was written.");
     NorvikDevice* device = nullptr;
     UnitState state;
     const int read = ReadState(context, args[0], &device, &state);
@@ -89,6 +121,8 @@ int RunLoad(CtlContext& context, const CtlArgs& args)
 {
     if (args.size() != 2)
         return context.Usage(L"load takes a serial and a file.");
+    if (IsDevicePath(args[1]))
+        return context.Usage(args[1] + L" names a device, not a file. Nothing was changed.");
     // The whole file is checked before the driver is asked anything.
     std::string text;
     const DWORD error = ReadTextFile(args[1], &text);
@@ -104,6 +138,12 @@ int RunLoad(CtlContext& context, const CtlArgs& args)
     if (read != kExitDone)
         return read;
     const UnitSnapshot current = SnapshotOf(state);
+    const std::wstring order = PinOrderDifference(wanted, current);
+    if (!order.empty())
+    {
+        return context.Usage(L"The snapshot in " + args[1] + L" has another pin order than the unit " +
+                             args[0] + L": " + order + L" Nothing was changed.");
+    }
     if (!SameLayout(wanted, current))
     {
         return context.Usage(L"The snapshot in " + args[1] + L" has another layout (" + LayoutText(wanted) +
@@ -124,7 +164,16 @@ int RunLoad(CtlContext& context, const CtlArgs& args)
     const wchar_t* what = L"";
     const NorvikStatus status = ApplySnapshot(*device, state, wanted, &changed, &what);
     if (status != NORVIK_STATUS_SUCCESS)
-        return context.Out().Refused(what, status);
+    {
+        const int exit = context.Out().Refused(what, status);
+        if (changed != 0)
+        {
+            context.Out().Error(FormatText(
+                L"The unit now holds part of the snapshot: %u settings were written before the failure.",
+                changed));
+        }
+        return exit;
+    }
     context.Out().Line(
         FormatText(L"Loaded %s into %s: %u settings changed.", args[1].c_str(), args[0].c_str(), changed));
     context.Out().Emit({{"serial", Utf8(args[0])}, {"file", Utf8(args[1])}, {"changed", changed}});

@@ -28,6 +28,16 @@ std::vector<GainSetting> WeightsOf(const UnitMixer& mixer)
     return weights;
 }
 
+bool SamePins(const std::vector<NorvikPin>& x, const std::vector<NorvikPin>& y)
+{
+    if (x.size() != y.size())
+        return false;
+    for (size_t i = 0; i < x.size(); ++i)
+        if (x[i].kind != y[i].kind || x[i].channel != y[i].channel)
+            return false;
+    return true;
+}
+
 // ---- Writing the differences ------------------------------------------------------------------------
 
 template <class Item>
@@ -77,6 +87,13 @@ NorvikStatus ReadUnitState(NorvikDevice& device, UnitState* state, const wchar_t
         status = state->software.Read(device, false, what);
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
+    // A snapshot keeps one set of outputs for both mixers; pins that changed between the two reads, or a
+    // driver that answers otherwise, would have them read and written past each other.
+    if (!SamePins(state->hardware.OutputPins(), state->software.OutputPins()))
+    {
+        *what = L"Reading the same outputs from both mixers";
+        return NORVIK_STATUS_CHANNEL_CONFIG_CHANGED;
+    }
     const struct
     {
         const wchar_t* what;
@@ -122,17 +139,8 @@ UnitSnapshot SnapshotOf(const UnitState& state)
 
 bool SameLayout(const UnitSnapshot& a, const UnitSnapshot& b)
 {
-    const auto samePins = [](const std::vector<NorvikPin>& x, const std::vector<NorvikPin>& y)
-    {
-        if (x.size() != y.size())
-            return false;
-        for (size_t i = 0; i < x.size(); ++i)
-            if (x[i].kind != y[i].kind || x[i].channel != y[i].channel)
-                return false;
-        return true;
-    };
-    return samePins(a.outputs, b.outputs) && samePins(a.hardwareInputs, b.hardwareInputs) &&
-           samePins(a.softwareOutputs, b.softwareOutputs) && a.effectChannels == b.effectChannels;
+    return SamePins(a.outputs, b.outputs) && SamePins(a.hardwareInputs, b.hardwareInputs) &&
+           SamePins(a.softwareOutputs, b.softwareOutputs) && a.effectChannels == b.effectChannels;
 }
 
 std::wstring LayoutText(const UnitSnapshot& snapshot)
@@ -141,6 +149,39 @@ std::wstring LayoutText(const UnitSnapshot& snapshot)
                       static_cast<unsigned>(snapshot.outputs.size()),
                       static_cast<unsigned>(snapshot.hardwareInputs.size()),
                       static_cast<unsigned>(snapshot.softwareOutputs.size()), snapshot.effectChannels);
+}
+
+std::wstring PinOrderDifference(const UnitSnapshot& snapshot, const UnitSnapshot& unit)
+{
+    const struct
+    {
+        const wchar_t* name;
+        MixerSide side;
+        const std::vector<NorvikPin>& inSnapshot;
+        const std::vector<NorvikPin>& onUnit;
+    } lists[] = {
+        {L"mixer outputs", MixerSide::Column, snapshot.outputs, unit.outputs},
+        {L"hardware inputs", MixerSide::Row, snapshot.hardwareInputs, unit.hardwareInputs},
+        {L"software outputs", MixerSide::Row, snapshot.softwareOutputs, unit.softwareOutputs},
+    };
+    for (const auto& list : lists)
+    {
+        if (list.inSnapshot.size() != list.onUnit.size())
+            return std::wstring();
+        // Both lists hold whole pairs.
+        for (size_t left = 0; left + 1 < list.inSnapshot.size(); left += 2)
+        {
+            const std::vector<NorvikPin> was(&list.inSnapshot[left], &list.inSnapshot[left] + 2);
+            const std::vector<NorvikPin> is(&list.onUnit[left], &list.onUnit[left] + 2);
+            if (SamePins(was, is))
+                continue;
+            return FormatText(L"%s %u/%u are %s in the snapshot and %s on the unit.", list.name,
+                              static_cast<unsigned>(left + 1), static_cast<unsigned>(left + 2),
+                              MixerPairLabel(list.side, was[0], was[1]).c_str(),
+                              MixerPairLabel(list.side, is[0], is[1]).c_str());
+        }
+    }
+    return std::wstring();
 }
 
 NorvikStatus ApplySnapshot(NorvikDevice& device, const UnitState& current, const UnitSnapshot& wanted,
@@ -165,9 +206,11 @@ NorvikStatus ApplySnapshot(NorvikDevice& device, const UnitState& current, const
     const auto amplifications =
         ChangedEffect(wanted.amplifications, &UnitEffect::Amplification, current.effect);
 
+    // Only writes that went through are counted: after a failure the count says what the unit now holds.
     *what = L"Setting the output volumes";
     NorvikStatus status = SetItems(volumes, &NorvikDevice::SetPinVolumes, device);
-    *changed += static_cast<uint32_t>(volumes.size());
+    if (status == NORVIK_STATUS_SUCCESS)
+        *changed += static_cast<uint32_t>(volumes.size());
     const struct
     {
         const wchar_t* what;
@@ -197,7 +240,8 @@ NorvikStatus ApplySnapshot(NorvikDevice& device, const UnitState& current, const
         {
             *what = write.what;
             status = write.write();
-            *changed += static_cast<uint32_t>(write.count);
+            if (status == NORVIK_STATUS_SUCCESS)
+                *changed += static_cast<uint32_t>(write.count);
         }
     }
     return status;

@@ -22,7 +22,8 @@ struct UnitState
     UnitEffect effect;
 };
 
-// On failure *what names the read that failed.
+// On failure *what names the read that failed. CHANNEL_CONFIG_CHANGED when the two mixers report different
+// outputs.
 [[nodiscard]] NorvikStatus ReadUnitState(NorvikDevice& device, UnitState* state, const wchar_t** what);
 
 struct GainSetting
@@ -55,6 +56,8 @@ UnitSnapshot SnapshotOf(const UnitState& state);
 bool SameLayout(const UnitSnapshot& a, const UnitSnapshot& b);
 // The layout in words, for the message that refuses another one.
 std::wstring LayoutText(const UnitSnapshot& snapshot);
+// For two layouts with the same counts: the first pair of pins that differs, in words; empty when none does.
+std::wstring PinOrderDifference(const UnitSnapshot& snapshot, const UnitSnapshot& unit);
 
 // The file's text: JSON with the format name, its version, the unit's serial and the layout.
 std::string SnapshotJson(const UnitSnapshot& snapshot, const std::wstring& serial);
@@ -62,6 +65,7 @@ std::string SnapshotJson(const UnitSnapshot& snapshot, const std::wstring& seria
 bool ParseSnapshot(const std::string& text, UnitSnapshot* snapshot, std::wstring* problem);
 
 // Writes to the unit what differs between `wanted` and `current` (same layout), one request per kind of
-// setting; *changed counts the settings written. On failure *what names the request that failed.
+// setting; *changed counts the settings written by requests that succeeded. On failure *what names the
+// request that failed.
 [[nodiscard]] NorvikStatus ApplySnapshot(NorvikDevice& device, const UnitState& current,
                                          const UnitSnapshot& wanted, uint32_t* changed, const wchar_t** what);

@@ -2,6 +2,7 @@
 // count and range before it is used.
 #include "ctl/UnitSnapshot.h"
 
+#include "ctl/CtlArguments.h"
 #include "ctl/CtlOutput.h"
 
 #include <functional>
@@ -90,7 +91,8 @@ bool ReadPins(const nlohmann::json* value, size_t max, std::vector<NorvikPin>* p
 bool ReadGain(const nlohmann::json& value, const char* valueName, const char* flagName, GainSetting* setting)
 {
     int64_t gain = 0;
-    if (!ReadInteger(Member(&value, valueName), INT16_MIN, INT16_MAX, &gain) ||
+    // Held to the faders' range, as a typed gain is.
+    if (!ReadInteger(Member(&value, valueName), kMixerMinGain, kMixerMaxGain, &gain) ||
         !ReadBool(Member(&value, flagName), &setting->on))
         return false;
     setting->value = static_cast<int16_t>(gain);

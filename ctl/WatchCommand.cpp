@@ -1,5 +1,5 @@
 // watch: every notification the driver queues for the client handle, one line each as it arrives, until
-// Ctrl+C.
+// Ctrl+C or until the driver goes away.
 #include "ctl/CtlHandlers.h"
 
 #include <atomic>
@@ -8,6 +8,9 @@ namespace
 {
 // The run's stop event while watch runs; the console's control handler only signals it.
 std::atomic<HANDLE> g_stopEvent{nullptr};
+
+// A driver that goes away signals nothing, so the connection is asked after this long without a notification.
+constexpr DWORD kConnectionCheckMs = 1000;
 
 BOOL WINAPI OnConsoleControl(DWORD type)
 {
@@ -95,9 +98,16 @@ int RunWatch(CtlContext& context, const CtlArgs& args)
     const HANDLE handles[] = {context.StopEvent(), context.Client().NotificationEvent()};
     for (;;)
     {
-        const DWORD wait = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+        const DWORD wait = WaitForMultipleObjects(2, handles, FALSE, kConnectionCheckMs);
         if (wait == WAIT_OBJECT_0)
             break;
+        if (wait == WAIT_TIMEOUT)
+        {
+            if (context.Client().CheckConnection())
+                continue;
+            result = context.Out().Unavailable(L"The Corvex driver went away; watch ends.");
+            break;
+        }
         if (wait != WAIT_OBJECT_0 + 1)
         {
             context.Out().Error(FormatText(L"Waiting for notifications failed (error %u).", GetLastError()));

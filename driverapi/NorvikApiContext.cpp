@@ -6,21 +6,35 @@
 
 namespace
 {
-// Failures of the handle rather than of the request: the simulator's pipe closed, or the device behind the
-// kernel handle is gone (removed, or in a state that takes no requests, reported as a bad command).
-bool IsBrokenConnection(NorvikStatus status)
+enum class HandleFailure
+{
+    None,      // the request failed; the handle is fine
+    Dead,      // the handle can never work again
+    Ambiguous, // a passing state or a dead handle: one more request tells
+};
+
+HandleFailure ClassifyFailure(NorvikStatus status, bool boundToUnit)
 {
     switch (status)
     {
+    // The simulator's pipe closed, or the device behind the kernel handle is gone or cancelled its requests.
     case ERROR_BROKEN_PIPE:
     case ERROR_PIPE_NOT_CONNECTED:
     case ERROR_NO_DATA:
     case ERROR_DEVICE_REMOVED:
     case ERROR_DEV_NOT_EXIST:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_OPERATION_ABORTED:
+        return HandleFailure::Dead;
+    // A unit's handle stays bound to the unit that went; on the driver's own handle the code can only be
+    // about a unit that a request named.
+    case NORVIK_STATUS_DEVICE_REMOVED:
+        return boundToUnit ? HandleFailure::Dead : HandleFailure::Ambiguous;
+    // A device in a state that takes no requests, which often passes.
     case ERROR_BAD_COMMAND:
-        return true;
+        return HandleFailure::Ambiguous;
     default:
-        return false;
+        return HandleFailure::None;
     }
 }
 } // namespace
@@ -35,6 +49,7 @@ NorvikStatus NorvikApiContext::Open(const wchar_t* name)
     WnLock lock(lock_);
     if (link_)
         return NORVIK_STATUS_REJECTED;
+    boundToUnit_ = false;
     if (!ioEvent_)
     {
         const DWORD error = ioEvent_.Create(true);
@@ -95,7 +110,18 @@ NorvikStatus NorvikApiContext::Ioctl(uint32_t code, const void* in, uint32_t inS
     }
     if (bytesReturned != nullptr)
         *bytesReturned = bytes;
-    if (IsBrokenConnection(status))
+    const HandleFailure failure = ClassifyFailure(status, boundToUnit_);
+    if (failure == HandleFailure::Ambiguous)
+    {
+        // Asked once more, as cheaply as the driver can answer; only a handle that fails again is given up.
+        NorvikDriverInfo info{};
+        uint32_t infoBytes = 0;
+        const NorvikStatus confirm = link_->Ioctl(NORVIK_IOCTL_GET_DRIVER_INFO, nullptr, 0, &info,
+                                                  sizeof(info), &infoBytes, ioEvent_.Get());
+        if (confirm == NORVIK_STATUS_SUCCESS)
+            return status;
+    }
+    if (failure != HandleFailure::None)
     {
         Close();
         connectionLost_ = true;
@@ -115,6 +141,12 @@ bool NorvikApiContext::CheckConnection()
     if (link_)
         (void)GetDriverInfo(&info);
     return link_ != nullptr;
+}
+
+void NorvikApiContext::MarkBoundToUnit()
+{
+    WnLock lock(lock_);
+    boundToUnit_ = true;
 }
 
 bool NorvikApiContext::ConnectionLost() const

@@ -32,8 +32,9 @@ class NorvikApiContext
     bool IsOpen() const;
 
     // NOT_OPENED without a handle. *bytesReturned (optional) never exceeds outSize. A failure that says the
-    // connection itself broke (pipe closed, device gone) closes the context: the handle can never work again,
-    // and its owner sees it closed and opens a new one.
+    // connection itself broke (pipe closed, device gone, a bound unit removed) closes the context: the handle
+    // can never work again, and its owner sees it closed and opens a new one. A code that may also mean a
+    // passing state (ERROR_BAD_COMMAND) closes it only when one driver-info request fails as well.
     [[nodiscard]] NorvikStatus Ioctl(uint32_t code, const void* in, uint32_t inSize, void* out,
                                      uint32_t outSize, uint32_t* bytesReturned = nullptr);
 
@@ -48,12 +49,16 @@ class NorvikApiContext
   protected:
     // Held by every operation; subclasses hold it across request sequences that must not interleave.
     WnCriticalSection& ContextLock() const { return lock_; }
+    // From a successful bind until the next Open: NORVIK_STATUS_DEVICE_REMOVED then means this handle's unit
+    // is gone for good.
+    void MarkBoundToUnit();
 
   private:
     mutable WnCriticalSection lock_;
     std::unique_ptr<DriverLink> link_;
     WnEvent ioEvent_; // completion event of every overlapped request on the link
     bool connectionLost_ = false;
+    bool boundToUnit_ = false;
 };
 
 // Bounds a count that came from the driver by the elements its record holds and by the bytes that arrived.

@@ -38,7 +38,10 @@ void NorvikDevice::UpdateRecord(const NorvikDeviceRecord& record)
 NorvikStatus NorvikDevice::BindDevice(uint32_t key1, uint32_t key2)
 {
     const NorvikDeviceKeys keys{key1, key2};
-    return Ioctl(NORVIK_IOCTL_BIND_DEVICE, &keys, sizeof(keys), nullptr, 0);
+    const NorvikStatus status = Ioctl(NORVIK_IOCTL_BIND_DEVICE, &keys, sizeof(keys), nullptr, 0);
+    if (status == NORVIK_STATUS_SUCCESS)
+        MarkBoundToUnit();
+    return status;
 }
 
 NorvikStatus NorvikDevice::GetSpdifInStatus(uint32_t inputIndex, NorvikSpdifInStatus* status)

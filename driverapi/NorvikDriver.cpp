@@ -103,13 +103,20 @@ void NorvikDriver::CloseAll()
 NorvikStatus NorvikDriver::UpdateDeviceList(bool* changed)
 {
     WnLock lock(ContextLock());
+    NorvikDeviceList list{};
+    const NorvikStatus status = GetDeviceList(&list);
+    ApplyDeviceList(status, list, changed);
+    return status;
+}
+
+void NorvikDriver::ApplyDeviceList(NorvikStatus listed, const NorvikDeviceList& list, bool* changed)
+{
+    WnLock lock(ContextLock());
     *changed = false;
     std::vector<std::unique_ptr<NorvikDevice>> oldDevices;
     oldDevices.swap(devices_);
 
-    NorvikDeviceList list{};
-    const NorvikStatus status = GetDeviceList(&list);
-    const uint32_t count = status == NORVIK_STATUS_SUCCESS ? list.count : 0;
+    const uint32_t count = listed == NORVIK_STATUS_SUCCESS ? list.count : 0;
     for (uint32_t i = 0; i < count; ++i)
     {
         const NorvikDeviceRecord& record = list.devices[i];
@@ -133,7 +140,6 @@ NorvikStatus NorvikDriver::UpdateDeviceList(bool* changed)
     if (!oldDevices.empty())
         *changed = true;
     oldDevices.clear();
-    return status;
 }
 
 NorvikDevice* NorvikDriver::DeviceAt(size_t index) const

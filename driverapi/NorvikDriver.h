@@ -78,6 +78,11 @@ class NorvikDriver : public NorvikApiContext
     [[nodiscard]] NorvikStatus GetPolicy(uint32_t* flags);
     [[nodiscard]] NorvikStatus SetStreamingDevice(uint32_t mode, uint32_t key1, uint32_t key2);
 
+  protected:
+    // UpdateDeviceList's second half, for a list the caller has read already (`listed` is the status of that
+    // read; a failed read counts as an empty list).
+    void ApplyDeviceList(NorvikStatus listed, const NorvikDeviceList& list, bool* changed);
+
   private:
     [[nodiscard]] NorvikStatus ReceiveRecord(uint32_t code, NorvikMessage* message);
     [[nodiscard]] NorvikStatus GetChannelList(uint32_t code, NorvikChannelList* list);

@@ -154,10 +154,14 @@ NorvikStatus NorvikServer::RefreshDeviceList(bool* changed)
     // A failed read counts as an empty list and costs every unit its controller and set-up, so a passing
     // failure is waited out first; only the last attempt's failure is taken as the list.
     NorvikDeviceList list{};
-    for (int attempt = 1; attempt < kDeviceListAttempts && GetDeviceList(&list) != NORVIK_STATUS_SUCCESS;
-         ++attempt)
+    NorvikStatus status = GetDeviceList(&list);
+    for (int attempt = 1; attempt < kDeviceListAttempts && status != NORVIK_STATUS_SUCCESS; ++attempt)
+    {
         Sleep(kDeviceListRetryPauseMs);
-    return UpdateDeviceList(changed);
+        status = GetDeviceList(&list);
+    }
+    ApplyDeviceList(status, list, changed);
+    return status;
 }
 
 bool NorvikServer::KeepDraining(NorvikStatus received, int* failures)

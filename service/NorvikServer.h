@@ -110,7 +110,7 @@ class NorvikServer : public NorvikDriver
     NorvikStatus TakeStreamingDownForConfiguration();
     // Shared by the buffer-size and streaming-device requests: down, change, up, notify.
     template <class Change> NorvikStatus ChangeWithStreamsDown(Change change);
-    // UpdateDeviceList, with a failing read of the list tried again a few times first.
+    // UpdateDeviceList with one read of the list; only a failed read is tried again, a few times.
     NorvikStatus RefreshDeviceList(bool* changed);
     // Whether draining a queue goes on after a read with this result; counts the failures in a row.
     static bool KeepDraining(NorvikStatus received, int* failures);

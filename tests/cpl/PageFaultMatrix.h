@@ -312,7 +312,8 @@ class PageFaultMatrix : public PageTest
         Inject(NORVIK_IOCTL_GET_MIXER_PINS, status);
         const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
         EXPECT_EQ(0u, mixer->OutputStripCount());
-        EXPECT_EQ(9u, mixer->InputStripCount());
+        // A unit reported removed has its handle closed: its inputs cannot be read either.
+        EXPECT_EQ(status == NORVIK_STATUS_DEVICE_REMOVED ? 0u : 9u, mixer->InputStripCount());
     }
     static int Meter(HWND strip)
     {
@@ -323,10 +324,12 @@ class PageFaultMatrix : public PageTest
         const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
         Inject(ioctl, status);
         (void)SendMessageW(mixer->Hwnd(), WM_TIMER, FormMixer::kPollTimerId, 0);
-        // The level read that went through shows -10 dB; the failed one puts its meters at the bottom.
+        // The level read that went through shows -10 dB; the failed one puts its meters at the bottom. The
+        // outputs are read first: after their removal (the unit's handle closed) the inputs fail too.
         const bool outputs = ioctl == NORVIK_IOCTL_GET_OUTPUT_LEVELS;
+        const bool removed = status == NORVIK_STATUS_DEVICE_REMOVED;
         EXPECT_EQ(outputs ? 0 : 5000, Meter(mixer->OutputStrip(0).Window()));
-        EXPECT_EQ(outputs ? 5000 : 0, Meter(mixer->InputStrip(0).Window()));
+        EXPECT_EQ(outputs && !removed ? 5000 : 0, Meter(mixer->InputStrip(0).Window()));
     }
     void OutputLevels(NorvikStatus status) { Levels(status, NORVIK_IOCTL_GET_OUTPUT_LEVELS); }
     void InputLevels(NorvikStatus status) { Levels(status, NORVIK_IOCTL_GET_INPUT_LEVELS); }

@@ -61,7 +61,14 @@ const uint32_t kPagesSend[] = {
 
 TEST_F(PageFaultMatrix, EveryPlaceReactsAsSpecified)
 {
-    RunFaultMatrix("page", *this, model_, kPlaces, kPagesSend);
+    // DEVICE_REMOVED closes a unit's handle for good; the next list read replaces it, as after a removal.
+    bool changed = false;
+    const auto rereadLists = [&]
+    {
+        (void)client_.UpdateDeviceList(&changed);
+        (void)mainClient.UpdateDeviceList(&changed);
+    };
+    RunFaultMatrix("page", *this, model_, kPlaces, kPagesSend, rereadLists);
 }
 
 TEST_F(PageFaultMatrix, MalformedRecordsStayInsideTheirBounds)

@@ -123,6 +123,15 @@ TEST_F(CtlEndToEnd, StreamsAndExitCodes)
     EXPECT_EQ("Changing the sample rate failed (Status=NORVIK_STATUS_NO_SERVER).\n"
               "The Corvex control service (corvexsvc) is not running.\n",
               noService.errors);
+
+    // A driver that goes away signals nothing; watch finds it gone and ends with exit 3.
+    BackgroundChild watch;
+    ASSERT_TRUE(watch.Start(Program(), L"watch", session.DriverVariable()));
+    ASSERT_TRUE(WaitUntil([this] { return Clients() == 1; })) << watch.Output();
+    (void)session.Control("quit");
+    ASSERT_TRUE(watch.Wait(10000)) << watch.Output();
+    EXPECT_EQ(3u, watch.ExitCode());
+    EXPECT_EQ("The Corvex driver went away; watch ends.\n", watch.Output());
 }
 
 TEST_F(CtlEndToEnd, WatchPrintsEachNotificationAtOnceUntilCtrlC)

@@ -18,6 +18,12 @@ TEST_F(CtlProgram, HelpListsEveryCommandAndExplainsOne)
     {
         EXPECT_NE(std::wstring::npos, program.out.find(L"\n  " + std::wstring(name) + L" ")) << name;
     }
+    // Every summary starts in the same column, the longest head's included.
+    const size_t column = program.out.find(L"one line per unit");
+    const size_t effect = program.out.find(L"\n  effect ");
+    ASSERT_NE(std::wstring::npos, effect);
+    EXPECT_EQ(column - program.out.rfind(L'\n', column),
+              program.out.find(L"shows a unit's echo effect") - effect);
     const CtlResult command = Run({L"weight", L"--help"});
     EXPECT_EQ(0, command.exit);
     EXPECT_EQ(0u, command.out.find(L"usage: corvexctl [--json] weight SERIAL hw|sw ROW COLUMN DB|off\n"));
@@ -73,6 +79,10 @@ TEST_F(CtlProgram, BadInputIsRefusedAndSendsNothing)
          2,
          L"Cannot read C:\\no\\such\\snapshot.json"},
         {{L"save", L"CVX10001"}, 2, L"save takes a serial and a file."},
+        {{L"save", L"CVX10001", L"COM1"}, 2, L"COM1 names a device, not a file. Nothing was written."},
+        {{L"save", L"CVX10001", L"C:\\temp\\con.json"}, 2, L"C:\\temp\\con.json names a device"},
+        {{L"save", L"CVX10001", L"\\\\.\\pipe\\x"}, 2, L"\\\\.\\pipe\\x names a device"},
+        {{L"load", L"CVX10001", L"nul"}, 2, L"nul names a device, not a file. Nothing was changed."},
         {{L"watch", L"forever"}, 2, L"watch takes no arguments."},
     };
     for (const auto& c : cases)

@@ -115,19 +115,31 @@ TEST_F(UnitSnapshotTest, SaveChangeLoadRestoresBothUnitsExactly)
     {
         const std::wstring unit(serial, serial + 8);
         const std::wstring file = File(serial);
+        // Saved through a temporary file of its own: FILE.tmp is someone else's.
+        const std::wstring bystander = File(std::string(serial) + ".tmp");
+        WriteText(bystander, "kept");
         const nlohmann::json before = Kept(serial);
         const CtlResult saved = Run({L"save", unit, file});
         ASSERT_EQ(0, saved.exit) << testing::PrintToString(saved.err);
         EXPECT_EQ(L"Saved " + unit + L" to " + file + L".\n", saved.out);
+        EXPECT_EQ("kept", ReadText(bystander));
 
         ChangeEverything(unit);
         ASSERT_NE(before, Kept(serial));
+        // A load that fails halfway says what it left on the unit.
+        model_.InjectFault(NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS, NORVIK_STATUS_TIMEOUT);
+        const CtlResult partial = Run({L"load", unit, file});
+        EXPECT_EQ(1, partial.exit);
+        EXPECT_EQ(L"Setting the crosspoint weights failed (Status=NORVIK_STATUS_TIMEOUT).\n"
+                  L"The unit now holds part of the snapshot: 26 settings were written before the failure.\n",
+                  partial.err);
+
         const CtlResult loaded = Run({L"load", unit, file});
         EXPECT_EQ(0, loaded.exit) << testing::PrintToString(loaded.err);
         EXPECT_EQ(before, Kept(serial)) << serial;
-        // 26 volumes, 2 x 468 crosspoints, 3 switches, and 2 x 8 effect values where there is an effect.
+        // 2 x 468 crosspoints, 3 switches, and 2 x 8 effect values where there is an effect.
         EXPECT_NE(std::wstring::npos,
-                  loaded.out.find(serial[7] == '2' ? L": 981 settings changed." : L": 965 settings changed."))
+                  loaded.out.find(serial[7] == '2' ? L": 955 settings changed." : L": 939 settings changed."))
             << testing::PrintToString(loaded.out);
 
         model_.ClearRequestLog();
@@ -171,6 +183,12 @@ TEST_F(UnitSnapshotTest, AnotherLayoutOrABadFileChangesNothing)
         {L"CVX10002", changed("/version", 2), effect, L"The snapshot's format version is not one"},
         {L"CVX10002", shortVolumes.dump(), effect, L"The snapshot's member volumes is missing or malformed."},
         {L"CVX10002", changed("/volumes/3/volume", 40000), effect, L"The snapshot's member volumes"},
+        // Gains are held to the faders' range, as typed ones are.
+        {L"CVX10002", changed("/volumes/3/volume", 601), effect, L"The snapshot's member volumes"},
+        {L"CVX10002", changed("/crosspoints/hw/0/0/weight", -6001), effect,
+         L"The snapshot's member crosspoints.hw"},
+        {L"CVX10002", changed("/layout/outputs/0", good["layout"]["outputs"][2]), effect,
+         L"has another pin order than the unit CVX10002: mixer outputs 1/2 are "},
         {L"CVX10002", changed("/crosspoints/sw/17", nullptr), effect,
          L"The snapshot's member crosspoints.sw"},
         {L"CVX10002", changed("/crosspoints/hw/0/0/connected", 1), effect,
@@ -202,5 +220,13 @@ TEST_F(UnitSnapshotTest, AnotherLayoutOrABadFileChangesNothing)
         EXPECT_FALSE(SentChanges()) << c.text;
         EXPECT_EQ(before, Kept(std::string(c.serial.begin(), c.serial.end())));
     }
+
+    // Mixers that report different outputs (the pins changed between the reads) are not saved.
+    const std::string saved = ReadText(effect);
+    model_.InjectFault(NORVIK_IOCTL_GET_MIXER_PINS, 0, 1, std::vector<uint8_t>(24 * sizeof(NorvikPin)), 2);
+    const CtlResult result = Run({L"save", L"CVX10002", effect});
+    EXPECT_EQ(1, result.exit);
+    EXPECT_EQ(0u, result.err.find(L"Reading the same outputs from both mixers failed")) << result.err.c_str();
+    EXPECT_EQ(saved, ReadText(effect));
 }
 } // namespace

@@ -137,6 +137,46 @@ TEST_F(ContextTest, RequestsWithoutHandleAreNotOpened)
     EXPECT_EQ(NORVIK_STATUS_NOT_OPENED, requests[0]());
 }
 
+TEST_F(ContextTest, OnlyAFailureOfTheHandleClosesIt)
+{
+    // A dead handle's code closes it at once; an ambiguous one is confirmed by one driver-info request, which
+    // here fails in the row's `confirm` (0: answered); any other failure leaves the handle alone.
+    static const struct
+    {
+        NorvikStatus status;
+        bool onUnit; // on a unit's bound handle, else on the driver's
+        NorvikStatus confirm;
+        bool closed;
+        size_t confirms;
+    } cases[] = {
+        {NORVIK_STATUS_FAILED, false, 0, false, 0},
+        {ERROR_BAD_COMMAND, false, 0, false, 1},
+        {ERROR_BAD_COMMAND, true, 0, false, 1},
+        {ERROR_BAD_COMMAND, false, ERROR_BAD_COMMAND, true, 1},
+        {NORVIK_STATUS_DEVICE_REMOVED, false, 0, false, 1},
+        {NORVIK_STATUS_DEVICE_REMOVED, true, 0, true, 0},
+        {ERROR_DEVICE_NOT_CONNECTED, false, 0, true, 0},
+        {ERROR_OPERATION_ABORTED, true, 0, true, 0},
+    };
+    for (const auto& c : cases)
+    {
+        NorvikDriver driver;
+        bool changed = false;
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.OpenAuxiliary(NORVIK_DRIVER_NAME, NORVIK_ROLE_AUXILIARY));
+        ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.UpdateDeviceList(&changed));
+        NorvikApiContext& context = c.onUnit ? static_cast<NorvikApiContext&>(*driver.DeviceAt(0)) : driver;
+        const uint32_t code = c.onUnit ? NORVIK_IOCTL_GET_MUTE_BYPASS : NORVIK_IOCTL_GET_POLICY;
+        model_.ClearRequestLog();
+        model_.InjectFault(code, c.status);
+        model_.InjectFault(NORVIK_IOCTL_GET_DRIVER_INFO, c.confirm, c.confirm != 0 ? 1 : 0);
+        uint32_t out = 0;
+        EXPECT_EQ(c.status, context.Ioctl(code, nullptr, 0, &out, c.onUnit ? 1 : 4)) << c.status << c.onUnit;
+        EXPECT_EQ(c.closed, context.ConnectionLost() && !context.IsOpen()) << c.status << c.onUnit;
+        EXPECT_EQ(c.confirms, CountRequests(model_.RequestLog(), NORVIK_IOCTL_GET_DRIVER_INFO)) << c.status;
+        model_.ClearFaults();
+    }
+}
+
 namespace
 {
 // Remembers the paths it is asked to open and opens nothing.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <future>
+#include <iterator>
 
 namespace
 {
@@ -417,6 +418,33 @@ TEST(ServerDeviceList, AFailedListReadIsTriedAgainBeforeTheUnitsGo)
     harness.model.InjectFault(NORVIK_IOCTL_GET_DEVICE_LIST, NORVIK_STATUS_FAILED, -1);
     (void)harness.model.Notify(SimAudience::Server, NORVIK_NOTIFY_DRIVER_DEVICE_LIST);
     EXPECT_TRUE(WaitUntil([&] { return !harness.model.HasServer(); }));
+}
+
+TEST(ServerDeviceList, EachRefreshReadsTheListOnce)
+{
+    // Start-up, a unit's arrival and removal (the driver's 3005) and a Windows arrival, which alone checks
+    // the server's handle first (the other driver-info request is the new unit's open).
+    ServerHarness harness(2);
+    harness.Start(std::make_unique<CustomServer>());
+    const auto sent = [&harness](uint32_t code) { return CountRequests(harness.model.RequestLog(), code); };
+    EXPECT_EQ(1u, sent(NORVIK_IOCTL_GET_DEVICE_LIST)) << "start-up";
+    const std::function<NorvikStatus()> causes[] = {
+        [&] { return harness.Plug(); },
+        [&] { return harness.model.UnplugUnit(harness.Keys(2).key1, harness.Keys(2).key2); },
+        [&] { return harness.loop.arrivalEvent.Set(); }};
+    for (size_t i = 0; i < std::size(causes); ++i)
+    {
+        harness.model.ClearRequestLog();
+        ASSERT_EQ(0u, causes[i]());
+        // The server answers 3020 with 3030 once it has handled what came before; a changed list posts first.
+        (void)harness.model.Notify(SimAudience::Server, NORVIK_NOTIFY_CHANNEL_CONFIG_CHANGED);
+        for (size_t wait = i < 2 ? 2 : 1; wait > 0; --wait)
+        {
+            ASSERT_TRUE(harness.WaitForNotification(k3030)) << i;
+        }
+        EXPECT_EQ(1u, sent(NORVIK_IOCTL_GET_DEVICE_LIST)) << i;
+        EXPECT_EQ(i == 1 ? 0u : 1u, sent(NORVIK_IOCTL_GET_DRIVER_INFO)) << i;
+    }
 }
 
 TEST(ServerLoop, AWaitThatKeepsFailingEndsTheLoop)
