@@ -29,21 +29,18 @@ int CtlContext::Connect()
     if (connected_)
         return kExitDone;
     const NorvikStatus status = client_.OpenAsClient(NORVIK_DRIVER_NAME);
+    // The driver lets administrators in only; without elevation the open is refused with 5.
     if (status == ERROR_ACCESS_DENIED)
     {
-        return output_.Unavailable(
-            L"Access to the Corvex driver was denied (error 5): corvexctl must run as an administrator.");
+        return output_.Unavailable(L"Access to the Corvex driver was denied (error 5).\n"
+                                   L"Run corvexctl from a command prompt started as administrator.");
     }
     if (status != NORVIK_STATUS_SUCCESS)
     {
         const char* name = StatusName(status);
-        // The driver lets administrators in only; without elevation the open is refused with 5.
-        const wchar_t* cause = status == ERROR_ACCESS_DENIED
-                                   ? L"\nRun corvexctl from a command prompt started as administrator."
-                                   : L"";
         return output_.Unavailable(
             name[0] != '?' ? FormatText(L"The Corvex driver is not available (Status=%hs).", name)
-                           : FormatText(L"The Corvex driver is not available (error %u).%s", status, cause));
+                           : FormatText(L"The Corvex driver is not available (error %u).", status));
     }
     bool changed = false;
     const NorvikStatus listed = client_.UpdateDeviceList(&changed);

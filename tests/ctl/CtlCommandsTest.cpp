@@ -285,7 +285,8 @@ TEST_F(CtlCommands, RefusalsEndWithTheStatusAndTheCause)
          ERROR_ACCESS_DENIED,
          {L"list"},
          3,
-         L"Access to the Corvex driver was denied (error 5): corvexctl must run as an administrator.\n"},
+         L"Access to the Corvex driver was denied (error 5).\n"
+         L"Run corvexctl from a command prompt started as administrator.\n"},
         {NORVIK_IOCTL_GET_PIN_VOLUMES,
          NORVIK_STATUS_FAILED,
          {L"mixer", L"CVX10001", L"hw"},
