@@ -33,8 +33,8 @@ class DevicePages
     // Key 2 is the high half, so the map orders units as the 64-bit key does.
     static uint64_t KeyPair(uint32_t key1, uint32_t key2) { return (uint64_t{key2} << 32) | key1; }
 
-    std::vector<std::unique_ptr<FormMixer>> mixers_;
-    std::vector<std::unique_ptr<FormDevice>> devicePages_;
-    std::vector<std::unique_ptr<FormPlugin>> pluginPages_;
+    std::vector<UniqueDialog<FormMixer>> mixers_;
+    std::vector<UniqueDialog<FormDevice>> devicePages_;
+    std::vector<UniqueDialog<FormPlugin>> pluginPages_;
     std::map<uint64_t, FormDevice*> byKeys_;
 };

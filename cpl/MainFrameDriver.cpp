@@ -1,6 +1,7 @@
 // The frame's side of the driver: connecting mainClient, the notification path and the status bar.
 #include "cpl/MainFrame.h"
 
+#include "cpl/framework/ModalScope.h"
 #include "wn/WnPostWindowMessageThread.h"
 
 #include <strsafe.h>
@@ -79,6 +80,9 @@ void MainFrame::DisconnectDriver()
 
 void MainFrame::DrainNotifications()
 {
+    // They stay queued at the driver until the open box or dialog has closed (the panel's modal rule).
+    if (ModalScope::HoldBack(Hwnd(), WM_DRIVER_NOTIFICATION))
+        return;
     NorvikMessage message;
     for (;;)
     {

@@ -69,6 +69,7 @@ void FormMixerConnection::EditCell(int cell)
     RECT rect{};
     (void)GetWindowRect(cells_[cell], &rect);
     FormWeightCtrl editor(key1_, key2_, rect.left, rect.top, records_[cell]);
-    (void)editor.RunModal(GetActiveWindow());
+    // Owned by the mixer window, which it disables while it runs, whichever window was active.
+    (void)editor.RunModal(GetAncestor(Hwnd(), GA_ROOT));
     ShowCell(cell);
 }

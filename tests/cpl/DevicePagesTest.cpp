@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 namespace
 {
 class DevicePagesInFrame : public CplFrameFixture
@@ -138,4 +140,83 @@ TEST_F(DevicePagesInFrame, UnitNotificationsReachOnlyThatUnitsPage)
     DrainDriver();
     EXPECT_EQ(L"No Signal", spdif(1));
     EXPECT_EQ(L"Streaming state: Ready", StatusText(1));
+}
+
+// A box on a page and the weight control keep what they edit: the tree and mixer rebuilds of a 3030 with a
+// changed list and a 3050 wait until they close, so only the edited crosspoint reaches the unit.
+TEST_F(DevicePagesInFrame, RebuildsWaitForAnOpenBoxOrWeightControl)
+{
+    CreateFrame();
+    FormDevice* page = DevicePage(0);
+    SelectPage(page);
+    const NorvikDeviceKeys keys{page->Key1(), page->Key2()};
+    const HWND frame = frame_->Hwnd();
+    size_t devicesDuringBox = 0;
+    const auto replugAndNotify = [&](bool pins)
+    {
+        (void)model_.PlugUnit(SimUnitSpec{pins ? L"CVX-RULE-2" : L"CVX-RULE-1"});
+        model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
+        if (pins)
+            (void)model_.SetMixerPins(keys, 26, 2, 2);
+        (void)SendMessageW(frame, WM_DRIVER_NOTIFICATION, 0, 0);
+    };
+    {
+        DialogCloser closer(
+            [&](HWND)
+            {
+                replugAndNotify(false);
+                devicesDuringBox = DeviceChildren().size();
+            });
+        model_.InjectFault(NORVIK_IOCTL_SET_SPDIF_PASS_THROUGH, NORVIK_STATUS_NOT_SUPPORTED);
+        (void)SendMessageW(GetDlgItem(page->Window(), IDC_SPDIF_PASS_THROUGH), BM_CLICK, 0, 0);
+        ASSERT_EQ(1u, closer.Seen().size());
+    }
+    EXPECT_EQ(3u, devicesDuringBox);
+    ASSERT_TRUE(PumpUntil([&] { return DeviceChildren().size() == 4; }));
+
+    page = DevicePage(0);
+    (void)SendMessageW(GetDlgItem(page->Window(), IDC_HARDWARE_MIXER), BM_CLICK, 0, 0);
+    FormMixer& mixer = page->HardwareInputsMixer();
+    const HWND mixerWindow = mixer.Hwnd();
+    // The second input pair's left input to the second output pair's left output.
+    FormMixerConnection& block = mixer.Connection(1, 1);
+    const NorvikWeightItem edited =
+        mixer.Crosspoint(static_cast<uint32_t>(1 * mixer.InputStripCount() + 1) * 4);
+    model_.ClearRequestLog();
+    {
+        DialogCloser closer(
+            [&](HWND dialog)
+            {
+                HWND fader = GetDlgItem(dialog, IDC_WEIGHT_FADER);
+                replugAndNotify(true);
+                // What a user then does with the fader (and Exit, and the mixer's close box) meets the same
+                // crosspoint in the same windows.
+                (void)PostMessageW(frame, WM_COMMAND, ID_APP_EXIT, 0);
+                (void)SendMessageW(mixerWindow, WM_CLOSE, 0, 0);
+                (void)SendMessageW(fader, TBM_SETPOS, TRUE, 1000);
+                (void)SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(TB_THUMBTRACK, 1000),
+                                   reinterpret_cast<LPARAM>(fader));
+            });
+        const HWND cell = GetDlgItem(block.Window(), IDC_CELL_LEFT_TO_LEFT);
+        (void)SendMessageW(block.Window(), WM_COMMAND, MAKEWPARAM(IDC_CELL_LEFT_TO_LEFT, STN_CLICKED),
+                           reinterpret_cast<LPARAM>(cell));
+    }
+    size_t sent = 0;
+    for (const SimLogEntry& entry : model_.RequestLog())
+    {
+        if (entry.code != NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS)
+        {
+            continue;
+        }
+        NorvikWeightItem item;
+        std::memcpy(&item, entry.head, sizeof(item));
+        EXPECT_EQ(0, std::memcmp(&edited.output, &item.output, sizeof(item.output)));
+        EXPECT_EQ(0, std::memcmp(&edited.input, &item.input, sizeof(item.input)));
+        EXPECT_EQ(-400, item.weight);
+        ++sent;
+    }
+    EXPECT_EQ(1u, sent);
+    // Then the held rebuild and the held Exit run: the frame goes as the user asked.
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(frame); }));
+    frame_.reset();
 }

@@ -217,11 +217,11 @@ void InProcess(CplEndToEnd& session, const std::wstring& pipeName)
     if (mainClient.OpenAsClient(NORVIK_DRIVER_NAME) == NORVIK_STATUS_SUCCESS &&
         mainClient.UpdateDeviceList(&changed) == NORVIK_STATUS_SUCCESS && mainClient.DeviceCount() >= 2)
     {
-        std::vector<std::unique_ptr<FormMixer>> mixers;
+        std::vector<UniqueDialog<FormMixer>> mixers;
         for (int window = 0; window < kWindows; ++window)
         {
             const NorvikDevice* unit = mainClient.DeviceAt(static_cast<size_t>(window / 2));
-            mixers.push_back(std::make_unique<FormMixer>(unit->Key1(), unit->Key2(), window % 2 == 0));
+            mixers.push_back(MakeDialog<FormMixer>(unit->Key1(), unit->Key2(), window % 2 == 0));
             (void)mixers.back()->Create(nullptr);
             mixers.back()->ShowMixer();
         }
