@@ -65,3 +65,11 @@ FormDevice* DevicePages::Find(uint32_t key1, uint32_t key2) const
     const auto found = byKeys_.find(KeyPair(key1, key2));
     return found != byKeys_.end() ? found->second : nullptr;
 }
+
+FormMixer* DevicePages::OtherMixer(HWND mixer) const
+{
+    for (size_t i = 0; i < mixers_.size(); ++i)
+        if (mixer != nullptr && mixers_[i]->Hwnd() == mixer)
+            return (i ^ 1) < mixers_.size() ? mixers_[i ^ 1].get() : nullptr;
+    return nullptr;
+}

@@ -192,6 +192,13 @@ bool MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         DrainNotifications();
         return true;
     }
+    if (message == WM_MIXER_VOLUMES_SENT)
+    {
+        // The unit's other mixer shows the same volumes from records of its own.
+        if (FormMixer* other = devicePages_.OtherMixer(reinterpret_cast<HWND>(lParam)))
+            other->ReloadVolumes();
+        return true;
+    }
     return false;
 }
 

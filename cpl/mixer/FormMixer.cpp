@@ -3,6 +3,7 @@
 
 #include "cpl/NorvikCplClient.h"
 #include "cpl/framework/ModalScope.h"
+#include "cpl/mixer/MixerPlacement.h"
 #include "cpl/mixer/MixerValues.h"
 #include "resources/corvexcpl.h"
 
@@ -68,6 +69,11 @@ void FormMixer::ShowMixer()
     if (Hwnd() == nullptr || IsWindowVisible(Hwnd()))
         return;
     TearDown();
+    if (!placed_)
+    {
+        mixer_placement::Cascade(Hwnd());
+        placed_ = true;
+    }
     Build();
     (void)ShowWindow(Hwnd(), SW_SHOW);
 }
@@ -203,7 +209,34 @@ void FormMixer::Build()
     }
     ReloadWeights();
     ReloadVolumes();
-    timerId_ = SetTimer(Hwnd(), kPollTimerId, kPollPeriodMs, nullptr);
+    if (IsWindowVisible(Hwnd()))
+        StartPolling();
+}
+
+// The poll follows the window's visibility, whatever hid it (closing, a rebuild, the owner minimised): a
+// hidden mixer never polls.
+bool FormMixer::OnShowWindow(bool shown, UINT)
+{
+    if (shown)
+        StartPolling();
+    else
+        StopPolling();
+    return false;
+}
+
+void FormMixer::StartPolling()
+{
+    if (timerId_ == 0 && (outputLevelCount_ != 0 || inputLevelCount_ != 0))
+        timerId_ = SetTimer(Hwnd(), kPollTimerId, kPollPeriodMs, nullptr);
+}
+
+void FormMixer::StopPolling()
+{
+    if (timerId_ != 0)
+    {
+        (void)KillTimer(Hwnd(), timerId_);
+        timerId_ = 0;
+    }
 }
 
 void FormMixer::ReadPins(NorvikDevice& device)
@@ -365,8 +398,9 @@ void FormMixer::SetClientSize(int width, int height)
     (void)GetClientRect(Hwnd(), &client);
     const int frameWidth = (window.right - window.left) - client.right;
     const int frameHeight = (window.bottom - window.top) - client.bottom;
-    (void)SetWindowPos(Hwnd(), nullptr, 0, 0, width + frameWidth, height + frameHeight,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE size{std::max(width + frameWidth, mixer_placement::kMinWindowWidth), height + frameHeight};
+    const POINT at = mixer_placement::KeepOnWorkArea(Hwnd(), POINT{window.left, window.top}, size);
+    (void)SetWindowPos(Hwnd(), nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool FormMixer::IsHeading(HWND control) const
@@ -378,11 +412,7 @@ bool FormMixer::IsHeading(HWND control) const
 
 void FormMixer::TearDown()
 {
-    if (timerId_ != 0)
-    {
-        (void)KillTimer(Hwnd(), timerId_);
-        timerId_ = 0;
-    }
+    StopPolling();
     outputStrips_.clear();
     inputStrips_.clear();
     connections_.clear();

@@ -81,12 +81,15 @@ class FormMixer : public DialogImpl, public MessageFilter
     bool OnClose() override;
     void OnDestroy() override;
     void OnTimer(UINT_PTR timerId) override;
+    bool OnShowWindow(bool shown, UINT reason) override;
     bool OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush) override;
 
   private:
     void Build();
     void TearDown();
     void PollLevels();
+    void StartPolling();
+    void StopPolling();
 
     void ReadPins(NorvikDevice& device);
     void ShowNoPins();
@@ -132,5 +135,6 @@ class FormMixer : public DialogImpl, public MessageFilter
     NorvikDriver auxiliaryMixer_;
     UniqueBrush headingBrush_;
     UINT_PTR timerId_ = 0;
+    bool placed_ = false; // cascaded at its first showing; afterwards it stays where the user put it
     bool registeredWithLoop_ = false;
 };
