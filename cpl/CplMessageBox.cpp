@@ -1,5 +1,7 @@
 #include "cpl/CplMessageBox.h"
 
+#include "cpl/framework/ModalScope.h"
+
 #include "driverapi/StatusReport.h"
 #include "resources/corvexcpl.h"
 
@@ -12,10 +14,12 @@ std::wstring CplTitle()
 
 void ReportFailure(HWND owner, const wchar_t* message, NorvikStatus status)
 {
+    const ModalScope loop;
     (void)MessageBoxW(owner, StatusReport(message, status).c_str(), CplTitle().c_str(), MB_OK | MB_ICONERROR);
 }
 
 void ShowWarning(HWND owner, const wchar_t* text)
 {
+    const ModalScope loop;
     (void)MessageBoxW(owner, text, CplTitle().c_str(), MB_OK | MB_ICONWARNING);
 }

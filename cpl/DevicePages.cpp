@@ -12,11 +12,11 @@ void DevicePages::Build(NorvikClient& client, HWND mainWindow, HWND paneParent, 
             continue;
         const uint32_t key1 = device->Key1();
         const uint32_t key2 = device->Key2();
-        auto hardwareInputs = std::make_unique<FormMixer>(key1, key2, true);
-        auto softwareOutputs = std::make_unique<FormMixer>(key1, key2, false);
+        auto hardwareInputs = MakeDialog<FormMixer>(key1, key2, true);
+        auto softwareOutputs = MakeDialog<FormMixer>(key1, key2, false);
         if (hardwareInputs->Create(mainWindow) == nullptr || softwareOutputs->Create(mainWindow) == nullptr)
             continue;
-        auto page = std::make_unique<FormDevice>(client, key1, key2, *hardwareInputs, *softwareOutputs);
+        auto page = MakeDialog<FormDevice>(client, key1, key2, *hardwareInputs, *softwareOutputs);
         if (page->Create(paneParent) == nullptr)
             continue;
         mixers_.push_back(std::move(hardwareInputs));
@@ -27,7 +27,7 @@ void DevicePages::Build(NorvikClient& client, HWND mainWindow, HWND paneParent, 
 
         if (device->HasPlugin())
         {
-            auto plugin = std::make_unique<FormPlugin>(client, key1, key2);
+            auto plugin = MakeDialog<FormPlugin>(client, key1, key2);
             if (plugin->Create(paneParent) != nullptr)
             {
                 wchar_t text[32];
@@ -64,4 +64,12 @@ FormDevice* DevicePages::Find(uint32_t key1, uint32_t key2) const
 {
     const auto found = byKeys_.find(KeyPair(key1, key2));
     return found != byKeys_.end() ? found->second : nullptr;
+}
+
+FormMixer* DevicePages::OtherMixer(HWND mixer) const
+{
+    for (size_t i = 0; i < mixers_.size(); ++i)
+        if (mixer != nullptr && mixers_[i]->Hwnd() == mixer)
+            return (i ^ 1) < mixers_.size() ? mixers_[i ^ 1].get() : nullptr;
+    return nullptr;
 }

@@ -28,13 +28,16 @@ class DevicePages
 
     // The device page of the unit with these keys, or null.
     FormDevice* Find(uint32_t key1, uint32_t key2) const;
+    // The other mixer of the unit whose mixer window is `mixer`, or null.
+    FormMixer* OtherMixer(HWND mixer) const;
 
   private:
     // Key 2 is the high half, so the map orders units as the 64-bit key does.
     static uint64_t KeyPair(uint32_t key1, uint32_t key2) { return (uint64_t{key2} << 32) | key1; }
 
-    std::vector<std::unique_ptr<FormMixer>> mixers_;
-    std::vector<std::unique_ptr<FormDevice>> devicePages_;
-    std::vector<std::unique_ptr<FormPlugin>> pluginPages_;
+    // Two per unit, in Build's order, so a unit's mixers are the pair at 2i and 2i + 1.
+    std::vector<UniqueDialog<FormMixer>> mixers_;
+    std::vector<UniqueDialog<FormDevice>> devicePages_;
+    std::vector<UniqueDialog<FormPlugin>> pluginPages_;
     std::map<uint64_t, FormDevice*> byKeys_;
 };

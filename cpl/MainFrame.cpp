@@ -3,6 +3,7 @@
 #include "cpl/CAboutDlg.h"
 #include "cpl/CplCommandLine.h"
 #include "cpl/CplMessageBox.h"
+#include "cpl/framework/ModalScope.h"
 #include "resources/corvexcpl.h"
 
 #include <dbt.h>
@@ -128,7 +129,7 @@ bool MainFrame::CreateImageList()
 
 bool MainFrame::CreateFixedPages()
 {
-    selection_ = std::make_unique<FormSelection>(images_.Get());
+    selection_ = MakeDialog<FormSelection>(images_.Get());
     if (selection_->Create(splitter_.Hwnd()) == nullptr || noDevicePage_.Create(splitter_.Hwnd()) == nullptr)
         return false;
     for (const FixedPage& row : fixedPages_)
@@ -154,6 +155,9 @@ void MainFrame::OnDestroy()
 
 bool MainFrame::OnClose()
 {
+    // Exit while a box is open: the box's caller still runs inside the frame.
+    if (ModalScope::HoldBack(Hwnd(), WM_CLOSE))
+        return true;
     SavePlacement();
     return false; // the default destroys the window
 }
@@ -186,6 +190,13 @@ bool MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     if (message == WM_DRIVER_NOTIFICATION)
     {
         DrainNotifications();
+        return true;
+    }
+    if (message == WM_MIXER_VOLUMES_SENT)
+    {
+        // The unit's other mixer shows the same volumes from records of its own.
+        if (FormMixer* other = devicePages_.OtherMixer(reinterpret_cast<HWND>(lParam)))
+            other->ReloadVolumes();
         return true;
     }
     return false;

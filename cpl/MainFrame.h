@@ -124,7 +124,7 @@ class MainFrame : public WindowImpl,
     StatusBar statusBar_;
     VerticalSplitter splitter_;
     UniqueImageList images_;
-    std::unique_ptr<FormSelection> selection_;
+    UniqueDialog<FormSelection> selection_;
     FormStaticText noDevicePage_{L"There is no Meridant device connected."};
     FormSampleRate sampleRatePage_{mainClient};
     FormBufferSettings bufferSettingsPage_{mainClient};

@@ -1,9 +1,12 @@
 // The frame's side of the driver: connecting mainClient, the notification path and the status bar.
 #include "cpl/MainFrame.h"
 
+#include "cpl/framework/ModalScope.h"
 #include "wn/WnPostWindowMessageThread.h"
 
 #include <strsafe.h>
+
+#include <vector>
 
 namespace
 {
@@ -31,6 +34,30 @@ FormDevice* DevicePageFor(const DevicePages& pages, const NorvikMessage& message
     if (message.GetExactPayload(&keys, sizeof(keys)) != NORVIK_STATUS_SUCCESS)
         return nullptr;
     return pages.Find(keys.key1, keys.key2);
+}
+
+constexpr size_t kNotificationBatch = 64;
+
+// A mixer notification (3050 to 3052) that comes again for the same unit later in the batch: only the last
+// layout or values matter.
+bool RepeatedLater(const std::vector<NorvikMessage>& batch, size_t index)
+{
+    const NorvikMessage& message = batch[index];
+    if (message.code != NORVIK_NOTIFY_MIXER_PINS_CHANGED && message.code != NORVIK_NOTIFY_VOLUMES_CHANGED &&
+        message.code != NORVIK_NOTIFY_WEIGHTS_CHANGED)
+        return false;
+    NorvikDeviceKeys keys{};
+    if (message.GetExactPayload(&keys, sizeof(keys)) != NORVIK_STATUS_SUCCESS)
+        return false;
+    for (size_t later = index + 1; later < batch.size(); ++later)
+    {
+        NorvikDeviceKeys laterKeys{};
+        if (batch[later].code == message.code &&
+            batch[later].GetExactPayload(&laterKeys, sizeof(laterKeys)) == NORVIK_STATUS_SUCCESS &&
+            laterKeys.key1 == keys.key1 && laterKeys.key2 == keys.key2)
+            return true;
+    }
+    return false;
 }
 
 void ReloadMixers(const FormDevice& page, uint32_t code)
@@ -79,13 +106,27 @@ void MainFrame::DisconnectDriver()
 
 void MainFrame::DrainNotifications()
 {
-    NorvikMessage message;
+    // They stay queued at the driver until the open box or dialog has closed (the panel's modal rule).
+    if (ModalScope::HoldBack(Hwnd(), WM_DRIVER_NOTIFICATION))
+        return;
+    // Taken in batches, so that repeats of a mixer notification already queued cost one rebuild or reload.
+    std::vector<NorvikMessage> batch;
     for (;;)
     {
-        message.Init(0, 0);
-        if (mainClient.ReceiveNotification(&message) != NORVIK_STATUS_SUCCESS)
+        batch.clear();
+        NorvikMessage message;
+        while (batch.size() < kNotificationBatch)
+        {
+            message.Init(0, 0);
+            if (mainClient.ReceiveNotification(&message) != NORVIK_STATUS_SUCCESS)
+                break;
+            batch.push_back(message);
+        }
+        for (size_t i = 0; i < batch.size(); ++i)
+            if (!RepeatedLater(batch, i))
+                OnDriverNotification(batch[i]);
+        if (batch.size() < kNotificationBatch)
             return;
-        OnDriverNotification(message);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "cpl/framework/DialogImpl.h"
 
+#include "cpl/framework/ModalScope.h"
+
 DialogImpl::~DialogImpl()
 {
     Destroy();
@@ -19,6 +21,7 @@ INT_PTR DialogImpl::RunModal(int dialogId, HWND owner)
     if (Hwnd() != nullptr)
         return -1;
     modal_ = true;
+    const ModalScope loop;
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), owner,
                            &DialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
 }

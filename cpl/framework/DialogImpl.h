@@ -4,6 +4,9 @@
 
 #include "cpl/framework/MessageTarget.h"
 
+#include <memory>
+#include <utility>
+
 class DialogImpl : public MessageTarget
 {
   public:
@@ -23,3 +26,21 @@ class DialogImpl : public MessageTarget
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool modal_ = false;
 };
+
+// Destroys a dialog's window before the object: the window's last messages (WM_DESTROY, and with it the
+// form's own OnDestroy) still reach the whole object, which a base destructor can no longer offer. Every
+// dialog object held by pointer is held through UniqueDialog.
+struct DialogDeleter
+{
+    void operator()(DialogImpl* dialog) const
+    {
+        dialog->Destroy();
+        delete dialog;
+    }
+};
+template <typename T> using UniqueDialog = std::unique_ptr<T, DialogDeleter>;
+
+template <typename T, typename... Args> UniqueDialog<T> MakeDialog(Args&&... args)
+{
+    return UniqueDialog<T>(new T(std::forward<Args>(args)...));
+}

@@ -2,6 +2,8 @@
 // subclassed, so the tooltip sees the control's mouse messages; the host relays its own.
 #pragma once
 
+#include "cpl/framework/UiHandles.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -13,15 +15,15 @@ template <typename T> class WtlToolTip
     bool CreateToolTip()
     {
         HWND host = static_cast<T*>(this)->Hwnd();
-        toolTip_ = CreateWindowExW(
+        toolTip_.Attach(CreateWindowExW(
             WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_BALLOON | TTS_NOPREFIX, CW_USEDEFAULT,
-            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, host, nullptr, GetModuleHandleW(nullptr), nullptr);
-        return toolTip_ != nullptr;
+            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, host, nullptr, GetModuleHandleW(nullptr), nullptr));
+        return toolTip_.IsValid();
     }
     // Adds `control` as a tool showing `text`, which must outlive the tooltip.
     bool AddTool(HWND control, const wchar_t* text)
     {
-        if (toolTip_ == nullptr || control == nullptr)
+        if (!toolTip_ || control == nullptr)
             return false;
         TOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
@@ -29,7 +31,7 @@ template <typename T> class WtlToolTip
         tool.hwnd = static_cast<T*>(this)->Hwnd();
         tool.uId = reinterpret_cast<UINT_PTR>(control);
         tool.lpszText = const_cast<wchar_t*>(text);
-        return SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
+        return SendMessageW(toolTip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
     }
     // The tool text of `control`, read back into `text`; empty when it has no tool.
     void GetToolText(HWND control, wchar_t* text, size_t capacity) const
@@ -41,22 +43,32 @@ template <typename T> class WtlToolTip
         tool.uId = reinterpret_cast<UINT_PTR>(control);
         tool.lpszText = text;
         if (capacity >= 80) // TTM_GETTEXT writes up to 80 characters
-            (void)SendMessageW(toolTip_, TTM_GETTEXTW, capacity, reinterpret_cast<LPARAM>(&tool));
+            (void)SendMessageW(toolTip_.Get(), TTM_GETTEXTW, capacity, reinterpret_cast<LPARAM>(&tool));
     }
-    HWND ToolTip() const { return toolTip_; }
+    HWND ToolTip() const { return toolTip_.Get(); }
 
-    // The host calls this first for every message: its own mouse messages go to the tooltip too. Never
-    // handles the message.
+    // The host calls this first for every message: its own mouse messages go to the tooltip too, and the
+    // tooltip goes with the host's window. Never handles the message.
     bool ProcessToolTip(UINT message, WPARAM wParam, LPARAM lParam)
     {
-        if (toolTip_ != nullptr && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
+        if (message == WM_DESTROY)
+        {
+            // Gone already when the top-level window that owns it is being destroyed.
+            if (IsWindow(toolTip_.Get()))
+                toolTip_.Close();
+            else
+                (void)toolTip_.Detach();
+        }
+        if (toolTip_ && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
         {
             MSG relayed{static_cast<T*>(this)->Hwnd(), message, wParam, lParam, 0, {}};
-            (void)SendMessageW(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+            (void)SendMessageW(toolTip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
         }
         return false;
     }
 
   private:
-    HWND toolTip_ = nullptr; // owned by the host window, which destroys it with itself
+    // A pop-up: the system makes the host's top-level window its owner, which would keep it until that window
+    // goes, so the host's window takes it along itself.
+    UniqueWindow toolTip_;
 };

@@ -2,6 +2,8 @@
 #include "driverapi/MixerPairLabel.h"
 
 #include "cpl/NorvikCplClient.h"
+#include "cpl/framework/ModalScope.h"
+#include "cpl/mixer/MixerPlacement.h"
 #include "cpl/mixer/MixerValues.h"
 #include "resources/corvexcpl.h"
 
@@ -19,7 +21,7 @@ SIZE WindowSize(HWND window)
 
 // After a read of the records in place, every child shows them, or clears its display when the read failed.
 template <typename Child>
-void Deliver(NorvikStatus read, const std::vector<std::unique_ptr<Child>>& children, void (Child::*show)(),
+void Deliver(NorvikStatus read, const std::vector<UniqueDialog<Child>>& children, void (Child::*show)(),
              void (Child::*clear)())
 {
     for (const auto& child : children)
@@ -37,12 +39,6 @@ FormMixer::FormMixer(uint32_t key1, uint32_t key2, bool isHardwareInputs)
     : key1_(key1), key2_(key2), isHardwareInputs_(isHardwareInputs),
       headingBrush_(CreateSolidBrush(kHeadingColour))
 {
-}
-
-// The window goes while this object still handles its WM_DESTROY, so the content is torn down with it.
-FormMixer::~FormMixer()
-{
-    Destroy();
 }
 
 HWND FormMixer::Create(HWND owner)
@@ -73,6 +69,11 @@ void FormMixer::ShowMixer()
     if (Hwnd() == nullptr || IsWindowVisible(Hwnd()))
         return;
     TearDown();
+    if (!placed_)
+    {
+        mixer_placement::Cascade(Hwnd());
+        placed_ = true;
+    }
     Build();
     (void)ShowWindow(Hwnd(), SW_SHOW);
 }
@@ -135,6 +136,9 @@ bool FormMixer::OnInitDialog(HWND, LPARAM)
 // Closing never destroys the window: the frame owns it until the next page tree rebuild.
 bool FormMixer::OnClose()
 {
+    // The weight control edits records of this window: it closes first.
+    if (ModalScope::HoldBack(Hwnd(), WM_CLOSE))
+        return true;
     (void)ShowWindow(Hwnd(), SW_HIDE);
     TearDown();
     return true;
@@ -205,7 +209,34 @@ void FormMixer::Build()
     }
     ReloadWeights();
     ReloadVolumes();
-    timerId_ = SetTimer(Hwnd(), kPollTimerId, kPollPeriodMs, nullptr);
+    if (IsWindowVisible(Hwnd()))
+        StartPolling();
+}
+
+// The poll follows the window's visibility, whatever hid it (closing, a rebuild, the owner minimised): a
+// hidden mixer never polls.
+bool FormMixer::OnShowWindow(bool shown, UINT)
+{
+    if (shown)
+        StartPolling();
+    else
+        StopPolling();
+    return false;
+}
+
+void FormMixer::StartPolling()
+{
+    if (timerId_ == 0 && (outputLevelCount_ != 0 || inputLevelCount_ != 0))
+        timerId_ = SetTimer(Hwnd(), kPollTimerId, kPollPeriodMs, nullptr);
+}
+
+void FormMixer::StopPolling()
+{
+    if (timerId_ != 0)
+    {
+        (void)KillTimer(Hwnd(), timerId_);
+        timerId_ = 0;
+    }
 }
 
 void FormMixer::ReadPins(NorvikDevice& device)
@@ -224,7 +255,7 @@ void FormMixer::ReadPins(NorvikDevice& device)
 
 void FormMixer::ShowNoPins()
 {
-    messageForm_ = std::make_unique<FormStaticText>(L"No mixer pins.");
+    messageForm_ = MakeDialog<FormStaticText>(L"No mixer pins.");
     if (messageForm_->Create(Hwnd()) == nullptr)
         return;
     const SIZE size = Place(messageForm_->Window(), 0, 0);
@@ -245,8 +276,8 @@ int FormMixer::BuildInputRows(int* rowHeight)
         NorvikLevelItem* rightLevel = &inputLevels_[inputLevelCount_++];
         leftLevel->pin = left;
         rightLevel->pin = right;
-        auto strip = std::make_unique<FormStereoInputCtrl>(
-            MixerPairLabel(MixerSide::Row, left, right).c_str(), leftLevel, rightLevel);
+        auto strip = MakeDialog<FormStereoInputCtrl>(MixerPairLabel(MixerSide::Row, left, right).c_str(),
+                                                     leftLevel, rightLevel);
         (void)strip->Create(Hwnd());
         if (row == 0)
             size = WindowSize(strip->Window());
@@ -285,8 +316,8 @@ void FormMixer::BuildCrossings(int inputWidth)
             *leftToRight = NorvikWeightItem{outRight, inLeft, 0, 0, 0};
             *rightToLeft = NorvikWeightItem{outLeft, inRight, 0, 0, 0};
             *rightToRight = NorvikWeightItem{outRight, inRight, 0, 0, 0};
-            auto connection = std::make_unique<FormMixerConnection>(key1_, key2_, leftToLeft, leftToRight,
-                                                                    rightToLeft, rightToRight);
+            auto connection = MakeDialog<FormMixerConnection>(key1_, key2_, leftToLeft, leftToRight,
+                                                              rightToLeft, rightToRight);
             (void)connection->Create(Hwnd());
             if (connections_.empty())
                 size = WindowSize(connection->Window());
@@ -315,9 +346,9 @@ int FormMixer::BuildOutputColumns(int inputWidth, int top, int* columnWidth)
         rightLevel->pin = right;
         leftVolume->pin = left;
         rightVolume->pin = right;
-        auto strip = std::make_unique<FormStereoOutputCtrl>(
-            key1_, key2_, MixerPairLabel(MixerSide::Column, left, right).c_str(), leftVolume, rightVolume,
-            leftLevel, rightLevel);
+        auto strip = MakeDialog<FormStereoOutputCtrl>(key1_, key2_,
+                                                      MixerPairLabel(MixerSide::Column, left, right).c_str(),
+                                                      leftVolume, rightVolume, leftLevel, rightLevel);
         (void)strip->Create(Hwnd());
         if (column == 0)
             size = WindowSize(strip->Window());
@@ -367,8 +398,9 @@ void FormMixer::SetClientSize(int width, int height)
     (void)GetClientRect(Hwnd(), &client);
     const int frameWidth = (window.right - window.left) - client.right;
     const int frameHeight = (window.bottom - window.top) - client.bottom;
-    (void)SetWindowPos(Hwnd(), nullptr, 0, 0, width + frameWidth, height + frameHeight,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE size{std::max(width + frameWidth, mixer_placement::kMinWindowWidth), height + frameHeight};
+    const POINT at = mixer_placement::KeepOnWorkArea(Hwnd(), POINT{window.left, window.top}, size);
+    (void)SetWindowPos(Hwnd(), nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool FormMixer::IsHeading(HWND control) const
@@ -380,11 +412,7 @@ bool FormMixer::IsHeading(HWND control) const
 
 void FormMixer::TearDown()
 {
-    if (timerId_ != 0)
-    {
-        (void)KillTimer(Hwnd(), timerId_);
-        timerId_ = 0;
-    }
+    StopPolling();
     outputStrips_.clear();
     inputStrips_.clear();
     connections_.clear();

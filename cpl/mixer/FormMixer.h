@@ -36,7 +36,6 @@ class FormMixer : public DialogImpl, public MessageFilter
     static constexpr COLORREF kHeadingColour = RGB(255, 255, 0);
 
     FormMixer(uint32_t key1, uint32_t key2, bool isHardwareInputs);
-    ~FormMixer() override;
 
     // Creates the hidden, empty window as an owned pop-up of `owner`; null on failure.
     HWND Create(HWND owner);
@@ -82,12 +81,15 @@ class FormMixer : public DialogImpl, public MessageFilter
     bool OnClose() override;
     void OnDestroy() override;
     void OnTimer(UINT_PTR timerId) override;
+    bool OnShowWindow(bool shown, UINT reason) override;
     bool OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush) override;
 
   private:
     void Build();
     void TearDown();
     void PollLevels();
+    void StartPolling();
+    void StopPolling();
 
     void ReadPins(NorvikDevice& device);
     void ShowNoPins();
@@ -120,12 +122,12 @@ class FormMixer : public DialogImpl, public MessageFilter
     NorvikWeightItem crosspoints_[kMaxCrosspoints] = {};
     uint32_t crosspointCount_ = 0;
 
-    std::vector<std::unique_ptr<FormStereoOutputCtrl>> outputStrips_;
-    std::vector<std::unique_ptr<FormStereoInputCtrl>> inputStrips_;
-    std::vector<std::unique_ptr<FormMixerConnection>> connections_;
+    std::vector<UniqueDialog<FormStereoOutputCtrl>> outputStrips_;
+    std::vector<UniqueDialog<FormStereoInputCtrl>> inputStrips_;
+    std::vector<UniqueDialog<FormMixerConnection>> connections_;
     std::vector<UniqueWindow> bars_;
     std::vector<UniqueWindow> headings_;
-    std::unique_ptr<FormStaticText> messageForm_;
+    UniqueDialog<FormStaticText> messageForm_;
 
     // Held while the window is built; they carry no requests: holding them open tells the driver a mixer is
     // shown.
@@ -133,5 +135,6 @@ class FormMixer : public DialogImpl, public MessageFilter
     NorvikDriver auxiliaryMixer_;
     UniqueBrush headingBrush_;
     UINT_PTR timerId_ = 0;
+    bool placed_ = false; // cascaded at its first showing; afterwards it stays where the user put it
     bool registeredWithLoop_ = false;
 };

@@ -1,7 +1,7 @@
 #include "cpl/mixer/FormMixerConnection.h"
 
 #include "cpl/mixer/FormWeightCtrl.h"
-#include "cpl/mixer/MixerValues.h"
+#include "cpl/mixer/MixerControls.h"
 
 FormMixerConnection::FormMixerConnection(uint32_t key1, uint32_t key2, NorvikWeightItem* leftToLeft,
                                          NorvikWeightItem* leftToRight, NorvikWeightItem* rightToLeft,
@@ -27,7 +27,7 @@ void FormMixerConnection::ShowWeights()
 void FormMixerConnection::ClearWeights()
 {
     for (HWND cell : cells_)
-        (void)SetWindowTextW(cell, mixer_values::kNotAvailable);
+        mixer_controls::ShowText(cell, mixer_values::kNotAvailable);
 }
 
 bool FormMixerConnection::OnCommand(UINT, UINT code, HWND control)
@@ -61,7 +61,7 @@ int FormMixerConnection::CellOf(HWND control) const
 
 void FormMixerConnection::ShowCell(int cell)
 {
-    (void)SetWindowTextW(cells_[cell], mixer_values::CellText(*records_[cell]).c_str());
+    mixer_controls::ShowText(cells_[cell], mixer_values::CellText(*records_[cell]).c_str());
 }
 
 void FormMixerConnection::EditCell(int cell)
@@ -69,6 +69,7 @@ void FormMixerConnection::EditCell(int cell)
     RECT rect{};
     (void)GetWindowRect(cells_[cell], &rect);
     FormWeightCtrl editor(key1_, key2_, rect.left, rect.top, records_[cell]);
-    (void)editor.RunModal(GetActiveWindow());
+    // Owned by the mixer window, which it disables while it runs, whichever window was active.
+    (void)editor.RunModal(GetAncestor(Hwnd(), GA_ROOT));
     ShowCell(cell);
 }

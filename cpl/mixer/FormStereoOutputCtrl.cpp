@@ -75,6 +75,9 @@ void FormStereoOutputCtrl::ClearLevels()
 
 void FormStereoOutputCtrl::ShowVolumes()
 {
+    volumesKnown_ = true;
+    for (HWND button : {link_, mute_, zeroDb_})
+        (void)EnableWindow(button, TRUE);
     mixer_controls::ShowGain(leftFader_, leftVolume_->volume);
     mixer_controls::ShowGain(rightFader_, rightVolume_->volume);
     ShowVolumeTexts();
@@ -84,18 +87,24 @@ void FormStereoOutputCtrl::ShowVolumes()
     EnableFaders();
 }
 
+// Faders at the top would read +6 dB: nothing the strip offers may send until a read tells the volumes.
 void FormStereoOutputCtrl::ClearVolumes()
 {
+    volumesKnown_ = false;
     mixer_controls::MoveFader(leftFader_, 0);
     mixer_controls::MoveFader(rightFader_, 0);
-    (void)SetWindowTextW(leftText_, mixer_values::kNotAvailable);
-    (void)SetWindowTextW(rightText_, mixer_values::kNotAvailable);
+    mixer_controls::ShowText(leftText_, mixer_values::kNotAvailable);
+    mixer_controls::ShowText(rightText_, mixer_values::kNotAvailable);
+    for (HWND control : {leftFader_, rightFader_, link_, mute_, zeroDb_})
+        (void)EnableWindow(control, FALSE);
 }
 
 bool FormStereoOutputCtrl::OnCommand(UINT id, UINT code, HWND)
 {
     if (code != BN_CLICKED)
         return false;
+    if (!volumesKnown_)
+        return true;
     switch (id)
     {
     case IDC_LINK:
@@ -116,7 +125,7 @@ bool FormStereoOutputCtrl::OnScroll(bool vertical, UINT code, int, HWND control)
 {
     if (!vertical || (control != leftFader_ && control != rightFader_))
         return false;
-    if (mixer_controls::MovesFader(code))
+    if (mixer_controls::MovesFader(code) && volumesKnown_)
         FaderMoved(control);
     return true;
 }
@@ -140,6 +149,7 @@ void FormStereoOutputCtrl::FaderMoved(HWND fader)
     {
         (void)device->SetPinVolumes(item, 1);
         ShowVolumeTexts();
+        AnnounceSent();
     }
 }
 
@@ -198,8 +208,17 @@ void FormStereoOutputCtrl::EnableFaders()
 
 void FormStereoOutputCtrl::ShowVolumeTexts()
 {
-    (void)SetWindowTextW(leftText_, mixer_values::VolumeText(*leftVolume_).c_str());
-    (void)SetWindowTextW(rightText_, mixer_values::VolumeText(*rightVolume_).c_str());
+    mixer_controls::ShowText(leftText_, mixer_values::VolumeText(*leftVolume_).c_str());
+    mixer_controls::ShowText(rightText_, mixer_values::VolumeText(*rightVolume_).c_str());
+}
+
+// The unit does not announce a change to the handle that made it: the mixer's owner lets the unit's other
+// mixer read the volumes again.
+void FormStereoOutputCtrl::AnnounceSent()
+{
+    const HWND mixer = GetParent(Hwnd());
+    if (const HWND owner = GetWindow(mixer, GW_OWNER))
+        (void)SendMessageW(owner, WM_MIXER_VOLUMES_SENT, 0, reinterpret_cast<LPARAM>(mixer));
 }
 
 bool FormStereoOutputCtrl::SendBoth(NorvikDevice* device)
@@ -209,5 +228,6 @@ bool FormStereoOutputCtrl::SendBoth(NorvikDevice* device)
     // The unit's answer is not examined: the items keep what was sent unless the unit wrote them back.
     (void)device->SetPinVolumes(leftVolume_, 1);
     (void)device->SetPinVolumes(rightVolume_, 1);
+    AnnounceSent();
     return true;
 }

@@ -14,6 +14,9 @@
 
 class NorvikDevice;
 
+// Sent by an output strip to its mixer's owner after it sent volumes; lParam is the mixer window.
+constexpr UINT WM_MIXER_VOLUMES_SENT = WM_APP + 11;
+
 class FormStereoOutputCtrl : public FormBaseImpl<FormStereoOutputCtrl>,
                              public WtlToolTip<FormStereoOutputCtrl>
 {
@@ -32,7 +35,8 @@ class FormStereoOutputCtrl : public FormBaseImpl<FormStereoOutputCtrl>,
     void ClearLevels();
     // Faders, texts and buttons from the volume items, after the mixer window has read them.
     void ShowVolumes();
-    // After a failed volume read: faders at the top and "n/a"; the items stay as they are.
+    // After a failed volume read: faders at the top and "n/a", and everything that sends is disabled; the
+    // items stay as they are.
     void ClearVolumes();
 
     bool IsLinked() const { return linked_; }
@@ -52,6 +56,7 @@ class FormStereoOutputCtrl : public FormBaseImpl<FormStereoOutputCtrl>,
     void ShowButtonStates();
     void EnableFaders();
     void ShowVolumeTexts();
+    void AnnounceSent();
     // Sends the left item, then the right one, when the unit is connected; false when it is not.
     bool SendBoth(NorvikDevice* device);
 
@@ -70,6 +75,8 @@ class FormStereoOutputCtrl : public FormBaseImpl<FormStereoOutputCtrl>,
     HWND label_ = nullptr;
     bool linked_ = true;
     bool muted_ = false;
+    // False after a failed volume read, until one succeeds.
+    bool volumesKnown_ = true;
     std::wstring labelText_;
     NorvikVolumeItem* leftVolume_;
     NorvikVolumeItem* rightVolume_;

@@ -2,6 +2,7 @@
 
 #include "cpl/NorvikCplClient.h"
 #include "cpl/mixer/MixerControls.h"
+#include "cpl/mixer/MixerPlacement.h"
 
 FormWeightCtrl::FormWeightCtrl(uint32_t key1, uint32_t key2, int x, int y, NorvikWeightItem* record)
     : key1_(key1), key2_(key2), x_(x), y_(y), record_(record)
@@ -14,7 +15,12 @@ LRESULT FormWeightCtrl::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
     connectedBox_ = Item(IDC_WEIGHT_CONNECTED);
     text_ = Item(IDC_WEIGHT_TEXT);
     mixer_controls::SetUpFader(fader_);
-    (void)SetWindowPos(Hwnd(), nullptr, x_, y_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    // Escape does not close it, so all of it must be reachable: it stays on the work area.
+    RECT rect{};
+    (void)GetWindowRect(Hwnd(), &rect);
+    const POINT at = mixer_placement::KeepOnWorkArea(nullptr, POINT{x_, y_},
+                                                     SIZE{rect.right - rect.left, rect.bottom - rect.top});
+    (void)SetWindowPos(Hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     connected_ = (record_->flags & 1) != 0;
     ShowWeight();
     return TRUE;

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cwchar>
+
 namespace mixer_controls
 {
 // A level meter: a progress bar that is sent a position only when it changes, so still meters cost nothing.
@@ -59,6 +61,16 @@ inline int16_t FaderGain(HWND fader)
 inline void ShowGain(HWND fader, int16_t gain)
 {
     MoveFader(fader, mixer_values::FaderPosition(gain));
+}
+
+// Sets a control's text only when it differs: a static repaints at every text set, and the mixer sets
+// hundreds of texts per notification that mostly stay as they were.
+inline void ShowText(HWND control, const wchar_t* text)
+{
+    wchar_t shown[32] = L"";
+    if (GetWindowTextW(control, shown, ARRAYSIZE(shown)) > 0 && wcscmp(shown, text) == 0)
+        return;
+    (void)SetWindowTextW(control, text);
 }
 
 // Scroll codes that move a fader: line and page steps, thumb position and tracking, and Home and End

@@ -82,8 +82,10 @@ BOOL CALLBACK CollectDialogs(HWND hwnd, LPARAM data)
     wchar_t className[16] = L"";
     DWORD process = 0;
     GetWindowThreadProcessId(hwnd, &process);
+    // A modal box disables its owner; a modeless dialog (a mixer) is left alone.
+    const HWND owner = GetWindow(hwnd, GW_OWNER);
     if (process == GetCurrentProcessId() && IsWindowVisible(hwnd) && GetClassNameW(hwnd, className, 16) > 0 &&
-        wcscmp(className, L"#32770") == 0)
+        wcscmp(className, L"#32770") == 0 && (owner == nullptr || !IsWindowEnabled(owner)))
     {
         reinterpret_cast<FoundDialogs*>(data)->windows.push_back(hwnd);
     }

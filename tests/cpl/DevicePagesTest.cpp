@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 namespace
 {
 class DevicePagesInFrame : public CplFrameFixture
@@ -138,4 +140,115 @@ TEST_F(DevicePagesInFrame, UnitNotificationsReachOnlyThatUnitsPage)
     DrainDriver();
     EXPECT_EQ(L"No Signal", spdif(1));
     EXPECT_EQ(L"Streaming state: Ready", StatusText(1));
+}
+
+// A box on a page and the weight control keep what they edit: the tree and mixer rebuilds of a 3030 with a
+// changed list and a 3050 wait until they close, so only the edited crosspoint reaches the unit.
+TEST_F(DevicePagesInFrame, RebuildsWaitForAnOpenBoxOrWeightControl)
+{
+    CreateFrame();
+    FormDevice* page = DevicePage(0);
+    SelectPage(page);
+    const NorvikDeviceKeys keys{page->Key1(), page->Key2()};
+    const HWND frame = frame_->Hwnd();
+    size_t devicesDuringBox = 0;
+    const auto replugAndNotify = [&](bool pins)
+    {
+        (void)model_.PlugUnit(SimUnitSpec{pins ? L"CVX-RULE-2" : L"CVX-RULE-1"});
+        model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_DEVICE_LIST_CHANGED);
+        if (pins)
+            (void)model_.SetMixerPins(keys, 26, 2, 2);
+        (void)SendMessageW(frame, WM_DRIVER_NOTIFICATION, 0, 0);
+    };
+    {
+        DialogCloser closer(
+            [&](HWND)
+            {
+                replugAndNotify(false);
+                devicesDuringBox = DeviceChildren().size();
+            });
+        model_.InjectFault(NORVIK_IOCTL_SET_SPDIF_PASS_THROUGH, NORVIK_STATUS_NOT_SUPPORTED);
+        (void)SendMessageW(GetDlgItem(page->Window(), IDC_SPDIF_PASS_THROUGH), BM_CLICK, 0, 0);
+        ASSERT_EQ(1u, closer.Seen().size());
+    }
+    EXPECT_EQ(3u, devicesDuringBox);
+    ASSERT_TRUE(PumpUntil([&] { return DeviceChildren().size() == 4; }));
+
+    page = DevicePage(0);
+    (void)SendMessageW(GetDlgItem(page->Window(), IDC_HARDWARE_MIXER), BM_CLICK, 0, 0);
+    FormMixer& mixer = page->HardwareInputsMixer();
+    const HWND mixerWindow = mixer.Hwnd();
+    // The second input pair's left input to the second output pair's left output.
+    FormMixerConnection& block = mixer.Connection(1, 1);
+    const NorvikWeightItem edited =
+        mixer.Crosspoint(static_cast<uint32_t>(1 * mixer.InputStripCount() + 1) * 4);
+    model_.ClearRequestLog();
+    {
+        DialogCloser closer(
+            [&](HWND dialog)
+            {
+                HWND fader = GetDlgItem(dialog, IDC_WEIGHT_FADER);
+                replugAndNotify(true);
+                // What a user then does with the fader (and Exit, and the mixer's close box) meets the same
+                // crosspoint in the same windows.
+                (void)PostMessageW(frame, WM_COMMAND, ID_APP_EXIT, 0);
+                (void)SendMessageW(mixerWindow, WM_CLOSE, 0, 0);
+                (void)SendMessageW(fader, TBM_SETPOS, TRUE, 1000);
+                (void)SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(TB_THUMBTRACK, 1000),
+                                   reinterpret_cast<LPARAM>(fader));
+            });
+        const HWND cell = GetDlgItem(block.Window(), IDC_CELL_LEFT_TO_LEFT);
+        (void)SendMessageW(block.Window(), WM_COMMAND, MAKEWPARAM(IDC_CELL_LEFT_TO_LEFT, STN_CLICKED),
+                           reinterpret_cast<LPARAM>(cell));
+    }
+    std::vector<SimLogEntry> sent;
+    for (const SimLogEntry& entry : model_.RequestLog())
+    {
+        sent.insert(sent.end(), entry.code == NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS ? 1 : 0, entry);
+    }
+    ASSERT_EQ(1u, sent.size());
+    EXPECT_EQ(0, std::memcmp(&edited, sent[0].head, 8)) << "the edited crosspoint's output and input pins";
+    EXPECT_EQ(-400, *reinterpret_cast<const int16_t*>(sent[0].head + 8));
+    // Then the held rebuild and the held Exit run: the frame goes as the user asked.
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(frame); }));
+    frame_.reset();
+}
+
+// Both mixers of a unit show its output volumes from records of their own, and the unit does not tell a
+// handle of its own changes: after a strip sends, the other mixer reads them again. Repeated 3050 already
+// queued for one unit cost one rebuild, and the mixer stays shown.
+TEST_F(DevicePagesInFrame, TheTwoMixersAgreeAndABurstCostsOneRebuild)
+{
+    CreateFrame();
+    FormDevice* page = DevicePage(0);
+    const NorvikDeviceKeys keys{page->Key1(), page->Key2()};
+    page->HardwareInputsMixer().ShowMixer();
+    page->SoftwareOutputsMixer().ShowMixer();
+    const HWND hardwareStrip = page->HardwareInputsMixer().OutputStrip(0).Window();
+    const HWND softwareStrip = page->SoftwareOutputsMixer().OutputStrip(0).Window();
+    (void)SendMessageW(GetDlgItem(hardwareStrip, IDC_MUTE), BM_CLICK, 0, 0);
+    EXPECT_EQ(L"M", ControlText(softwareStrip, IDC_VOLUME_TEXT_LEFT));
+    HWND fader = GetDlgItem(softwareStrip, IDC_FADER_LEFT);
+    (void)SendMessageW(fader, TBM_SETPOS, TRUE, 1000);
+    (void)SendMessageW(softwareStrip, WM_VSCROLL, MAKEWPARAM(TB_THUMBTRACK, 1000),
+                       reinterpret_cast<LPARAM>(fader));
+    NorvikVolumeItem volume{NorvikPin{NORVIK_PIN_ANALOG, 0, {}}, 0, 0, 0};
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, mainClient.FindDevice(keys.key1, keys.key2)->GetPinVolumes(&volume, 1));
+    EXPECT_EQ(1, volume.flags & 1) << "the unit stays muted";
+    EXPECT_EQ(L"M", ControlText(hardwareStrip, IDC_VOLUME_TEXT_LEFT));
+
+    for (int i = 0; i < 30; ++i)
+    {
+        model_.Notify(SimAudience::Clients, NORVIK_NOTIFY_MIXER_PINS_CHANGED, &keys, sizeof(keys));
+    }
+    model_.ClearRequestLog();
+    DrainDriver();
+    size_t pinReads = 0;
+    for (const SimLogEntry& entry : model_.RequestLog())
+    {
+        pinReads += entry.code == NORVIK_IOCTL_GET_MIXER_PINS ? 1 : 0;
+    }
+    EXPECT_EQ(4u, pinReads) << "one rebuild of each mixer";
+    EXPECT_TRUE(IsWindowVisible(page->HardwareInputsMixer().Hwnd()));
+    EXPECT_TRUE(page->HardwareInputsMixer().IsPolling());
 }

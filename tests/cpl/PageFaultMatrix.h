@@ -276,7 +276,7 @@ class PageFaultMatrix : public PageTest
 
     // A shown mixer of the first unit on the frame's client, as the device page's button shows it; still
     // levels that put every meter off the bottom.
-    std::unique_ptr<FormMixer> ShowMixer(bool hardwareInputs)
+    UniqueDialog<FormMixer> ShowMixer(bool hardwareInputs)
     {
         if (!mainClientOpen_)
         {
@@ -289,7 +289,7 @@ class PageFaultMatrix : public PageTest
         }
         model_.SetLevelsMode(SimLevelsMode::Fixed, -1000);
         const NorvikDevice* unit = mainClient.DeviceAt(0);
-        auto mixer = std::make_unique<FormMixer>(unit->Key1(), unit->Key2(), hardwareInputs);
+        auto mixer = MakeDialog<FormMixer>(unit->Key1(), unit->Key2(), hardwareInputs);
         EXPECT_NE(nullptr, mixer->Create(Host()));
         mixer->ShowMixer();
         PumpMessages();
@@ -310,7 +310,7 @@ class PageFaultMatrix : public PageTest
     {
         // The outputs' pins are read first: without them the mixer has rows but no columns.
         Inject(NORVIK_IOCTL_GET_MIXER_PINS, status);
-        const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
+        const UniqueDialog<FormMixer> mixer = ShowMixer(true);
         EXPECT_EQ(0u, mixer->OutputStripCount());
         // A unit reported removed has its handle closed: its inputs cannot be read either.
         EXPECT_EQ(status == NORVIK_STATUS_DEVICE_REMOVED ? 0u : 9u, mixer->InputStripCount());
@@ -321,7 +321,7 @@ class PageFaultMatrix : public PageTest
     }
     void Levels(NorvikStatus status, uint32_t ioctl)
     {
-        const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
+        const UniqueDialog<FormMixer> mixer = ShowMixer(true);
         Inject(ioctl, status);
         (void)SendMessageW(mixer->Hwnd(), WM_TIMER, FormMixer::kPollTimerId, 0);
         // The level read that went through shows -10 dB; the failed one puts its meters at the bottom. The
@@ -335,21 +335,21 @@ class PageFaultMatrix : public PageTest
     void InputLevels(NorvikStatus status) { Levels(status, NORVIK_IOCTL_GET_INPUT_LEVELS); }
     void Volumes(NorvikStatus status)
     {
-        const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
+        const UniqueDialog<FormMixer> mixer = ShowMixer(true);
         Inject(NORVIK_IOCTL_GET_PIN_VOLUMES, status);
         mixer->ReloadVolumes();
         EXPECT_EQ(L"n/a", ControlText(mixer->OutputStrip(0).Window(), IDC_VOLUME_TEXT_LEFT));
     }
     void Weights(NorvikStatus status)
     {
-        const std::unique_ptr<FormMixer> mixer = ShowMixer(false);
+        const UniqueDialog<FormMixer> mixer = ShowMixer(false);
         Inject(NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS, status);
         mixer->ReloadWeights();
         EXPECT_EQ(L"n/a", ControlText(mixer->Connection(0, 0).Window(), IDC_CELL_LEFT_TO_LEFT));
     }
     void VolumeSet(NorvikStatus status)
     {
-        const std::unique_ptr<FormMixer> mixer = ShowMixer(true);
+        const UniqueDialog<FormMixer> mixer = ShowMixer(true);
         HWND strip = mixer->OutputStrip(0).Window();
         HWND fader = GetDlgItem(strip, IDC_FADER_LEFT);
         (void)TakeBoxes(); // the box watcher counts the mixer windows too

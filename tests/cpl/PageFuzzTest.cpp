@@ -107,7 +107,7 @@ class PageFuzz : public PageFaultMatrix
     std::unique_ptr<Pages> pages_ = std::make_unique<Pages>(client_);
     std::unique_ptr<FormDevice> device_;
     std::unique_ptr<FormPlugin> effect_;
-    std::vector<std::unique_ptr<FormMixer>> mixers_;
+    std::vector<UniqueDialog<FormMixer>> mixers_;
 };
 } // namespace
 

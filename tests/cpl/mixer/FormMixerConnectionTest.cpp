@@ -142,6 +142,18 @@ TEST_F(ConnectionTest, ClickEditsTheCrosspoint)
     EXPECT_EQ(1, sent[0].input.channel);
     EXPECT_EQ(0, sent[0].weight);
     EXPECT_EQ(1, sent[0].flags & 1);
+
+    // A cell of the last column lies off the test desktop: the control opens on the work area all the same.
+    RECT work{};
+    (void)SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    HWND last = mixer->Connection(12, 8).Window();
+    RECT lastRect{};
+    std::thread again = OnWeightControl([&](HWND dialog) { (void)GetWindowRect(dialog, &lastRect); });
+    (void)SendMessageW(last, WM_COMMAND, MAKEWPARAM(IDC_CELL_LEFT_TO_LEFT, STN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(last, IDC_CELL_LEFT_TO_LEFT)));
+    again.join();
+    EXPECT_LE(lastRect.right, work.right);
+    EXPECT_LE(lastRect.bottom, work.bottom);
     EXPECT_EQ(L"0", Text(cell));
     EXPECT_EQ(FormMixerConnection::kConnectedColour, CellColour(block, cell));
 }

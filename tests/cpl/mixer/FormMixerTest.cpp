@@ -1,5 +1,7 @@
 #include "tests/cpl/mixer/MixerTest.h"
 
+#include "cpl/mixer/MixerPlacement.h"
+
 #include "cpl/NorvikCplClient.h"
 
 #include <algorithm>
@@ -182,6 +184,11 @@ TEST_F(MixerTest, PinListsShapeTheWindow)
     EXPECT_EQ(form.cx, ClientSize(mixer->Hwnd()).cx);
     EXPECT_EQ(form.cy, ClientSize(mixer->Hwnd()).cy);
 
+    // One output pin and no input pair: the window keeps room for its caption and close box.
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 1, 1, 1));
+    mixer->RebuildIfVisible();
+    EXPECT_LE(mixer_placement::kMinWindowWidth, WindowSize(mixer->Hwnd()).cx);
+
     // A failed pin request counts as no pins of that side.
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 26, 18, 18));
     model_.InjectFault(NORVIK_IOCTL_GET_MIXER_PINS, NORVIK_STATUS_TIMEOUT);
@@ -225,6 +232,17 @@ TEST_F(MixerTest, PollShowsLevelsAndFailedReadsShowNothingKnown)
     EXPECT_EQ(L"n/a", Text(GetDlgItem(out, IDC_VOLUME_TEXT_LEFT)));
     EXPECT_EQ(L"n/a", Text(GetDlgItem(out, IDC_VOLUME_TEXT_RIGHT)));
     EXPECT_EQ(0, SendMessageW(GetDlgItem(out, IDC_FADER_LEFT), TBM_GETPOS, 0, 0));
+    // Those faders would read +6 dB: until a read succeeds nothing the strip offers sends.
+    ClearLog();
+    for (int id : {IDC_LINK, IDC_LINK, IDC_MUTE, IDC_ZERO_DB})
+    {
+        (void)SendMessageW(out, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    }
+    Scroll(out, GetDlgItem(out, IDC_FADER_LEFT), TB_THUMBTRACK, 1000);
+    EXPECT_TRUE(Requests(NORVIK_IOCTL_SET_PIN_VOLUMES).empty());
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(out, IDC_LINK)));
+    mixer->ReloadVolumes();
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(out, IDC_LINK)));
 
     model_.InjectFault(NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS, NORVIK_STATUS_TIMEOUT);
     mixer->ReloadWeights();
@@ -245,7 +263,9 @@ TEST_F(MixerTest, ShowRebuildCloseAndMissingUnit)
     EXPECT_TRUE(model_.RequestLog().empty()) << "3050 for a hidden mixer does nothing";
 
     Show(*mixer);
-    (void)SetWindowPos(mixer->Hwnd(), nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(0, GetWindowLongW(mixer->Hwnd(), GWL_STYLE) & WS_MINIMIZEBOX);
+    // The full mixer is wider than the test desktop: its left edge stays on the work area.
+    (void)SetWindowPos(mixer->Hwnd(), nullptr, 0, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     Click(GetDlgItem(mixer->OutputStrip(0).Window(), IDC_LINK));
     EXPECT_FALSE(mixer->OutputStrip(0).IsLinked());
     ClearLog();
@@ -258,9 +278,15 @@ TEST_F(MixerTest, ShowRebuildCloseAndMissingUnit)
     EXPECT_TRUE(IsWindowVisible(mixer->Hwnd()));
     RECT rect{};
     (void)GetWindowRect(mixer->Hwnd(), &rect);
-    EXPECT_EQ(30, rect.left);
+    EXPECT_EQ(0, rect.left);
     EXPECT_EQ(40, rect.top);
     EXPECT_TRUE(mixer->OutputStrip(0).IsLinked());
+
+    // Hidden by anything (here its owner's minimising), it stops polling; shown again, it polls again.
+    (void)ShowWindow(mixer->Hwnd(), SW_HIDE);
+    EXPECT_FALSE(mixer->IsPolling());
+    (void)ShowWindow(mixer->Hwnd(), SW_SHOWNA);
+    EXPECT_TRUE(mixer->IsPolling());
 
     Click(GetDlgItem(mixer->OutputStrip(0).Window(), IDC_LINK));
     (void)SendMessageW(mixer->Hwnd(), WM_CLOSE, 0, 0);
@@ -299,4 +325,62 @@ TEST_F(MixerTest, TabMovesBetweenTheStripsControls)
     MSG stray{Owner(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
     EXPECT_FALSE(loop.PreTranslateMessage(stray)) << "a destroyed mixer has left the loop";
     AppModule::RemoveMessageLoop();
+}
+
+namespace
+{
+int textsSet = 0;
+LRESULT CALLBACK CountTextSets(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_SETTEXT)
+    {
+        ++textsSet;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int ThreadWindows()
+{
+    int count = 0;
+    (void)EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+} // namespace
+
+// Reloads that find the values unchanged set no text (each text set repaints); open and close cycles leave no
+// window behind (the strips' tooltips are pop-ups of the mixer, not children of the strips); two mixers open
+// at different places.
+TEST_F(MixerTest, ReloadsAndCyclesLeaveTheWindowsAsTheyWere)
+{
+    auto mixer = CreateMixer(true);
+    auto other = CreateMixer(false);
+    const int windows = ThreadWindows();
+    Show(*mixer);
+    Show(*other);
+    RECT rects[2]{};
+    (void)GetWindowRect(mixer->Hwnd(), &rects[0]);
+    (void)GetWindowRect(other->Hwnd(), &rects[1]);
+    EXPECT_NE(rects[0].top, rects[1].top);
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &CountTextSets, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    textsSet = 0;
+    mixer->ReloadWeights();
+    mixer->ReloadVolumes();
+    (void)UnhookWindowsHookEx(hook);
+    EXPECT_EQ(0, textsSet);
+
+    for (int cycle = 0; cycle < 10; ++cycle)
+    {
+        (void)SendMessageW(mixer->Hwnd(), WM_CLOSE, 0, 0);
+        Show(*mixer);
+    }
+    (void)SendMessageW(mixer->Hwnd(), WM_CLOSE, 0, 0);
+    (void)SendMessageW(other->Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(windows, ThreadWindows());
 }

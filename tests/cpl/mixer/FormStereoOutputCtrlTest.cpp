@@ -46,7 +46,7 @@ class OutputStripTest : public MixerTest
     std::wstring RightText() const { return Text(Control(IDC_VOLUME_TEXT_RIGHT)); }
 
     using Sends = std::vector<std::tuple<int, int, bool>>;
-    std::unique_ptr<FormMixer> mixer_;
+    UniqueDialog<FormMixer> mixer_;
     FormStereoOutputCtrl* strip_ = nullptr;
 };
 } // namespace

@@ -1,6 +1,7 @@
 #include "tests/cpl/mixer/MixerBench.h"
 
 #include "cpl/NorvikCplClient.h"
+#include "cpl/framework/UiHandles.h"
 #include "cpl/mixer/FormMixer.h"
 #include "driverapi/DriverPort.h"
 #include "driverapi/PipeDriverPort.h"
@@ -203,6 +204,93 @@ double FloorCpuPerSecond(double pollsPerSecond)
     return (ThreadCpuMs() - cpu) / ((NowMs() - start) / 1000.0);
 }
 
+// What one 3052 costs with both mixers of a unit open: both read the weights and show them. When every cell's
+// text changes (as each 3052 cost before texts were set only on a change) and when none does (the usual
+// case).
+void NotificationWithBothMixers(FormMixer& hardware, FormMixer& software)
+{
+    hardware.ShowMixer();
+    software.ShowMixer();
+    for (const bool changed : {true, false})
+    {
+        std::vector<double> samples;
+        for (int run = 0; run < 15; ++run)
+        {
+            for (FormMixer* mixer : {&software, &hardware})
+            {
+                for (size_t cell = 0; changed && cell < mixer->ConnectionCount(); ++cell)
+                {
+                    mixer->Connection(cell / mixer->InputStripCount(), cell % mixer->InputStripCount())
+                        .ClearWeights();
+                }
+            }
+            PumpMessages();
+            const double start = NowMs();
+            software.ReloadWeights();
+            hardware.ReloadWeights();
+            PumpMessages(); // their repaints
+            samples.push_back(NowMs() - start);
+        }
+        Report(changed ? "cpl_mixer_3052_both_mixers_all_texts_changed"
+                       : "cpl_mixer_3052_both_mixers_unchanged",
+               samples);
+    }
+    (void)SendMessageW(hardware.Hwnd(), WM_CLOSE, 0, 0);
+    (void)SendMessageW(software.Hwnd(), WM_CLOSE, 0, 0);
+}
+
+// Polls per second of one shown mixer, beside the floor: a bare window with as many progress bars of the
+// same size, moved at every tick of a timer of the same period, in the same run.
+void OneMixerBesideTheFloor(CplEndToEnd& session, FormMixer& mixer)
+{
+    (void)session.Control("levels moving");
+    mixer.ShowMixer();
+    (void)PumpUntil([] { return false; }, 500);
+    (void)session.Control("log clear");
+    double start = NowMs();
+    (void)PumpUntil([] { return false; }, 3000);
+    const double polls = static_cast<double>(Count(session.Control("log"), "\"GET_OUTPUT_LEVELS\"")) /
+                         ((NowMs() - start) / 1000.0);
+    (void)SendMessageW(mixer.Hwnd(), WM_CLOSE, 0, 0);
+
+    UniqueWindow floor(CreateWindowExW(0, L"STATIC", L"floor", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 1700,
+                                       700, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    std::vector<HWND> meters;
+    for (uint32_t i = 0; i < kOutputPins + kInputPins; ++i)
+    {
+        const bool output = i < kOutputPins;
+        meters.push_back(CreateWindowExW(
+            0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER | (output ? PBS_VERTICAL : 0),
+            output ? 250 + static_cast<int>(i) * 55 : 120,
+            output ? 400 : 30 + static_cast<int>(i - kOutputPins) * 20, output ? 9 : 99, output ? 135 : 11,
+            floor.Get(), nullptr, GetModuleHandleW(nullptr), nullptr));
+        (void)SendMessageW(meters.back(), PBM_SETRANGE32, 0, 6000);
+    }
+    const UINT_PTR timer = SetTimer(nullptr, 0, FormMixer::kPollPeriodMs, nullptr);
+    int ticks = 0;
+    start = NowMs();
+    MSG message;
+    while (NowMs() - start < 3000 && GetMessageW(&message, nullptr, 0, 0) > 0)
+    {
+        if (message.message == WM_TIMER && message.wParam == timer)
+        {
+            ++ticks;
+            for (size_t i = 0; i < meters.size(); ++i)
+            {
+                (void)SendMessageW(meters[i], PBM_SETPOS, static_cast<WPARAM>((ticks * 37 + i * 101) % 6000),
+                                   0);
+            }
+            continue;
+        }
+        (void)TranslateMessage(&message);
+        (void)DispatchMessageW(&message);
+    }
+    (void)KillTimer(nullptr, timer);
+    const double floorPolls = ticks / ((NowMs() - start) / 1000.0);
+    std::printf("cpl_mixer_one_window_polls_per_second value=%.1f floor=%.1f ratio=%.2f target=50\n", polls,
+                floorPolls, floorPolls > 0 ? polls / floorPolls : 0.0);
+}
+
 // Both mixers of both units built in this process on the same pipe: CPU time beside the floor, and heap
 // allocations per poll. (Another process's CPU time is not reliable under Wine, so the panel's code runs
 // here.)
@@ -217,11 +305,11 @@ void InProcess(CplEndToEnd& session, const std::wstring& pipeName)
     if (mainClient.OpenAsClient(NORVIK_DRIVER_NAME) == NORVIK_STATUS_SUCCESS &&
         mainClient.UpdateDeviceList(&changed) == NORVIK_STATUS_SUCCESS && mainClient.DeviceCount() >= 2)
     {
-        std::vector<std::unique_ptr<FormMixer>> mixers;
+        std::vector<UniqueDialog<FormMixer>> mixers;
         for (int window = 0; window < kWindows; ++window)
         {
             const NorvikDevice* unit = mainClient.DeviceAt(static_cast<size_t>(window / 2));
-            mixers.push_back(std::make_unique<FormMixer>(unit->Key1(), unit->Key2(), window % 2 == 0));
+            mixers.push_back(MakeDialog<FormMixer>(unit->Key1(), unit->Key2(), window % 2 == 0));
             (void)mixers.back()->Create(nullptr);
             mixers.back()->ShowMixer();
         }
@@ -238,7 +326,7 @@ void InProcess(CplEndToEnd& session, const std::wstring& pipeName)
             const double panel = (ThreadCpuMs() - cpu) / ((NowMs() - start) / 1000.0);
             for (const auto& mixer : mixers)
             {
-                (void)ShowWindow(mixer->Hwnd(), SW_HIDE); // hidden, the timers run on without painting
+                (void)ShowWindow(mixer->Hwnd(), SW_HIDE); // hidden mixers do not poll
             }
             const double floor = FloorCpuPerSecond(polls > 0 ? polls : 50);
             for (const auto& mixer : mixers)
@@ -254,6 +342,9 @@ void InProcess(CplEndToEnd& session, const std::wstring& pipeName)
         {
             (void)SendMessageW(mixer->Hwnd(), WM_CLOSE, 0, 0);
         }
+
+        NotificationWithBothMixers(*mixers[0], *mixers[1]);
+        OneMixerBesideTheFloor(session, *mixers.front());
 
         FormMixer& mixer = *mixers.front();
         mixer.ShowMixer();

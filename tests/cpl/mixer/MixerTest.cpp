@@ -54,9 +54,9 @@ NorvikDeviceKeys MixerTest::Keys(size_t unit) const
     return device == nullptr ? NorvikDeviceKeys{} : NorvikDeviceKeys{device->Key1(), device->Key2()};
 }
 
-std::unique_ptr<FormMixer> MixerTest::CreateMixer(bool hardwareInputs, NorvikDeviceKeys keys)
+UniqueDialog<FormMixer> MixerTest::CreateMixer(bool hardwareInputs, NorvikDeviceKeys keys)
 {
-    auto mixer = std::make_unique<FormMixer>(keys.key1, keys.key2, hardwareInputs);
+    auto mixer = MakeDialog<FormMixer>(keys.key1, keys.key2, hardwareInputs);
     EXPECT_NE(nullptr, mixer->Create(Owner()));
     return mixer;
 }

@@ -25,11 +25,8 @@ class MixerTest : public testing::Test
 
     NorvikDeviceKeys Keys(size_t unit = 0) const;
     // A hidden mixer of the first unit, created as the frame creates it.
-    std::unique_ptr<FormMixer> CreateMixer(bool hardwareInputs, NorvikDeviceKeys keys);
-    std::unique_ptr<FormMixer> CreateMixer(bool hardwareInputs)
-    {
-        return CreateMixer(hardwareInputs, Keys());
-    }
+    UniqueDialog<FormMixer> CreateMixer(bool hardwareInputs, NorvikDeviceKeys keys);
+    UniqueDialog<FormMixer> CreateMixer(bool hardwareInputs) { return CreateMixer(hardwareInputs, Keys()); }
     // Shows the mixer as the device page's button does and lets it paint.
     void Show(FormMixer& mixer);
 
