@@ -23,11 +23,12 @@ std::wstring DeviceInfoText(const NorvikDeviceRecord& record)
 
 } // namespace device_page
 
-const FormDevice::Switch FormDevice::kSwitches[4] = {
+const FormDevice::Switch FormDevice::kSwitches[5] = {
     {IDC_SPDIF_PASS_THROUGH, &State::passThrough, L"Set SPDIF pass through failed."},
     {IDC_VOLUME_BYPASS, &State::volumeBypass, L"Set Bypass volume failed."},
     {IDC_MUTE_BYPASS, &State::muteBypass, L"Set Bypass mute failed."},
     {IDC_FORBID_RATE_CHANGE, &State::forbidRateChange, L"Changing the policy failed."},
+    {IDC_RESTORE_SETTINGS, &State::restoreSettings, L"Changing the restore setting failed."},
 };
 
 LRESULT FormDevice::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
@@ -61,6 +62,8 @@ void FormDevice::Refresh()
     uint32_t policy = 0;
     if (client_.GetPolicy(&policy) == NORVIK_STATUS_SUCCESS)
         state_.forbidRateChange = (policy & 1) != 0;
+    if (client_.GetRestoreSettings(key1_, key2_, &on) == NORVIK_STATUS_SUCCESS)
+        state_.restoreSettings = on;
     ShowState();
 }
 
@@ -118,6 +121,9 @@ bool FormDevice::SendSwitch(int id, NorvikStatus* status)
         break;
     case IDC_VOLUME_BYPASS:
         *status = device->SetVolumeBypass(state_.volumeBypass);
+        break;
+    case IDC_RESTORE_SETTINGS:
+        *status = client_.SetRestoreSettings(key1_, key2_, state_.restoreSettings);
         break;
     default:
         *status = device->SetMuteBypass(state_.muteBypass);

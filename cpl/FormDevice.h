@@ -54,6 +54,7 @@ class FormDevice : public FormBaseImpl<FormDevice>
         bool volumeBypass = false;
         bool muteBypass = false;
         bool forbidRateChange = false;
+        bool restoreSettings = false;
     };
     struct Switch
     {
@@ -61,7 +62,7 @@ class FormDevice : public FormBaseImpl<FormDevice>
         bool State::*flag;
         const wchar_t* failure;
     };
-    static const Switch kSwitches[4];
+    static const Switch kSwitches[5];
 
     void ChangeSwitch(const Switch& change);
     // The switch's request with the state's flag; false when the unit is gone and nothing was sent.

@@ -45,6 +45,11 @@ const CtlCommand kCommands[] = {
      RunSave},
     {L"load", L"SERIAL FILE", L"writes what differs from a snapshot back to a unit",
      L"A snapshot of another pin layout is refused and nothing is changed.", RunLoad},
+    {L"restore", L"SERIAL [on|off]", L"shows or switches whether the service restores a unit's settings",
+     L"While on, the service stores the unit's settings as they change (those of save) and writes them\n"
+     L"back each time the unit is connected. Off by default; off forgets the stored settings. The unit must\n"
+     L"be connected.",
+     RunRestore},
     {L"watch", L"", L"prints each notification as it arrives until Ctrl+C",
      L"Ends with exit 3 when the driver goes away.", RunWatch},
 };

@@ -15,6 +15,7 @@ int RunPolicy(CtlContext& context, const CtlArgs& args);
 int RunSpdif(CtlContext& context, const CtlArgs& args);
 int RunBypass(CtlContext& context, const CtlArgs& args);
 int RunEffect(CtlContext& context, const CtlArgs& args);
+int RunRestore(CtlContext& context, const CtlArgs& args);
 // One unit's mixers (MixerCommands.cpp).
 int RunMixer(CtlContext& context, const CtlArgs& args);
 int RunVolume(CtlContext& context, const CtlArgs& args);

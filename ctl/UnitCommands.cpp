@@ -1,4 +1,5 @@
-// spdif, bypass, effect: settings of one unit, read and set on the unit's own device object.
+// spdif, bypass, effect: settings of one unit, read and set on the unit's own device object; restore: the
+// service's switch that puts a unit's settings back each time it is connected.
 #include "ctl/CtlArguments.h"
 #include "ctl/CtlHandlers.h"
 #include "ctl/UnitEffect.h"
@@ -154,4 +155,28 @@ int RunEffect(CtlContext& context, const CtlArgs& args)
     if (status != NORVIK_STATUS_SUCCESS)
         return context.Out().Refused(L"Reading the effect", status);
     return PrintEffect(context, effect);
+}
+
+int RunRestore(CtlContext& context, const CtlArgs& args)
+{
+    bool on = false;
+    if (args.empty() || args.size() > 2 || (args.size() == 2 && !ParseOnOff(args[1], &on)))
+        return context.Usage(L"restore takes a serial, then optionally on or off.");
+    NorvikDevice* device = nullptr;
+    const int found = context.FindUnit(args[0], &device);
+    if (found != kExitDone)
+        return found;
+    const NorvikDeviceRecord& record = device->Record();
+    if (args.size() == 2)
+    {
+        const NorvikStatus status = context.Client().SetRestoreSettings(record.key1, record.key2, on);
+        if (status != NORVIK_STATUS_SUCCESS)
+            return context.Out().Refused(L"Changing the restore setting", status);
+    }
+    const NorvikStatus status = context.Client().GetRestoreSettings(record.key1, record.key2, &on);
+    if (status != NORVIK_STATUS_SUCCESS)
+        return context.Out().Refused(L"Reading the restore setting", status);
+    context.Out().Line(FlagText(on));
+    context.Out().Emit({{"restore", on}});
+    return kExitDone;
 }

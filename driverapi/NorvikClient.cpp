@@ -82,6 +82,28 @@ NorvikStatus NorvikClient::SetPolicy(uint32_t flags, DWORD timeoutMs)
     return Request(NORVIK_REQ_SET_POLICY, &flags, sizeof(flags), timeoutMs, NORVIK_REPLY_RESULT, &reply);
 }
 
+NorvikStatus NorvikClient::SetRestoreSettings(uint32_t key1, uint32_t key2, bool on)
+{
+    const uint32_t payload[4] = {key1, key2, on ? 1u : 0u, 0};
+    NorvikMessage reply;
+    return Request(NORVIK_REQ_SET_RESTORE_SETTINGS, payload, sizeof(payload), NORVIK_CLIENT_TIMEOUT_MS,
+                   NORVIK_REPLY_RESULT, &reply);
+}
+
+NorvikStatus NorvikClient::GetRestoreSettings(uint32_t key1, uint32_t key2, bool* on)
+{
+    const uint32_t payload[4] = {key1, key2, 0, 0};
+    NorvikMessage reply;
+    NorvikStatus status = Request(NORVIK_REQ_GET_RESTORE_SETTINGS, payload, sizeof(payload),
+                                  NORVIK_CLIENT_TIMEOUT_MS, NORVIK_REPLY_RESTORE_SETTINGS, &reply);
+    uint32_t answer[4] = {};
+    if (status == NORVIK_STATUS_SUCCESS)
+        status = reply.GetExactPayload(answer, sizeof(answer));
+    if (status == NORVIK_STATUS_SUCCESS)
+        *on = answer[2] != 0;
+    return status;
+}
+
 NorvikStatus NorvikClient::Request(uint32_t code, const void* payload, uint32_t size, DWORD timeoutMs,
                                    uint32_t expectedReplyCode, NorvikMessage* reply)
 {

@@ -26,6 +26,9 @@ class NorvikClient : public NorvikDriver
                                               uint32_t thirdValue);
     [[nodiscard]] NorvikStatus SelectStreamingDevice(uint32_t key1, uint32_t key2, uint32_t mode);
     [[nodiscard]] NorvikStatus SetPolicy(uint32_t flags, DWORD timeoutMs);
+    // Whether the service puts a unit's settings back each time it is connected (requests 11003, 11004).
+    [[nodiscard]] NorvikStatus SetRestoreSettings(uint32_t key1, uint32_t key2, bool on);
+    [[nodiscard]] NorvikStatus GetRestoreSettings(uint32_t key1, uint32_t key2, bool* on);
 
     // Builds a request of `code` with the payload, runs it and checks the reply: UNEXPECTED_MSG_CODE
     // unless the reply's code is expectedReplyCode, else the reply's result field.

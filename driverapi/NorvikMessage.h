@@ -24,6 +24,11 @@ constexpr uint32_t NORVIK_REQ_SET_SOUND_CONFIG = 11001;
 constexpr uint32_t NORVIK_REQ_GET_SOUND_CONFIG = 11002;
 constexpr uint32_t NORVIK_REPLY_RESULT = 2001;
 constexpr uint32_t NORVIK_REPLY_SOUND_CONFIG = 12001;
+// A unit's "restore settings when connected" switch: {key 1, key 2, 0 off or 1 on, 0}. The read has the same
+// payload with 0 for the switch and is answered by 12002 carrying the switch.
+constexpr uint32_t NORVIK_REQ_SET_RESTORE_SETTINGS = 11003;
+constexpr uint32_t NORVIK_REQ_GET_RESTORE_SETTINGS = 11004;
+constexpr uint32_t NORVIK_REPLY_RESTORE_SETTINGS = 12002;
 
 // Notifications. The driver's own events (3003 to 3060) report what the driver defines; where it does not
 // say, the constant keeps its number and the comment says what the service does with it.

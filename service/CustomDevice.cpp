@@ -19,6 +19,7 @@ constexpr uint32_t kMaxPairsPerEntry = 8; // two volume items per pair fill the 
 
 CustomDevice::CustomDevice(std::wstring registryKeyPath)
     : registryKeyPath_(std::move(registryKeyPath)), endpoints_(),
+      settings_(*this, [this](RegistryKey* key) { return OpenUnitKey(key); }),
       timerForwarder_(this, &CustomDevice::HandleTimer)
 {
 }
@@ -29,9 +30,12 @@ CustomDevice::~CustomDevice()
     timer_.Close();
 }
 
-// Nothing to do on the 3-second tick yet: the timer runs for every opened unit so that a periodic duty (a
-// subclass's, or a later one) has its place on the server thread; failing to arm it still fails the opening.
-void CustomDevice::HandleTimer(DWORD, DWORD) {}
+// The timer runs for every opened unit; its one duty is the kept settings, and only while they are on.
+// Failing to arm it still fails the opening.
+void CustomDevice::HandleTimer(DWORD, DWORD)
+{
+    settings_.OnTick();
+}
 
 NorvikStatus CustomDevice::OnOpened()
 {
@@ -48,6 +52,7 @@ NorvikStatus CustomDevice::OnOpened()
     if (timer_.Create(false) != ERROR_SUCCESS ||
         timer_.Set(kTimerPeriodMs, &timerForwarder_, false) != ERROR_SUCCESS)
         return NORVIK_STATUS_FAILED;
+    settings_.OnArrival();
     return NORVIK_STATUS_SUCCESS;
 }
 
@@ -193,6 +198,7 @@ uint32_t CustomDevice::BuildVolumeItems(const NorvikWdmEndpointEntry& entry, Nor
 
 void CustomDevice::OnLevelsChanged()
 {
+    settings_.OnChange();
     const NorvikWdmEndpointHalf& render = endpoints_.render;
     const uint32_t count = std::min<uint32_t>(render.count, std::size(render.entries));
     for (uint32_t e = 0; e < count; ++e)

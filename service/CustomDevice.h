@@ -1,5 +1,6 @@
 #pragma once
 #include "service/NorvikDeviceCtrl.h"
+#include "service/SettingsKeeper.h"
 #include "wn/WnWaitableTimer.h"
 #include "wn/WnWaitableTimerCallbackForwarderT.h"
 
@@ -37,6 +38,11 @@ class CustomDevice : public NorvikDeviceCtrl
     // accepted; it is stored and the full endpoint table is sent again.
     [[nodiscard]] NorvikStatus ApplyWdmConfiguration(const uint32_t (&values)[4]);
 
+    // The unit's settings kept for its next connection (off unless the user turned it on).
+    SettingsKeeper& Settings() noexcept { return settings_; }
+    // The driver reported a change of the unit's mixer, bypass or pass-through settings.
+    void OnSettingsChanged() { settings_.OnChange(); }
+
     uint32_t RenderConfig() const { return renderConfig; }
     uint32_t CaptureConfig() const { return captureConfig; }
     // The endpoint table last sent.
@@ -59,6 +65,7 @@ class CustomDevice : public NorvikDeviceCtrl
 
     std::wstring registryKeyPath_;
     NorvikWdmEndpoints endpoints_;
+    SettingsKeeper settings_;
     WnWaitableTimer timer_;
     WnWaitableTimerCallbackForwarderT<CustomDevice> timerForwarder_;
 };

@@ -17,6 +17,7 @@ constexpr wchar_t kNoLoopEvents[] =
 NorvikService::NorvikService() : server_(std::make_unique<CustomServer>())
 {
     (void)arrivalEvent_.Create(false);
+    server_->SetEventLog(&eventLog_);
     if (g_service == nullptr)
         g_service = this;
 }

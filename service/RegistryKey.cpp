@@ -1,6 +1,7 @@
 #include "service/RegistryKey.h"
 
 #include <cwchar>
+#include <utility>
 
 DWORD RegistryKey::Create(HKEY parent, const wchar_t* subKey, REGSAM access)
 {
@@ -43,6 +44,31 @@ DWORD RegistryKey::QueryDword(const wchar_t* name, DWORD* value) const
         return ERROR_BAD_FORMAT;
     *value = data;
     return ERROR_SUCCESS;
+}
+
+DWORD RegistryKey::QueryString(const wchar_t* name, size_t maxChars, std::wstring* value) const
+{
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    LONG result = RegQueryValueExW(key_.Get(), name, nullptr, &type, nullptr, &size);
+    if (result != ERROR_SUCCESS)
+        return static_cast<DWORD>(result);
+    if (type != REG_SZ || size % sizeof(wchar_t) != 0 || size > (maxChars + 1) * sizeof(wchar_t))
+        return ERROR_BAD_FORMAT;
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    result = RegQueryValueExW(key_.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size);
+    if (result == ERROR_MORE_DATA)
+        return ERROR_BAD_FORMAT; // grew between the two reads
+    if (result != ERROR_SUCCESS)
+        return static_cast<DWORD>(result);
+    text.resize(wcsnlen(text.c_str(), size / sizeof(wchar_t)));
+    *value = std::move(text);
+    return ERROR_SUCCESS;
+}
+
+DWORD RegistryKey::DeleteValue(const wchar_t* name)
+{
+    return static_cast<DWORD>(RegDeleteValueW(key_.Get(), name));
 }
 
 DWORD RegistryKey::DeleteSubKey(const wchar_t* name)

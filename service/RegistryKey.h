@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // One open registry key with the few typed operations the service needs.
 class RegistryKey
 {
@@ -18,6 +20,10 @@ class RegistryKey
     [[nodiscard]] DWORD SetDword(const wchar_t* name, DWORD value);
     // A value of another type or size gives ERROR_BAD_FORMAT and leaves *value alone.
     [[nodiscard]] DWORD QueryDword(const wchar_t* name, DWORD* value) const;
+    // A REG_SZ of at most maxChars characters; another type, or a longer or odd-sized value, gives
+    // ERROR_BAD_FORMAT and leaves *value alone.
+    [[nodiscard]] DWORD QueryString(const wchar_t* name, size_t maxChars, std::wstring* value) const;
+    DWORD DeleteValue(const wchar_t* name);
     [[nodiscard]] DWORD DeleteSubKey(const wchar_t* name);
 
   private:

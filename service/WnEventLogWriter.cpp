@@ -36,6 +36,11 @@ DWORD WnEventLogWriter::ReportInfo(const wchar_t* format, ...)
     return Report(EVENTLOG_INFORMATION_TYPE, kInformationEventId, text);
 }
 
+DWORD WnEventLogWriter::ReportWarning(const wchar_t* text)
+{
+    return Report(EVENTLOG_WARNING_TYPE, kWarningEventId, text);
+}
+
 DWORD WnEventLogWriter::ReportError(const wchar_t* text)
 {
     return Report(EVENTLOG_ERROR_TYPE, kErrorEventId, text);

@@ -29,6 +29,7 @@ class WnEventLogWriter : public WnEventLogHandle
 
     // Formats into 4096 characters; a longer text is cut, never overrun.
     DWORD ReportInfo(const wchar_t* format, ...);
+    DWORD ReportWarning(const wchar_t* text);
     DWORD ReportError(const wchar_t* text);
 
     // The mirror is not owned; null removes it.

@@ -35,6 +35,17 @@ DWORD WnWaitableTimer::Set(LONG periodMs, WnWaitableTimerCallbackInterface* call
     return armed ? ERROR_SUCCESS : WnLastError();
 }
 
+DWORD WnWaitableTimer::SetOnce(LONG delayMs, WnWaitableTimerCallbackInterface* callback)
+{
+    if (delayMs <= 0)
+        return ERROR_INVALID_PARAMETER;
+    LARGE_INTEGER dueTime;
+    dueTime.QuadPart = -static_cast<LONGLONG>(delayMs) * 10000; // relative, in 100 ns units
+    const BOOL armed = SetWaitableTimer(Get(), &dueTime, 0, callback != nullptr ? TimerCompletion : nullptr,
+                                        callback, FALSE);
+    return armed ? ERROR_SUCCESS : WnLastError();
+}
+
 DWORD WnWaitableTimer::Cancel()
 {
     if (!handle_)

@@ -17,6 +17,8 @@ class WnWaitableTimer : public WnHandle
     // callback, OnTimer runs as an APC on the calling thread during its alertable waits; the callback
     // must stay alive until the timer is cancelled. A period of 0 or less returns 87 and changes nothing.
     [[nodiscard]] DWORD Set(LONG periodMs, WnWaitableTimerCallbackInterface* callback, bool resume = false);
+    // Fires once, delayMs milliseconds from now; the callback as for Set.
+    [[nodiscard]] DWORD SetOnce(LONG delayMs, WnWaitableTimerCallbackInterface* callback);
     [[nodiscard]] DWORD Cancel();
 
     // Cancels (which also drops queued callbacks) before closing.

@@ -181,6 +181,20 @@ TEST_F(DevicePage, ForbidRateChangeSetsBitZeroOnlyThroughTheService)
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.StopClient(4));
 }
 
+TEST_F(DevicePage, RestoreSettingsIsTheServicesSwitch)
+{
+    OpenPage(1);
+    EXPECT_FALSE(Checked(IDC_RESTORE_SETTINGS)) << "off unless turned on";
+    bool on = false;
+    Click(IDC_RESTORE_SETTINGS);
+    EXPECT_TRUE(TakeBoxes().empty());
+    ASSERT_EQ(NORVIK_STATUS_SUCCESS, client_.GetRestoreSettings(keys_.key1, keys_.key2, &on));
+    EXPECT_TRUE(on);
+    Click(IDC_RESTORE_SETTINGS);
+    page_->Refresh();
+    EXPECT_FALSE(Checked(IDC_RESTORE_SETTINGS));
+}
+
 TEST_F(DevicePage, AUnitThatWentAwayEmptiesTheTextsAndTakesNoChanges)
 {
     OpenPage(1);

@@ -63,6 +63,11 @@ TEST_F(CtlEndToEnd, ChangesGoThroughTheService)
         EXPECT_TRUE(result.errors.empty()) << result.errors;
         EXPECT_EQ(c.expected, session.Dump()[nlohmann::json::json_pointer(c.pointer)]) << c.pointer;
     }
+    // Kept by the service, not the unit: read back through the service.
+    EXPECT_EQ("on\n", Ctl(L"restore CVX10001 on").output);
+    EXPECT_EQ("{\"restore\":true}\n", Ctl(L"--json restore CVX10001").output);
+    EXPECT_EQ("off\n", Ctl(L"restore CVX10001 off").output);
+    EXPECT_EQ("off\n", Ctl(L"restore CVX10002").output);
 }
 
 TEST_F(CtlEndToEnd, RefusalsOfTheServiceCarryTheirStatus)

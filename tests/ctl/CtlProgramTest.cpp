@@ -14,7 +14,7 @@ TEST_F(CtlProgram, HelpListsEveryCommandAndExplainsOne)
     EXPECT_EQ(0, program.exit);
     for (const wchar_t* name :
          {L"list", L"status", L"rate", L"buffers", L"stream-device", L"policy", L"spdif", L"bypass", L"mixer",
-          L"volume", L"weight", L"effect", L"save", L"load", L"watch"})
+          L"volume", L"weight", L"effect", L"save", L"load", L"restore", L"watch"})
     {
         EXPECT_NE(std::wstring::npos, program.out.find(L"\n  " + std::wstring(name) + L" ")) << name;
     }
@@ -84,6 +84,10 @@ TEST_F(CtlProgram, BadInputIsRefusedAndSendsNothing)
         {{L"save", L"CVX10001", L"\\\\.\\pipe\\x"}, 2, L"\\\\.\\pipe\\x names a device"},
         {{L"load", L"CVX10001", L"nul"}, 2, L"nul names a device, not a file. Nothing was changed."},
         {{L"watch", L"forever"}, 2, L"watch takes no arguments."},
+        {{L"restore"}, 2, L"restore takes a serial"},
+        {{L"restore", L"CVX10001", L"always"}, 2, L"restore takes a serial"},
+        {{L"restore", L"CVX10001", L"on", L"now"}, 2, L"restore takes a serial"},
+        {{L"restore", L"CVX19999", L"on"}, 3, L"No unit with serial CVX19999 is connected."},
     };
     for (const auto& c : cases)
     {

@@ -1,7 +1,10 @@
 // corvexsim.exe, corvexsvc.exe -console and a client in this process, talking over the simulator's pipe:
 // a rate change from request to notification, units unplugged and plugged again (arrivals reach the service
 // through its window, also from a window station of its own, as a service's), the simulator restarted
-// under the service, a client that never reads its replies, and Ctrl+C.
+// under the service, a client that never reads its replies, Ctrl+C, and a unit's settings kept across a
+// replug.
+#include "ctl/CtlOutput.h"
+#include "ctl/UnitSnapshot.h"
 #include "driverapi/NorvikClient.h"
 #include "driverapi/PipeDriverPort.h"
 #include "simulator/DriverModel.h"
@@ -99,6 +102,105 @@ class ServiceInAStationOfItsOwn : public ServiceEndToEnd
 
     WnWindowStation station;
     WnDesktop desktop;
+};
+
+// A unit's settings kept across a replug: the switch through the service, the settings it stored, and what
+// the service sent to the unit's handle.
+class KeptSettings : public ServiceEndToEnd
+{
+  protected:
+    void SetUp() override
+    {
+        ForgetUnit();
+        ServiceEndToEnd::SetUp();
+    }
+    void TearDown() override
+    {
+        ServiceEndToEnd::TearDown();
+        ForgetUnit();
+    }
+    static void ForgetUnit() { (void)RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUnitKey); }
+
+    NorvikDevice* Device()
+    {
+        bool changed = false;
+        (void)client.UpdateDeviceList(&changed);
+        for (size_t i = 0; i < client.DeviceCount(); ++i)
+            if (std::wstring(client.DeviceAt(i)->Serial()) == L"CVX10002")
+                return client.DeviceAt(i);
+        return nullptr;
+    }
+    // The unit's settings as a client reads them, in the form the service stores.
+    std::string Settings()
+    {
+        NorvikDevice* device = Device();
+        UnitState state;
+        const wchar_t* what = L"";
+        if (device == nullptr || ReadUnitState(*device, &state, &what) != NORVIK_STATUS_SUCCESS)
+            return "unreadable";
+        return SnapshotJson(SnapshotOf(state), L"CVX10002");
+    }
+    std::string Stored()
+    {
+        wchar_t text[64 * 1024] = L"";
+        DWORD size = sizeof(text);
+        const LSTATUS read = RegGetValueW(HKEY_LOCAL_MACHINE, kUnitKey, L"StoredSettings", RRF_RT_REG_SZ,
+                                          nullptr, text, &size);
+        return read == ERROR_SUCCESS ? Utf8(text) : "none";
+    }
+    // Plugs the unit again and waits until the service has answered a request after setting it up.
+    void Replug(const std::string& options)
+    {
+        ASSERT_EQ(0u, Control("unplug CVX10002").rfind("ok", 0));
+        ASSERT_TRUE(WaitUntil([this] { return Device() == nullptr; }));
+        (void)Control("log clear");
+        ASSERT_EQ(0u, Control("plug CVX10002 plugin" + options).rfind("ok", 0));
+        ASSERT_TRUE(WaitUntil([this] { return IsConfigured("CVX10002") && Device() != nullptr; }));
+        bool on = false;
+        ASSERT_TRUE(WaitUntil(
+            [&]
+            {
+                NorvikDevice* device = Device();
+                return device != nullptr &&
+                       client.GetRestoreSettings(device->Record().key1, device->Record().key2, &on) == 0;
+            }));
+    }
+    // The requests the service sent on the unit's handle since the plug, by name.
+    std::vector<std::string> ServiceRequests()
+    {
+        const nlohmann::json dump = Dump();
+        const nlohmann::json unit = SimUnit(dump, "CVX10002");
+        int64_t origin = -1;
+        int64_t handle = -1;
+        for (const nlohmann::json& each : dump["handles"])
+            if (each["role"] == 0)
+                origin = each["origin"];
+        for (const nlohmann::json& each : dump["handles"])
+            if (each["origin"] == origin &&
+                each.value("bound", nlohmann::json()) == nlohmann::json({unit["key1"], unit["key2"]}))
+                handle = each["id"];
+        const std::string reply = Control("log");
+        const nlohmann::json log = nlohmann::json::parse(reply.substr(reply.find('[')), nullptr, false);
+        std::vector<std::string> names;
+        for (const nlohmann::json& entry : log)
+            if (entry["handle"] == handle)
+                names.push_back(entry["request"]);
+        return names;
+    }
+    std::vector<std::string> Writes()
+    {
+        std::vector<std::string> writes;
+        for (const std::string& name : ServiceRequests())
+            if (name.rfind("SET_", 0) == 0 || name == "SELECT_ENDPOINT")
+                writes.push_back(name);
+        return writes;
+    }
+
+    static constexpr wchar_t kUnitKey[] = L"Software\\MERIDANT\\corvex\\Devices\\CVX10002";
+    // The unit's set-up as every arrival sends it.
+    const std::vector<std::string> setUpWrites = {"SET_WDM_CONFIG",    "SET_CROSSPOINT_WEIGHTS",
+                                                  "SET_CHANNEL_NAMES", "SET_WDM_ENDPOINTS",
+                                                  "SELECT_ENDPOINT",   "SELECT_ENDPOINT"};
 };
 
 bool Contains(const std::vector<uint32_t>& codes, uint32_t code)
@@ -223,4 +325,44 @@ TEST_F(ServiceEndToEnd, CtrlCEndsTheConsoleRun)
     EXPECT_NE(std::string::npos, service.Output().find("corvexsvc started\r\n"));
     EXPECT_NE(std::string::npos, service.Output().find("corvexsvc terminating.\r\n"));
     EXPECT_TRUE(WaitUntil([this] { return !HasServer(); })) << "the server role went with the process";
+}
+
+TEST_F(KeptSettings, AreWrittenBackAtTheNextConnectionOnlyWhileOn)
+{
+    ASSERT_TRUE(WaitUntil([this] { return IsConfigured("CVX10002") && Device() != nullptr; }));
+    NorvikDevice* device = Device();
+    ASSERT_EQ(0u, client.SetRestoreSettings(device->Record().key1, device->Record().key2, true));
+    // One change of each kind; only the volume is reported to the service, the rest the tick finds.
+    NorvikVolumeItem volume{{NORVIK_PIN_ANALOG, 0, {}}, 0, 1, -1000};
+    NorvikWeightItem weight{{NORVIK_PIN_ANALOG, 1, {}}, {NORVIK_PIN_ANALOG, 0, {}}, -600, 1, 0};
+    ASSERT_EQ(0u, device->SetPinVolumes(&volume, 1));
+    ASSERT_EQ(0u, device->SetCrosspointWeights(&weight, 1));
+    ASSERT_EQ(0u, device->SetVolumeBypass(true));
+    ASSERT_EQ(0u, UnitEffect::Set(*device, NORVIK_PLUGIN_DELAY, {{0, 250}, {1, 250}}));
+    const std::string changed = Settings();
+    ASSERT_TRUE(WaitUntil([&] { return Stored() == changed; }, 30000)) << Stored();
+
+    Replug("");
+    EXPECT_EQ(changed, Settings()) << "every setting back";
+    EXPECT_NE(std::string::npos, service.Output().find("Restored the settings of CVX10002"))
+        << service.Output();
+
+    // Off: the unit comes back as plugged, and the service sends it the set-up only.
+    ASSERT_EQ(0u, client.SetRestoreSettings(Device()->Record().key1, Device()->Record().key2, false));
+    EXPECT_EQ("none", Stored());
+    Replug("");
+    EXPECT_NE(changed, Settings());
+    EXPECT_EQ(setUpWrites, Writes());
+    const std::vector<std::string> requests = ServiceRequests();
+    EXPECT_EQ(0, std::count(requests.begin(), requests.end(), "GET_MIXER_PINS")) << "nothing read for it";
+}
+
+TEST_F(KeptSettings, OfAnotherLayoutAreNotApplied)
+{
+    ASSERT_TRUE(WaitUntil([this] { return IsConfigured("CVX10002") && Device() != nullptr; }));
+    ASSERT_EQ(0u, client.SetRestoreSettings(Device()->Record().key1, Device()->Record().key2, true));
+    Replug(" analog 8");
+    EXPECT_EQ(setUpWrites, Writes()) << "read, but nothing written";
+    EXPECT_NE(std::string::npos, service.Output().find("they were made for another layout"))
+        << service.Output();
 }

@@ -112,7 +112,8 @@ TEST_F(Server, EveryRequestChecksItsPayloadSize)
         {1001, Bytes(settings.currentRate), 2001}, {1002, Bytes(buffers), 2001},
         {1003, Bytes(allDevices), 2001},           {1004, Bytes(option), 2001},
         {1005, Bytes(settings.policy), 2001},      {11001, SoundConfig(0, 0), 2001},
-        {11002, SoundConfig(0, 0), 12001},
+        {11002, SoundConfig(0, 0), 12001},         {11003, SoundConfig(0, 0), 2001},
+        {11004, SoundConfig(0, 0), 12002},
     };
     for (const Case& c : cases)
     {
@@ -128,7 +129,7 @@ TEST_F(Server, EveryRequestChecksItsPayloadSize)
             EXPECT_EQ(expected,
                       harness.Request(c.code, payload.data(), size, size == n ? c.replyCode : 2001, &reply))
                 << "request " << c.code << " with " << size << " bytes";
-            EXPECT_EQ(size == n && c.code == 11002 ? 16u : 0u, reply.length) << c.code;
+            EXPECT_EQ(size == n && (c.code == 11002 || c.code == 11004) ? 16u : 0u, reply.length) << c.code;
         }
     }
 }
@@ -136,7 +137,7 @@ TEST_F(Server, EveryRequestChecksItsPayloadSize)
 TEST_F(Server, UnknownRequestsAreInvalidCommands)
 {
     const uint8_t payload[20] = {};
-    for (const uint32_t code : {0u, 1u, 1000u, 1006u, 2001u, 3010u, 11000u, 11003u, 12001u, 0xFFFFFFFFu})
+    for (const uint32_t code : {0u, 1u, 1000u, 1006u, 2001u, 3010u, 11000u, 11005u, 12001u, 0xFFFFFFFFu})
     {
         for (const uint32_t size : {0u, 4u, 16u, 20u})
         {
@@ -282,6 +283,10 @@ TEST_F(Server, SoundDeviceConfigurationRequests)
     config[0] ^= 0xFF;
     EXPECT_EQ(NORVIK_STATUS_OBJECT_NOT_FOUND, harness.Request(11001, config.data(), 16));
     EXPECT_EQ(NORVIK_STATUS_OBJECT_NOT_FOUND, harness.Request(11002, config.data(), 16, 2001));
+    EXPECT_EQ(NORVIK_STATUS_OBJECT_NOT_FOUND, harness.Request(11003, config.data(), 16));
+    // The restore switch is 0 or 1, and its fourth word 0.
+    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER, harness.Request(11003, SoundConfig(2, 0).data(), 16));
+    EXPECT_EQ(NORVIK_STATUS_INVALID_PARAMETER, harness.Request(11003, SoundConfig(0, 1).data(), 16));
 
     // The unit refuses the endpoint table: that failure is the answer, with streaming back up.
     harness.model.InjectFault(NORVIK_IOCTL_SET_WDM_ENDPOINTS, NORVIK_STATUS_NO_RESOURCES);
