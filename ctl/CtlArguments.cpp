@@ -62,7 +62,7 @@ bool ParseDecibels(const std::wstring& text, int16_t* hundredths)
     if (number.size() > 2 && Folded(number.substr(number.size() - 2)) == L"db")
         number.resize(number.size() - 2);
     int64_t value = 0;
-    if (!ParseFixed(number, 2, true, &value) || value < kMixerMinGain || value > kMixerMaxGain)
+    if (!ParseFixed(number, 2, true, &value) || value < kFaderGainFloor || value > kFaderGainTop)
         return false;
     *hundredths = static_cast<int16_t>(value);
     return true;

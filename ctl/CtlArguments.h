@@ -2,11 +2,10 @@
 // refused before anything is sent.
 #pragma once
 
+#include "driverapi/NorvikValueTexts.h"
+
 #include <cstdint>
 #include <string>
-
-constexpr int16_t kMixerMinGain = -6000; // 0.01 dB: the bottom of the mixer's faders
-constexpr int16_t kMixerMaxGain = 600;   // the top
 
 // Decimal digits only; false above max.
 bool ParseCount(const std::wstring& text, uint32_t max, uint32_t* value);

@@ -92,7 +92,7 @@ bool ReadGain(const nlohmann::json& value, const char* valueName, const char* fl
 {
     int64_t gain = 0;
     // Held to the faders' range, as a typed gain is.
-    if (!ReadInteger(Member(&value, valueName), kMixerMinGain, kMixerMaxGain, &gain) ||
+    if (!ReadInteger(Member(&value, valueName), kFaderGainFloor, kFaderGainTop, &gain) ||
         !ReadBool(Member(&value, flagName), &setting->on))
         return false;
     setting->value = static_cast<int16_t>(gain);

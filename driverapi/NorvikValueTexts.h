@@ -9,6 +9,11 @@
 #include <cstdint>
 #include <string>
 
+// The range of the mixer's faders in 0.01 dB: every gain a user sets, in the panel or with corvexctl, and
+// every gain a snapshot file may hold.
+constexpr int16_t kFaderGainFloor = -6000;
+constexpr int16_t kFaderGainTop = 600;
+
 struct NorvikBufferClass
 {
     uint32_t value;

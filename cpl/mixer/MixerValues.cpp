@@ -9,29 +9,29 @@ namespace mixer_values
 {
 int MeterPosition(int16_t level)
 {
-    if (level < kGainFloor)
+    if (level < kFaderGainFloor)
         return 0;
     if (level > 0)
         return kMeterMax;
-    return level - kGainFloor;
+    return level - kFaderGainFloor;
 }
 
 int FaderPosition(int16_t gain)
 {
-    if (gain < kGainFloor)
+    if (gain < kFaderGainFloor)
         return kFaderMax;
-    if (gain > kGainTop)
+    if (gain > kFaderGainTop)
         return 0;
-    return kGainTop - gain;
+    return kFaderGainTop - gain;
 }
 
 int16_t GainFromFader(int position)
 {
     if (position < 0)
-        return kGainTop;
+        return kFaderGainTop;
     if (position > kFaderMax)
-        return kGainFloor;
-    return static_cast<int16_t>(kGainTop - position);
+        return kFaderGainFloor;
+    return static_cast<int16_t>(kFaderGainTop - position);
 }
 
 namespace

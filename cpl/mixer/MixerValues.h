@@ -3,6 +3,7 @@
 #pragma once
 
 #include "driverapi/NorvikIoctl.h"
+#include "driverapi/NorvikValueTexts.h"
 
 #include <cstdint>
 
@@ -12,8 +13,6 @@ namespace mixer_values
 constexpr int kMeterMax = 6000;
 // Faders are vertical with +6 dB at the top (position 0) and -60 dB at the bottom.
 constexpr int kFaderMax = 6600;
-constexpr int16_t kGainTop = 600;
-constexpr int16_t kGainFloor = -6000;
 
 int MeterPosition(int16_t level);
 int FaderPosition(int16_t gain);
