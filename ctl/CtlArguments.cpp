@@ -95,9 +95,3 @@ std::wstring Folded(const std::wstring& text)
             folded += static_cast<wchar_t>(towlower(c));
     return folded;
 }
-
-std::wstring DecibelText(int32_t hundredths)
-{
-    const int32_t magnitude = hundredths < 0 ? -hundredths : hundredths;
-    return FormatText(L"%s%i.%02i", hundredths < 0 ? L"-" : L"", magnitude / 100, magnitude % 100);
-}

@@ -20,5 +20,3 @@ bool IsSerial(const std::wstring& text);
 
 // Lower case without blanks: how names and labels typed by a user are compared.
 std::wstring Folded(const std::wstring& text);
-// 0.01 dB as the mixer's weight control prints it: -650 is "-6.50", -5 is "-0.05".
-std::wstring DecibelText(int32_t hundredths);

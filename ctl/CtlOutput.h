@@ -3,6 +3,7 @@
 
 #include "ctl/CtlConsole.h"
 #include "driverapi/NorvikStatus.h"
+#include "wn/WnText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -49,8 +50,3 @@ class CtlOutput
     bool json_ = false;
     std::function<const wchar_t*()> lostConnection_;
 };
-
-// printf-style formatting with the Windows rules (%s wide, %hs narrow); cut at 1023 characters.
-std::wstring FormatText(const wchar_t* format, ...);
-std::string Utf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);

@@ -24,17 +24,6 @@ std::wstring ModeText(uint32_t mode)
     return mode == 0 ? L"one device" : mode == 1 ? L"all devices" : FormatText(L"unknown (%u)", mode);
 }
 
-// Tenths are cut, not rounded, as on the Buffer Settings page.
-std::wstring LatencyText(uint32_t microseconds)
-{
-    return FormatText(L"%u.%1u millisecs", microseconds / 1000, (microseconds % 1000) / 100);
-}
-
-bool IsDsdRate(uint32_t rate)
-{
-    return rate == NORVIK_RATE_DSD64 || rate == NORVIK_RATE_DSD128;
-}
-
 template <size_t N>
 bool ParseClass(const std::wstring& text, const NorvikBufferClass (&classes)[N], uint32_t* value)
 {

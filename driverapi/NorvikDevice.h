@@ -30,9 +30,9 @@ class NorvikDevice : public NorvikApiContext
     uint32_t Key2() const { return record_.key2; }
     const wchar_t* Serial() const { return record_.serial; }
     const wchar_t* Name() const { return record_.name; }
-    bool IsHighSpeed() const { return (record_.speedFlags & 1) != 0; }
-    bool HasPlugin() const { return (record_.featureFlags & 1) != 0; }
-    bool IsStreamingDevice() const { return (record_.streamingFlags & 1) != 0; }
+    bool IsHighSpeed() const { return record_.IsHighSpeed(); }
+    bool HasPlugin() const { return record_.HasPlugin(); }
+    bool IsStreamingDevice() const { return record_.IsStreamingDevice(); }
 
     // Requests on this unit. Array requests take the element count; the items are both input and output.
     [[nodiscard]] NorvikStatus BindDevice(uint32_t key1, uint32_t key2);

@@ -77,6 +77,12 @@ constexpr uint32_t NORVIK_MAX_TOPOLOGY_ENDPOINTS = 12;
 
 #pragma pack(push, 1)
 
+// A flag byte with bit 0 set or cleared and its other bits kept.
+constexpr uint8_t WithBit0(uint8_t flags, bool on)
+{
+    return static_cast<uint8_t>(on ? (flags | 1u) : (flags & ~1u));
+}
+
 struct NorvikDriverInfo
 {
     uint32_t interfaceMajor; // the library accepts only 2
@@ -85,6 +91,9 @@ struct NorvikDriverInfo
     uint32_t driverMinor;
     uint32_t driverBuild;
     uint32_t flags; // bit 0: debug build
+
+    bool IsDebugBuild() const { return (flags & 1u) != 0; }
+    void SetDebugBuild(bool on) { flags = on ? (flags | 1u) : (flags & ~1u); }
 };
 static_assert(sizeof(NorvikDriverInfo) == 24, "driver info");
 
@@ -107,6 +116,14 @@ struct NorvikDeviceRecord
     uint8_t featureFlags;   // bit 0: effect plug-in
     uint8_t streamingFlags; // bit 0: selected for streaming
     uint8_t reserved;
+
+    bool IsHighSpeed() const { return (speedFlags & 1u) != 0; }
+    bool HasPlugin() const { return (featureFlags & 1u) != 0; }
+    bool IsStreamingDevice() const { return (streamingFlags & 1u) != 0; }
+    // The other bits of each byte stay as the driver set them.
+    void SetHighSpeed(bool on) { speedFlags = WithBit0(speedFlags, on); }
+    void SetHasPlugin(bool on) { featureFlags = WithBit0(featureFlags, on); }
+    void SetStreamingDevice(bool on) { streamingFlags = WithBit0(streamingFlags, on); }
 };
 static_assert(sizeof(wchar_t) == 2, "UTF-16 strings");
 static_assert(sizeof(NorvikDeviceRecord) == 140, "device record");
@@ -168,6 +185,24 @@ static_assert(sizeof(NorvikSampleRates) == 56, "sample rates");
 
 constexpr uint32_t NORVIK_RATE_DSD64 = 2822400;
 constexpr uint32_t NORVIK_RATE_DSD128 = 5644800;
+// DSD rates belong to the ASIO host that streams DSD: neither program ever requests one.
+constexpr bool IsDsdRate(uint32_t rateHz)
+{
+    return rateHz == NORVIK_RATE_DSD64 || rateHz == NORVIK_RATE_DSD128;
+}
+
+// The driver's policy word: bit 0 forbids sample-rate changes; the other bits are the driver's own and go
+// back to it as it reported them.
+constexpr uint32_t NORVIK_POLICY_FORBID_RATE_CHANGE = 1;
+constexpr bool ForbidsRateChange(uint32_t policy)
+{
+    return (policy & NORVIK_POLICY_FORBID_RATE_CHANGE) != 0;
+}
+constexpr uint32_t WithRateChangeForbidden(uint32_t policy, bool forbid)
+{
+    return forbid ? (policy | NORVIK_POLICY_FORBID_RATE_CHANGE)
+                  : (policy & ~NORVIK_POLICY_FORBID_RATE_CHANGE);
+}
 
 struct NorvikBufferSizes
 {
@@ -405,6 +440,9 @@ struct NorvikVolumeItem
     uint8_t unused;
     uint8_t flags; // bit 0: mute
     int16_t volume;
+
+    bool IsMuted() const { return (flags & 1u) != 0; }
+    void SetMuted(bool muted) { flags = WithBit0(flags, muted); }
 };
 static_assert(sizeof(NorvikVolumeItem) == 8, "volume item");
 static_assert(offsetof(NorvikVolumeItem, flags) == 5, "volume item");
@@ -416,6 +454,9 @@ struct NorvikWeightItem
     int16_t weight;
     uint8_t flags; // bit 0: connected
     uint8_t unused;
+
+    bool IsConnected() const { return (flags & 1u) != 0; }
+    void SetConnected(bool connected) { flags = WithBit0(flags, connected); }
 };
 static_assert(sizeof(NorvikWeightItem) == 12, "weight item");
 static_assert(offsetof(NorvikWeightItem, weight) == 8, "weight item");

@@ -1,7 +1,11 @@
 #include "driverapi/NorvikValueTexts.h"
 
+#include "wn/WnText.h"
+
 #include <windows.h>
 #include <strsafe.h>
+
+#include <iterator>
 
 namespace
 {
@@ -81,4 +85,48 @@ std::wstring SpdifInStatusText(NorvikStatus requestStatus, const NorvikSpdifInSt
     default:
         return L"invalid Format";
     }
+}
+
+void PrintDecibels(int32_t hundredths, wchar_t* text, size_t capacity)
+{
+    const int32_t magnitude = hundredths < 0 ? -hundredths : hundredths;
+    (void)StringCchPrintfW(text, capacity, L"%s%i.%02i", hundredths < 0 ? L"-" : L"", magnitude / 100,
+                           magnitude % 100);
+}
+
+std::wstring DecibelText(int32_t hundredths)
+{
+    wchar_t text[32];
+    PrintDecibels(hundredths, text, std::size(text));
+    return text;
+}
+
+std::wstring SampleRateText(uint32_t rateHz)
+{
+    return FormatText(L"%u.%03u kHz", rateHz / 1000, rateHz % 1000);
+}
+
+std::wstring LatencyText(uint32_t microseconds)
+{
+    return FormatText(L"%u.%1u millisecs", microseconds / 1000, (microseconds % 1000) / 100);
+}
+
+const wchar_t kDsdRateRefusal[] = L"Changing to this the sample rate prohibited.\n"
+                                  L"It sample rate can be installed only from ASIO host for DSD mode.";
+
+const wchar_t* StreamingStateName(uint32_t state)
+{
+    static const wchar_t* const kNames[] = {L"Undefined", L"Down",    L"Ready",
+                                            L"Prepared",  L"Running", L"Error"};
+    return state < std::size(kNames) ? kNames[state] : nullptr;
+}
+
+const wchar_t* MixerTitle(bool hardwareInputs)
+{
+    return hardwareInputs ? L"Hardware Inputs Mixer" : L"Software Outputs Mixer";
+}
+
+const wchar_t* MixerInputHeading(bool hardwareInputs)
+{
+    return hardwareInputs ? L"Hardware Inputs" : L"Software Outputs";
 }

@@ -14,6 +14,40 @@
 constexpr int16_t kFaderGainFloor = -6000;
 constexpr int16_t kFaderGainTop = 600;
 
+// Gains with two decimals: "-0.05", "6.00". The first form writes into `text` without allocating, for the
+// mixer's updates.
+void PrintDecibels(int32_t hundredths, wchar_t* text, size_t capacity);
+std::wstring DecibelText(int32_t hundredths);
+
+// "44.100 kHz".
+std::wstring SampleRateText(uint32_t rateHz);
+// "5.3 millisecs": tenths cut, not rounded.
+std::wstring LatencyText(uint32_t microseconds);
+// Why a DSD rate is refused (see IsDsdRate).
+extern const wchar_t kDsdRateRefusal[];
+
+// "Undefined" .. "Error" for the streaming states 0 to 5; null for USB 1.1 (6) and unknown states, which
+// each program words in its own place.
+const wchar_t* StreamingStateName(uint32_t state);
+
+// The window title and the input heading of a unit's two mixers.
+const wchar_t* MixerTitle(bool hardwareInputs);
+const wchar_t* MixerInputHeading(bool hardwareInputs);
+
+// What a request that may fail does, in both programs' words: the command-line client adds the status
+// to `doing`; the panel's message box shows `failed`.
+struct NorvikAction
+{
+    const wchar_t* doing;
+    const wchar_t* failed;
+};
+constexpr NorvikAction kReadBufferSizes{L"Get the buffer sizes", L"Get the buffer sizes failed."};
+constexpr NorvikAction kChangeBufferSizes{L"Changing the buffer sizes", L"Changing the buffer sizes failed."};
+constexpr NorvikAction kChangeSampleRate{L"Changing the sample rate", L"Changing the sample rate failed."};
+constexpr NorvikAction kChangePolicy{L"Changing the policy", L"Changing the policy failed."};
+constexpr NorvikAction kChangeRestoreSetting{L"Changing the restore setting",
+                                             L"Changing the restore setting failed."};
+
 struct NorvikBufferClass
 {
     uint32_t value;

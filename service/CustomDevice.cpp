@@ -111,7 +111,7 @@ NorvikStatus CustomDevice::SendVirtualConfiguration()
         weights[channel].output = {NORVIK_PIN_VIRTUAL, channel, {0, 0}};
         weights[channel].input = {NORVIK_PIN_SOFTWARE, channel, {0, 0}};
         weights[channel].weight = 0;
-        weights[channel].flags = 1;
+        weights[channel].SetConnected(true);
     }
     return SetCrosspointWeights(weights, 2);
 }
@@ -216,7 +216,7 @@ void CustomDevice::OnLevelsChanged()
         for (uint32_t s = 0; s < itemCount; ++s)
         {
             config.levels[s] = HardwareVolumeToWindowsLevel(items[s].volume);
-            config.switches[s] = items[s].flags & 1;
+            config.switches[s] = items[s].IsMuted() ? 1u : 0u;
         }
         if (SetWdmPinConfig(config) != NORVIK_STATUS_SUCCESS)
             return;
@@ -236,7 +236,7 @@ void CustomDevice::OnEndpointEvent2(uint32_t index)
     for (uint32_t s = 0; s < itemCount; ++s)
     {
         items[s].volume = WindowsLevelToHardwareVolume(config.levels[s]);
-        items[s].flags = config.switches[s] & 1;
+        items[s].SetMuted((config.switches[s] & 1u) != 0);
     }
     (void)SetPinVolumes(items, itemCount);
 }

@@ -279,7 +279,7 @@ NorvikStatus NorvikServer::SetSampleRate(uint32_t rate)
     // A change that does not happen must not leave its rate announced as the coming one.
     const uint32_t currentRate = status.sampleRate;
     uint32_t policy = 0;
-    const uint32_t flag = GetPolicy(&policy) == NORVIK_STATUS_SUCCESS ? (policy & 1) : 0;
+    const uint32_t flag = GetPolicy(&policy) == NORVIK_STATUS_SUCCESS && ForbidsRateChange(policy) ? 1u : 0u;
     const NorvikStatus down = BringStreamingDown(flag);
     if (down != NORVIK_STATUS_SUCCESS)
     {

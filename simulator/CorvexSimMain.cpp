@@ -5,6 +5,7 @@
 #include "simulator/SimControlClient.h"
 #include "simulator/SimPipeServer.h"
 #include "simulator/SimSelfCheck.h"
+#include "wn/WnText.h"
 
 #include <windows.h>
 
@@ -27,16 +28,6 @@ const char kUsage[] =
     "  corvexsim.exe selfcheck                                check the simulator with the driver classes\n"
     "  -units N: units connected at start (default 2: CVX10001, CVX10002 with the effect)\n"
     "  -script FILE: control commands run at start, one per line ('#' starts a comment)\n\n";
-
-std::string Utf8(const wchar_t* text)
-{
-    int count = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (count <= 1)
-        return std::string();
-    std::string result(static_cast<size_t>(count - 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &result[0], count, nullptr, nullptr);
-    return result;
-}
 
 struct Options
 {
@@ -93,7 +84,7 @@ int SendControlCommand(const Options& options)
     if (error != ERROR_SUCCESS)
     {
         std::printf("error: no simulator on \\\\.\\pipe\\%s-control (Win32 error %lu)\n",
-                    Utf8(options.pipe.c_str()).c_str(), error);
+                    Utf8(options.pipe).c_str(), error);
         return 2;
     }
     std::printf("%s\n", reply.c_str());
@@ -102,10 +93,10 @@ int SendControlCommand(const Options& options)
 
 bool RunScript(const std::wstring& path, SimPipeServer& server)
 {
-    std::ifstream file(Utf8(path.c_str()));
+    std::ifstream file(Utf8(path));
     if (!file)
     {
-        std::printf("error: cannot read the script %s\n", Utf8(path.c_str()).c_str());
+        std::printf("error: cannot read the script %s\n", Utf8(path).c_str());
         return false;
     }
     for (std::string line; std::getline(file, line);)
@@ -130,16 +121,15 @@ int Serve(const Options& options)
     DWORD error = server.Start(options.pipe);
     if (error != ERROR_SUCCESS)
     {
-        std::printf("error: cannot serve \\\\.\\pipe\\%s (Win32 error %lu%s)\n",
-                    Utf8(options.pipe.c_str()).c_str(), error,
-                    error == ERROR_ACCESS_DENIED ? ": another simulator serves this name" : "");
+        std::printf("error: cannot serve \\\\.\\pipe\\%s (Win32 error %lu%s)\n", Utf8(options.pipe).c_str(),
+                    error, error == ERROR_ACCESS_DENIED ? ": another simulator serves this name" : "");
         return 1;
     }
     if (!options.script.empty() && !RunScript(options.script, server))
         return 1;
     std::printf(
         "corvexsim: serving \\\\.\\pipe\\%s with %u units; control commands on \\\\.\\pipe\\%s-control\n",
-        Utf8(options.pipe.c_str()).c_str(), options.units, Utf8(options.pipe.c_str()).c_str());
+        Utf8(options.pipe).c_str(), options.units, Utf8(options.pipe).c_str());
     std::fflush(stdout);
     (void)WaitForSingleObject(server.QuitEvent(), INFINITE);
     server.Stop();

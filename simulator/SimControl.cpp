@@ -238,7 +238,7 @@ std::string SimControl::SetDriverVersion(const Words& words)
     info.driverMajor = values[0];
     info.driverMinor = values[1];
     info.driverBuild = values[2];
-    info.flags = debug ? (info.flags | 1u) : (info.flags & ~1u);
+    info.SetDebugBuild(debug);
     model_.SetDriverInfo(info);
     return "ok";
 }

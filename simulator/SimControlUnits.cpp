@@ -2,6 +2,7 @@
 #include "simulator/SimControl.h"
 
 #include "simulator/SimParse.h"
+#include "wn/WnText.h"
 
 #include <windows.h>
 
@@ -9,17 +10,6 @@
 
 namespace
 {
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count > 0 ? count : 0), L'\0');
-    if (count > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], count);
-    return wide;
-}
-
 std::string Hex(uint32_t value)
 {
     char text[16];
@@ -30,7 +20,7 @@ std::string Hex(uint32_t value)
 
 bool SimControl::UnitKeys(const std::string& serial, NorvikDeviceKeys* keys, std::string* error) const
 {
-    if (model_.FindUnitBySerial(Widen(serial), keys))
+    if (model_.FindUnitBySerial(FromUtf8(serial), keys))
         return true;
     *error = Error("no unit with serial " + serial);
     return false;
@@ -41,7 +31,7 @@ std::string SimControl::Plug(const Words& words)
     if (words.size() < 2 || words[1].size() > 19)
         return WrongWords();
     SimUnitSpec unitSpec;
-    unitSpec.serial = Widen(words[1]);
+    unitSpec.serial = FromUtf8(words[1]);
     NorvikDeviceKeys keys;
     if (model_.FindUnitBySerial(unitSpec.serial, &keys))
         return Error("a unit with serial " + words[1] + " is connected");

@@ -163,12 +163,12 @@ NorvikStatus SimMixer::Volumes(SimRequest& request, bool set, Changes* changes)
         Volume& volume = volumes_[OutputIndex(item.pin)];
         if (set)
         {
-            Volume updated{Clamp(item.volume), (item.flags & 1) != 0};
+            Volume updated{Clamp(item.volume), item.IsMuted()};
             changes->volumes |= updated.volume != volume.volume || updated.mute != volume.mute;
             volume = updated;
         }
         item.volume = volume.volume;
-        item.flags = static_cast<uint8_t>((item.flags & ~1u) | (volume.mute ? 1u : 0u));
+        item.SetMuted(volume.mute);
     }
     request.WriteOut(items.data(), items.size() * sizeof(NorvikVolumeItem));
     return NORVIK_STATUS_SUCCESS;
@@ -190,12 +190,12 @@ NorvikStatus SimMixer::Weights(SimRequest& request, bool set, Changes* changes)
         Weight weight = found == weights_.end() ? Weight{} : found->second;
         if (set)
         {
-            Weight updated{Clamp(item.weight), (item.flags & 1) != 0};
+            Weight updated{Clamp(item.weight), item.IsConnected()};
             changes->weights |= updated.weight != weight.weight || updated.connected != weight.connected;
             weight = weights_[key] = updated;
         }
         item.weight = weight.weight;
-        item.flags = static_cast<uint8_t>((item.flags & ~1u) | (weight.connected ? 1u : 0u));
+        item.SetConnected(weight.connected);
     }
     request.WriteOut(items.data(), items.size() * sizeof(NorvikWeightItem));
     return NORVIK_STATUS_SUCCESS;

@@ -36,8 +36,8 @@ SimUnit::SimUnit(uint32_t instance, const SimUnitSpec& unitSpec, uint32_t key1, 
     record_.identity2 = unitSpec.identity2;
     CopyName(record_.serial, unitSpec.serial);
     CopyName(record_.name, unitSpec.name);
-    record_.speedFlags = unitSpec.highSpeed ? 1 : 0;
-    record_.featureFlags = unitSpec.plugin ? 1 : 0;
+    record_.SetHighSpeed(unitSpec.highSpeed);
+    record_.SetHasPlugin(unitSpec.plugin);
     std::fill(std::begin(amplification_), std::end(amplification_), 500u);
     std::fill(std::begin(delayMs_), std::end(delayMs_), 100u);
 }
@@ -49,9 +49,8 @@ std::wstring SimUnit::Serial() const
 
 bool SimUnit::SetStreamingFlag(bool selected)
 {
-    uint8_t flags = static_cast<uint8_t>((record_.streamingFlags & ~1u) | (selected ? 1u : 0u));
-    bool changed = flags != record_.streamingFlags;
-    record_.streamingFlags = flags;
+    const bool changed = selected != record_.IsStreamingDevice();
+    record_.SetStreamingDevice(selected);
     return changed;
 }
 
@@ -217,7 +216,7 @@ void SimUnit::DumpTo(nlohmann::json& out) const
     out["identity"] = {record_.identity1, record_.identity2};
     out["highSpeed"] = IsHighSpeed();
     out["plugin"] = HasPlugin();
-    out["streaming"] = (record_.streamingFlags & 1) != 0;
+    out["streaming"] = record_.IsStreamingDevice();
     out["spdifIn"] = {{"present", spdifPresent_},
                       {"state", spdifIn_.state},
                       {"format", spdifIn_.format},

@@ -57,8 +57,8 @@ class SimUnit
     uint32_t Key1() const { return record_.key1; }
     uint32_t Key2() const { return record_.key2; }
     std::wstring Serial() const;
-    bool IsHighSpeed() const { return (record_.speedFlags & 1) != 0; }
-    bool HasPlugin() const { return (record_.featureFlags & 1) != 0; }
+    bool IsHighSpeed() const { return record_.IsHighSpeed(); }
+    bool HasPlugin() const { return record_.HasPlugin(); }
 
     // Returns true when the flag changed.
     bool SetStreamingFlag(bool selected);

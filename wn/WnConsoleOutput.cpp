@@ -1,11 +1,12 @@
 #include "wn/WnConsoleOutput.h"
+#include "wn/WnText.h"
 
 #include <windows.h>
 #include <strsafe.h>
 
 #include <cstdarg>
 #include <cwchar>
-#include <vector>
+#include <string>
 
 namespace
 {
@@ -24,12 +25,9 @@ void WriteText(DWORD stream, const wchar_t* text)
         (void)WriteConsoleW(output, text, static_cast<DWORD>(length), &written, nullptr);
         return;
     }
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return;
-    std::vector<char> utf8(static_cast<size_t>(bytes));
-    (void)WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), bytes, nullptr, nullptr);
-    (void)WriteFile(output, utf8.data(), static_cast<DWORD>(bytes), &written, nullptr);
+    const std::string utf8 = Utf8(std::wstring_view(text, static_cast<size_t>(length)));
+    if (!utf8.empty())
+        (void)WriteFile(output, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 } // namespace
 
