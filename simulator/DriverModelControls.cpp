@@ -118,8 +118,6 @@ void DriverModel::ClearRequestLog()
 
 std::string DriverModel::DumpJson() const
 {
-    static const char* const kStates[] = {"Undefined", "Down",  "Ready", "Prepared",
-                                          "Running",   "Error", "USB11"};
     std::lock_guard<std::mutex> lock(mutex_);
     const SimDriverState& s = state_;
     nlohmann::json out;
@@ -133,7 +131,8 @@ std::string DriverModel::DumpJson() const
         {"streamingClass", s.streamingClass},   {"asioClass", s.asioClass},
         {"third", s.thirdBufferValue},          {"streamingLatencyUs", sizes.streamingLatencyUs},
         {"asioLatencyUs", sizes.asioLatencyUs}, {"asioLatencySamples", sizes.asioLatencySamples}};
-    out["streaming"] = {{"state", s.state < 7 ? kStates[s.state] : "?"},
+    const std::string state = SimDriverState::StateName(s.state);
+    out["streaming"] = {{"state", state.empty() ? "?" : state},
                         {"stateValue", s.state},
                         {"mode", s.mode},
                         {"lastFlag", s.lastCommandFlag},

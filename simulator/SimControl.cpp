@@ -13,8 +13,6 @@ namespace
 {
 const char kRateRange[] = "rates are 8000 to 768000 Hz, or 2822400 or 5644800 (DSD)";
 
-const char* const kStateNames[] = {"Undefined", "Down", "Ready", "Prepared", "Running", "Error", "USB11"};
-
 // "set WHAT" followed by exactly N numbers, handed to `apply`; an empty reply when the words do not fit.
 template <size_t N, class Apply> std::string ApplyValues(const std::vector<std::string>& words, Apply apply)
 {
@@ -210,8 +208,8 @@ std::string SimControl::SetState(const Words& words)
 {
     if (words.size() != 3)
         return WrongWords();
-    for (uint32_t i = 0; i < std::size(kStateNames); ++i)
-        if (words[2] == kStateNames[i])
+    for (uint32_t i = 0; i <= NORVIK_STREAMING_USB11; ++i)
+        if (words[2] == SimDriverState::StateName(i))
             return Result(model_.SetStreamingState(i));
     // A number also reaches states the names do not cover, for tests of the programs' refusal.
     uint32_t state = 0;

@@ -1,5 +1,8 @@
 #include "simulator/SimDriverState.h"
 
+#include "driverapi/NorvikValueTexts.h"
+#include "wn/WnText.h"
+
 #include <algorithm>
 
 namespace
@@ -21,6 +24,14 @@ SimDriverState::SimDriverState() : rates{44100, 48000, 88200, 96000, 176400, 192
     info.driverMajor = 2;
     info.driverMinor = 3;
     info.driverBuild = 45;
+}
+
+std::string SimDriverState::StateName(uint32_t state)
+{
+    if (state == NORVIK_STREAMING_USB11)
+        return "USB11";
+    const wchar_t* name = StreamingStateName(state);
+    return name != nullptr ? Utf8(name) : std::string();
 }
 
 bool SimDriverState::IsPossibleRate(uint32_t rate)

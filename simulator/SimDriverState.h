@@ -6,6 +6,7 @@
 #include "simulator/SimRequest.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class SimDriverState
@@ -17,6 +18,9 @@ class SimDriverState
     static constexpr uint32_t kAsioClasses = 4;      // 0 Minimum .. 3 Maximum
     // A rate the driver can run at: PCM from 8 to 768 kHz, or one of the two DSD rates.
     static bool IsPossibleRate(uint32_t rate);
+    // The streaming state's name in control commands and dumps: the programs' names, "USB11" for 6, and an
+    // empty text for a state without a name.
+    static std::string StateName(uint32_t state);
 
     // What a successful request changed, for the notifications the model raises.
     struct Changes
