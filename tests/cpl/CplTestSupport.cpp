@@ -102,12 +102,18 @@ std::wstring WindowText(HWND hwnd)
 
 void DialogCloser::Watch()
 {
+    // IDOK is posted behind what `inspect_` posted: a modal loop that ends inside the GetMessage that
+    // delivers a sent IDOK drops the message that GetMessage then returns (Wine's dialog loop does).
+    std::vector<HWND> closed;
     while (WaitForSingleObject(stop_, 20) == WAIT_TIMEOUT)
     {
         FoundDialogs found;
         EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&found));
         for (HWND dialog : found.windows)
         {
+            if (std::find(closed.begin(), closed.end(), dialog) != closed.end())
+                continue;
+            closed.push_back(dialog);
             SeenMessageBox seen;
             seen.caption = WindowText(dialog);
             // A message box's text is its static control 0xFFFF.
@@ -132,7 +138,7 @@ void DialogCloser::Watch()
                 std::lock_guard<std::mutex> guard(lock_);
                 seen_.push_back(seen);
             }
-            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         }
     }
 }
