@@ -53,7 +53,7 @@ int CtlContext::Connect()
 int CtlContext::FindUnit(const std::wstring& serial, NorvikDevice** device)
 {
     *device = nullptr;
-    if (!IsSerial(serial))
+    if (!ctl_arguments::IsSerial(serial))
         return Usage(L"'" + serial + L"' is not a serial number.");
     const int connected = Connect();
     if (connected != kExitDone)

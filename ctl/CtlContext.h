@@ -26,7 +26,8 @@ class CtlContext
     // The problem and the running command's usage on standard error; exit 2.
     int Usage(const std::wstring& problem);
 
-    // Opens the client handle (role 2, as the control panel does) and reads the device list, once per run.
+    // Opens the handle in the client role (the service holds the server role) and reads the device list,
+    // once per run.
     // 0, or the exit code after the message has been printed.
     int Connect();
     NorvikClient& Client() { return client_; }
