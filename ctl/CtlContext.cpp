@@ -50,6 +50,11 @@ int CtlContext::Connect()
     return kExitDone;
 }
 
+int CtlContext::ConnectWithoutArguments(const wchar_t* command, const CtlArgs& args)
+{
+    return args.empty() ? Connect() : Usage(std::wstring(command) + L" takes no arguments.");
+}
+
 int CtlContext::FindUnit(const std::wstring& serial, NorvikDevice** device)
 {
     *device = nullptr;

@@ -30,6 +30,8 @@ class CtlContext
     // once per run.
     // 0, or the exit code after the message has been printed.
     int Connect();
+    // Connect for a command that takes no arguments; exit 2 when it was given some.
+    int ConnectWithoutArguments(const wchar_t* command, const CtlArgs& args);
     NorvikClient& Client() { return client_; }
     // Connects and finds the unit: exit 2 for a word that cannot be a serial (before connecting), exit 3
     // when no unit has this serial.

@@ -200,9 +200,7 @@ nlohmann::json StatusJson(const DriverStatus& status)
 
 int RunList(CtlContext& context, const CtlArgs& args)
 {
-    if (!args.empty())
-        return context.Usage(L"list takes no arguments.");
-    const int connected = context.Connect();
+    const int connected = context.ConnectWithoutArguments(L"list", args);
     if (connected != kExitDone)
         return connected;
     nlohmann::json units = nlohmann::json::array();
@@ -225,9 +223,7 @@ int RunList(CtlContext& context, const CtlArgs& args)
 
 int RunStatus(CtlContext& context, const CtlArgs& args)
 {
-    if (!args.empty())
-        return context.Usage(L"status takes no arguments.");
-    const int connected = context.Connect();
+    const int connected = context.ConnectWithoutArguments(L"status", args);
     if (connected != kExitDone)
         return connected;
     DriverStatus status;

@@ -117,9 +117,7 @@ int PrintUntilStopped(CtlContext& context)
 
 int RunWatch(CtlContext& context, const CtlArgs& args)
 {
-    if (!args.empty())
-        return context.Usage(L"watch takes no arguments.");
-    const int connected = context.Connect();
+    const int connected = context.ConnectWithoutArguments(L"watch", args);
     if (connected != kExitDone)
         return connected;
     g_stopEvent.store(context.StopEvent());
