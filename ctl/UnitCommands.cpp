@@ -80,15 +80,19 @@ int SetPair(CtlContext& context, NorvikDevice& device, const UnitEffect& effect,
 {
     uint32_t left = 0;
     if (!ParseEffectPair(pair, effect.Channels(), &left))
+    {
         return context.Usage(L"'" + pair +
                              L"' is not a channel pair of the effect (Channel 01/02, 1/2, ...).");
+    }
     if (delay && value > effect.MaxDelay())
         return context.Usage(FormatText(L"The delay is at most %u ms.", effect.MaxDelay()));
     const NorvikStatus status =
         SetEffectPairValue(device, delay ? NORVIK_PLUGIN_DELAY : NORVIK_PLUGIN_AMPLIFICATION, left, value);
     if (status != NORVIK_STATUS_SUCCESS)
+    {
         return context.Out().Refused(
             delay ? L"Setting the effect delay" : L"Setting the effect amplification", status);
+    }
     return kExitDone;
 }
 } // namespace

@@ -32,8 +32,10 @@ NorvikStatus UnitEffect::Read(NorvikDevice& device)
     {
         status = QueryEffectValue(device, NORVIK_PLUGIN_DELAY, channel, &delays_[channel]);
         if (status == NORVIK_STATUS_SUCCESS)
+        {
             status =
                 QueryEffectValue(device, NORVIK_PLUGIN_AMPLIFICATION, channel, &amplifications_[channel]);
+        }
     }
     return status;
 }
