@@ -59,7 +59,7 @@ bool ParseOnOff(const std::wstring& text, bool* on)
     return true;
 }
 
-const wchar_t* OnOffWord(bool on)
+std::wstring OnOffWord(bool on)
 {
     return on ? L"on" : L"off";
 }

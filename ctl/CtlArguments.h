@@ -12,7 +12,7 @@ bool ParseCount(const std::wstring& text, uint32_t max, uint32_t* value);
 // "on" or "off".
 bool ParseOnOff(const std::wstring& text, bool* on);
 // How a switch is printed, in the words ParseOnOff reads.
-const wchar_t* OnOffWord(bool on);
+std::wstring OnOffWord(bool on);
 // Decibels with at most two decimals and an optional "dB", within the faders' range; in 0.01 dB.
 bool ParseDecibels(const std::wstring& text, int16_t* hundredths);
 // A fraction from 0 to 1 with at most three decimals ("0.5", "1"); in thousandths.

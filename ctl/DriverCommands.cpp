@@ -124,7 +124,7 @@ int PrintPolicy(CtlContext& context)
     const NorvikStatus status = context.Client().GetPolicy(&flags);
     if (status != NORVIK_STATUS_SUCCESS)
         return context.Out().Refused(L"Reading the policy", status);
-    context.Out().Line(std::wstring(L"forbid-rate-change: ") + OnOffWord(ForbidsRateChange(flags)));
+    context.Out().Line(L"forbid-rate-change: " + OnOffWord(ForbidsRateChange(flags)));
     context.Out().Emit({{"flags", flags}, {"forbidRateChange", ForbidsRateChange(flags)}});
     return kExitDone;
 }
@@ -170,7 +170,7 @@ void PrintStatus(CtlOutput& out, const DriverStatus& status)
                         LatencyText(sizes.streamingLatencyUs).c_str()));
     out.Line(FormatText(L"ASIO buffer: %s (%s, %u samples)", AsioClassText(sizes.asioClass),
                         LatencyText(sizes.asioLatencyUs).c_str(), sizes.asioLatencySamples));
-    out.Line(std::wstring(L"forbid-rate-change: ") + OnOffWord(ForbidsRateChange(status.policy)));
+    out.Line(L"forbid-rate-change: " + OnOffWord(ForbidsRateChange(status.policy)));
     out.Line(FormatText(L"driver version: %u.%u.%u %s", info.driverMajor, info.driverMinor, info.driverBuild,
                         info.IsDebugBuild() ? L"debug" : L"release"));
     out.Line(FormatText(L"interface version: %u.%u", info.interfaceMajor, info.interfaceMinor));

@@ -27,7 +27,7 @@ int PrintSpdif(CtlContext& context, NorvikDevice& device)
         return context.Out().Refused(L"Reading SPDIF pass through", status);
     const std::wstring text = SpdifInStatusText(inputStatus, input);
     context.Out().Line(L"SPDIF IN: " + text);
-    context.Out().Line(std::wstring(L"pass-through: ") + OnOffWord(passThrough));
+    context.Out().Line(L"pass-through: " + OnOffWord(passThrough));
     context.Out().Emit({{"input", Utf8(text)}, {"passThrough", passThrough}});
     return kExitDone;
 }
@@ -41,8 +41,8 @@ int PrintBypass(CtlContext& context, NorvikDevice& device)
         status = device.GetMuteBypass(&mute);
     if (status != NORVIK_STATUS_SUCCESS)
         return context.Out().Refused(L"Reading the bypass switches", status);
-    context.Out().Line(std::wstring(L"volume bypass: ") + OnOffWord(volume));
-    context.Out().Line(std::wstring(L"mute bypass: ") + OnOffWord(mute));
+    context.Out().Line(L"volume bypass: " + OnOffWord(volume));
+    context.Out().Line(L"mute bypass: " + OnOffWord(mute));
     context.Out().Emit({{"volume", volume}, {"mute", mute}});
     return kExitDone;
 }
