@@ -27,8 +27,7 @@ class CtlContext
     int Usage(const std::wstring& problem);
 
     // Opens the handle in the client role (the service holds the server role) and reads the device list,
-    // once per run.
-    // 0, or the exit code after the message has been printed.
+    // once per run. 0, or the exit code after the message has been printed.
     int Connect();
     // Connect for a command that takes no arguments; exit 2 when it was given some.
     int ConnectWithoutArguments(const wchar_t* command, const CtlArgs& args);
