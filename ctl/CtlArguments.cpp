@@ -1,9 +1,12 @@
 #include "ctl/CtlArguments.h"
 
-#include "ctl/CtlOutput.h"
+#include "driverapi/EffectValues.h"
+#include "driverapi/NorvikValueTexts.h"
 
 #include <cwctype>
 
+namespace ctl_arguments
+{
 namespace
 {
 constexpr size_t kMaxDigits = 9; // keeps every value far inside int64_t
@@ -56,6 +59,11 @@ bool ParseOnOff(const std::wstring& text, bool* on)
     return true;
 }
 
+std::wstring OnOffWord(bool on)
+{
+    return on ? L"on" : L"off";
+}
+
 bool ParseDecibels(const std::wstring& text, int16_t* hundredths)
 {
     std::wstring number = text;
@@ -87,6 +95,24 @@ bool IsSerial(const std::wstring& text)
     return true;
 }
 
+bool ParseEffectPair(const std::wstring& text, uint32_t channels, uint32_t* first)
+{
+    std::wstring folded = Folded(text);
+    if (folded.compare(0, 7, L"channel") == 0)
+        folded.erase(0, 7);
+    const size_t slash = folded.find(L'/');
+    uint32_t left = 0;
+    uint32_t right = 0;
+    if (slash == std::wstring::npos || !ParseCount(folded.substr(0, slash), kMaxEffectChannels, &left) ||
+        !ParseCount(folded.substr(slash + 1), kMaxEffectChannels, &right))
+        return false;
+    // Pairs start at odd channel numbers; an odd last channel belongs to no pair.
+    if (left == 0 || left % 2 == 0 || right != left + 1 || right > channels)
+        return false;
+    *first = left - 1;
+    return true;
+}
+
 std::wstring Folded(const std::wstring& text)
 {
     std::wstring folded;
@@ -95,3 +121,4 @@ std::wstring Folded(const std::wstring& text)
             folded += static_cast<wchar_t>(towlower(c));
     return folded;
 }
+} // namespace ctl_arguments

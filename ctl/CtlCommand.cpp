@@ -86,8 +86,11 @@ std::wstring ProgramHelp()
                 command.summary + L"\n";
     return text +
            L"\nUnits are named by serial number (see list). --json prints what a command reads as JSON.\n"
-           L"Exit codes: 0 done; 1 the driver or the service refused; 2 usage error or bad input, nothing\n"
-           L"was sent; 3 no driver, no service, or no unit with that serial.\n";
+           L"Exit codes: 0 done; 1 the driver or the service refused; 2 usage error or bad input (a "
+           L"snapshot\n"
+           L"file that cannot be read or written too), nothing was changed; 3 no driver, no service, or no "
+           L"unit\n"
+           L"with that serial.\n";
 }
 
 std::wstring CommandHelp(const CtlCommand& command)

@@ -50,10 +50,15 @@ int CtlContext::Connect()
     return kExitDone;
 }
 
+int CtlContext::ConnectWithoutArguments(const wchar_t* command, const CtlArgs& args)
+{
+    return args.empty() ? Connect() : Usage(std::wstring(command) + L" takes no arguments.");
+}
+
 int CtlContext::FindUnit(const std::wstring& serial, NorvikDevice** device)
 {
     *device = nullptr;
-    if (!IsSerial(serial))
+    if (!ctl_arguments::IsSerial(serial))
         return Usage(L"'" + serial + L"' is not a serial number.");
     const int connected = Connect();
     if (connected != kExitDone)

@@ -26,9 +26,11 @@ class CtlContext
     // The problem and the running command's usage on standard error; exit 2.
     int Usage(const std::wstring& problem);
 
-    // Opens the client handle (role 2, as the control panel does) and reads the device list, once per run.
-    // 0, or the exit code after the message has been printed.
+    // Opens the handle in the client role (the service holds the server role) and reads the device list,
+    // once per run. 0, or the exit code after the message has been printed.
     int Connect();
+    // Connect for a command that takes no arguments; exit 2 when it was given some.
+    int ConnectWithoutArguments(const wchar_t* command, const CtlArgs& args);
     NorvikClient& Client() { return client_; }
     // Connects and finds the unit: exit 2 for a word that cannot be a serial (before connecting), exit 3
     // when no unit has this serial.

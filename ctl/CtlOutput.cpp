@@ -2,12 +2,6 @@
 
 #include "driverapi/StatusReport.h"
 
-#include <windows.h>
-#include <strsafe.h>
-
-#include <cstdarg>
-#include <vector>
-
 void CtlOutput::Line(const std::wstring& text)
 {
     if (!json_)
@@ -49,6 +43,12 @@ int CtlOutput::Usage(const std::wstring& problem, const std::wstring& usage)
 {
     Error(problem);
     Error(usage);
+    return kExitUsage;
+}
+
+int CtlOutput::BadInput(const std::wstring& problem)
+{
+    Error(problem);
     return kExitUsage;
 }
 

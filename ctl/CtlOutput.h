@@ -14,7 +14,7 @@ enum CtlExitCode : int
 {
     kExitDone = 0,
     kExitRefused = 1,     // the driver or the service refused
-    kExitUsage = 2,       // bad command line or bad input; nothing was sent
+    kExitUsage = 2,       // bad command line or bad input, a snapshot file included; nothing was changed
     kExitUnavailable = 3, // no driver, no service, or no unit with that serial
 };
 
@@ -24,7 +24,6 @@ class CtlOutput
     explicit CtlOutput(CtlConsole& console) : console_(console) {}
 
     void SetJson(bool json) { json_ = json; }
-    bool Json() const { return json_; }
 
     // A line of the text form; dropped in JSON mode.
     void Line(const std::wstring& text);
@@ -35,13 +34,16 @@ class CtlOutput
     // A line on standard error.
     void Error(const std::wstring& text);
 
-    // "<what> failed (Status=NAME)." with the control panel's cause line where it has one. Exit 1, or 3
+    // "<what> failed (Status=NAME)." with StatusReport's cause line where it has one. Exit 1, or 3
     // when the service is not there to answer or the failure broke the connection.
     int Refused(const std::wstring& what, NorvikStatus status);
     // Asked by Refused: the line that says which connection broke, or null while none did.
     void SetLostConnectionCheck(std::function<const wchar_t*()> check) { lostConnection_ = std::move(check); }
     // The problem and the usage, on standard error. Exit 2.
     int Usage(const std::wstring& problem, const std::wstring& usage);
+    // Bad input that the usage would not help with, such as a file that cannot be read: the problem alone.
+    // Exit 2.
+    int BadInput(const std::wstring& problem);
     // Exit 3.
     int Unavailable(const std::wstring& text);
 

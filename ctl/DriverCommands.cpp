@@ -1,5 +1,5 @@
-// list, status, rate, buffers, stream-device, policy: the driver's state, read on the client handle as the
-// control panel reads it; the changes go to the service as the control panel sends them.
+// list, status, rate, buffers, stream-device, policy: the driver's state, read on the client handle; the
+// driver takes changes of these from the service only, so they are sent to it as requests.
 #include "ctl/CtlArguments.h"
 #include "ctl/CtlHandlers.h"
 #include "driverapi/NorvikValueTexts.h"
@@ -7,16 +7,22 @@
 #include <algorithm>
 #include <iterator>
 
+using ctl_arguments::Folded;
+using ctl_arguments::OnOffWord;
+using ctl_arguments::ParseCount;
+using ctl_arguments::ParseOnOff;
+
 namespace
 {
-const wchar_t* const kStateNames[] = {
-    L"Undefined", L"Down", L"Ready", L"Prepared", L"Running", L"Error", L"USB 1.1 (streaming not supported)",
-};
+// The streaming state of a USB 1.1 unit, which cannot stream.
+constexpr uint32_t kStateUsb11 = 6;
 
 std::wstring StateText(uint32_t state)
 {
-    return state < std::size(kStateNames) ? std::wstring(kStateNames[state])
-                                          : FormatText(L"unknown (%u)", state);
+    const wchar_t* name = StreamingStateName(state);
+    if (name != nullptr)
+        return name;
+    return state == kStateUsb11 ? L"USB 1.1 (streaming not supported)" : FormatText(L"unknown (%u)", state);
 }
 
 std::wstring ModeText(uint32_t mode)
@@ -43,9 +49,13 @@ nlohmann::json BufferJson(uint32_t value, const wchar_t* name, uint32_t latency)
     return {{"class", value}, {"name", Utf8(name)}, {"latencyUs", latency}};
 }
 
-std::wstring FlagText(bool on)
+nlohmann::json BuffersJson(const NorvikBufferSizes& sizes)
 {
-    return on ? L"on" : L"off";
+    nlohmann::json asio = BufferJson(sizes.asioClass, AsioClassText(sizes.asioClass), sizes.asioLatencyUs);
+    asio["samples"] = sizes.asioLatencySamples;
+    return {{"streaming", BufferJson(sizes.streamingClass, StreamingClassText(sizes.streamingClass),
+                                     sizes.streamingLatencyUs)},
+            {"asio", asio}};
 }
 
 int PrintRate(CtlContext& context)
@@ -74,17 +84,14 @@ int PrintBuffers(CtlContext& context)
     NorvikBufferSizes sizes{};
     const NorvikStatus status = context.Client().GetBufferSizes(&sizes);
     if (status != NORVIK_STATUS_SUCCESS)
-        return context.Out().Refused(L"Get the buffer sizes", status);
+        return context.Out().Refused(kReadBufferSizes.doing, status);
     const wchar_t* streaming = StreamingClassText(sizes.streamingClass);
     const wchar_t* asio = AsioClassText(sizes.asioClass);
     context.Out().Line(
         FormatText(L"streaming: %s (%s)", streaming, LatencyText(sizes.streamingLatencyUs).c_str()));
     context.Out().Line(FormatText(L"ASIO: %s (%s, %u samples)", asio,
                                   LatencyText(sizes.asioLatencyUs).c_str(), sizes.asioLatencySamples));
-    nlohmann::json asioJson = BufferJson(sizes.asioClass, asio, sizes.asioLatencyUs);
-    asioJson["samples"] = sizes.asioLatencySamples;
-    context.Out().Emit({{"streaming", BufferJson(sizes.streamingClass, streaming, sizes.streamingLatencyUs)},
-                        {"asio", asioJson}});
+    context.Out().Emit(BuffersJson(sizes));
     return kExitDone;
 }
 
@@ -117,17 +124,83 @@ int PrintPolicy(CtlContext& context)
     const NorvikStatus status = context.Client().GetPolicy(&flags);
     if (status != NORVIK_STATUS_SUCCESS)
         return context.Out().Refused(L"Reading the policy", status);
-    context.Out().Line(L"forbid-rate-change: " + FlagText((flags & 1) != 0));
-    context.Out().Emit({{"flags", flags}, {"forbidRateChange", (flags & 1) != 0}});
+    context.Out().Line(L"forbid-rate-change: " + OnOffWord(ForbidsRateChange(flags)));
+    context.Out().Emit({{"flags", flags}, {"forbidRateChange", ForbidsRateChange(flags)}});
     return kExitDone;
+}
+
+// What status shows, read in one go.
+struct DriverStatus
+{
+    NorvikStreamingStatus streaming{};
+    NorvikBufferSizes sizes{};
+    uint32_t policy = 0;
+    NorvikDriverInfo info{};
+    NorvikErrorCounters counters{};
+};
+
+int ReadStatus(CtlContext& context, DriverStatus* status)
+{
+    NorvikClient& client = context.Client();
+    const struct
+    {
+        const wchar_t* what;
+        NorvikStatus status;
+    } reads[] = {
+        {L"Reading the streaming status", client.GetStreamingStatus(&status->streaming)},
+        {kReadBufferSizes.doing, client.GetBufferSizes(&status->sizes)},
+        {L"Reading the policy", client.GetPolicy(&status->policy)},
+        {L"Reading the driver information", client.GetDriverInfo(&status->info)},
+        {L"Reading the error counters", client.GetErrorCounters(&status->counters)},
+    };
+    for (const auto& read : reads)
+        if (read.status != NORVIK_STATUS_SUCCESS)
+            return context.Out().Refused(read.what, read.status);
+    return kExitDone;
+}
+
+void PrintStatus(CtlOutput& out, const DriverStatus& status)
+{
+    const NorvikBufferSizes& sizes = status.sizes;
+    const NorvikDriverInfo& info = status.info;
+    out.Line(L"streaming state: " + StateText(status.streaming.state));
+    out.Line(L"streaming mode: " + ModeText(status.streaming.mode));
+    out.Line(FormatText(L"sample rate: %u Hz", status.streaming.sampleRate));
+    out.Line(FormatText(L"streaming buffer: %s (%s)", StreamingClassText(sizes.streamingClass),
+                        LatencyText(sizes.streamingLatencyUs).c_str()));
+    out.Line(FormatText(L"ASIO buffer: %s (%s, %u samples)", AsioClassText(sizes.asioClass),
+                        LatencyText(sizes.asioLatencyUs).c_str(), sizes.asioLatencySamples));
+    out.Line(L"forbid-rate-change: " + OnOffWord(ForbidsRateChange(status.policy)));
+    out.Line(FormatText(L"driver version: %u.%u.%u %s", info.driverMajor, info.driverMinor, info.driverBuild,
+                        info.IsDebugBuild() ? L"debug" : L"release"));
+    out.Line(FormatText(L"interface version: %u.%u", info.interfaceMajor, info.interfaceMinor));
+    for (size_t i = 0; i < std::size(status.counters.counters); ++i)
+        out.Line(FormatText(L"%s: %u", kErrorCounterTexts[i].name, status.counters.counters[i]));
+}
+
+nlohmann::json StatusJson(const DriverStatus& status)
+{
+    const NorvikBufferSizes& sizes = status.sizes;
+    const NorvikDriverInfo& info = status.info;
+    nlohmann::json errors = nlohmann::json::object();
+    for (size_t i = 0; i < std::size(status.counters.counters); ++i)
+        errors[Utf8(kErrorCounterTexts[i].name)] = status.counters.counters[i];
+    return {{"state", Utf8(StateText(status.streaming.state))},
+            {"mode", Utf8(ModeText(status.streaming.mode))},
+            {"sampleRate", status.streaming.sampleRate},
+            {"buffers", BuffersJson(sizes)},
+            {"policy", {{"flags", status.policy}, {"forbidRateChange", ForbidsRateChange(status.policy)}}},
+            {"driverVersion",
+             Utf8(FormatText(L"%u.%u.%u", info.driverMajor, info.driverMinor, info.driverBuild))},
+            {"debugBuild", info.IsDebugBuild()},
+            {"interfaceVersion", Utf8(FormatText(L"%u.%u", info.interfaceMajor, info.interfaceMinor))},
+            {"errors", errors}};
 }
 } // namespace
 
 int RunList(CtlContext& context, const CtlArgs& args)
 {
-    if (!args.empty())
-        return context.Usage(L"list takes no arguments.");
-    const int connected = context.Connect();
+    const int connected = context.ConnectWithoutArguments(L"list", args);
     if (connected != kExitDone)
         return connected;
     nlohmann::json units = nlohmann::json::array();
@@ -150,65 +223,15 @@ int RunList(CtlContext& context, const CtlArgs& args)
 
 int RunStatus(CtlContext& context, const CtlArgs& args)
 {
-    if (!args.empty())
-        return context.Usage(L"status takes no arguments.");
-    const int connected = context.Connect();
+    const int connected = context.ConnectWithoutArguments(L"status", args);
     if (connected != kExitDone)
         return connected;
-    NorvikClient& client = context.Client();
-    NorvikStreamingStatus streaming{};
-    NorvikBufferSizes sizes{};
-    uint32_t policy = 0;
-    NorvikDriverInfo info{};
-    NorvikErrorCounters counters{};
-    const struct
-    {
-        const wchar_t* what;
-        NorvikStatus status;
-    } reads[] = {
-        {L"Reading the streaming status", client.GetStreamingStatus(&streaming)},
-        {L"Get the buffer sizes", client.GetBufferSizes(&sizes)},
-        {L"Reading the policy", client.GetPolicy(&policy)},
-        {L"Reading the driver information", client.GetDriverInfo(&info)},
-        {L"Reading the error counters", client.GetErrorCounters(&counters)},
-    };
-    for (const auto& read : reads)
-        if (read.status != NORVIK_STATUS_SUCCESS)
-            return context.Out().Refused(read.what, read.status);
-    const wchar_t* build = (info.flags & 1) != 0 ? L"debug" : L"release";
-    CtlOutput& out = context.Out();
-    out.Line(L"streaming state: " + StateText(streaming.state));
-    out.Line(L"streaming mode: " + ModeText(streaming.mode));
-    out.Line(FormatText(L"sample rate: %u Hz", streaming.sampleRate));
-    out.Line(FormatText(L"streaming buffer: %s (%s)", StreamingClassText(sizes.streamingClass),
-                        LatencyText(sizes.streamingLatencyUs).c_str()));
-    out.Line(FormatText(L"ASIO buffer: %s (%s, %u samples)", AsioClassText(sizes.asioClass),
-                        LatencyText(sizes.asioLatencyUs).c_str(), sizes.asioLatencySamples));
-    out.Line(L"forbid-rate-change: " + FlagText((policy & 1) != 0));
-    out.Line(FormatText(L"driver version: %u.%u.%u %s", info.driverMajor, info.driverMinor, info.driverBuild,
-                        build));
-    out.Line(FormatText(L"interface version: %u.%u", info.interfaceMajor, info.interfaceMinor));
-    nlohmann::json errors = nlohmann::json::object();
-    for (size_t i = 0; i < std::size(counters.counters); ++i)
-    {
-        out.Line(FormatText(L"%s: %u", kErrorCounterTexts[i].name, counters.counters[i]));
-        errors[Utf8(kErrorCounterTexts[i].name)] = counters.counters[i];
-    }
-    nlohmann::json asio = BufferJson(sizes.asioClass, AsioClassText(sizes.asioClass), sizes.asioLatencyUs);
-    asio["samples"] = sizes.asioLatencySamples;
-    out.Emit({{"state", Utf8(StateText(streaming.state))},
-              {"mode", Utf8(ModeText(streaming.mode))},
-              {"sampleRate", streaming.sampleRate},
-              {"buffers",
-               {{"streaming", BufferJson(sizes.streamingClass, StreamingClassText(sizes.streamingClass),
-                                         sizes.streamingLatencyUs)},
-                {"asio", asio}}},
-              {"policy", {{"flags", policy}, {"forbidRateChange", (policy & 1) != 0}}},
-              {"driverVersion",
-               Utf8(FormatText(L"%u.%u.%u", info.driverMajor, info.driverMinor, info.driverBuild))},
-              {"debugBuild", (info.flags & 1) != 0},
-              {"interfaceVersion", Utf8(FormatText(L"%u.%u", info.interfaceMajor, info.interfaceMinor))},
-              {"errors", errors}});
+    DriverStatus status;
+    const int read = ReadStatus(context, &status);
+    if (read != kExitDone)
+        return read;
+    PrintStatus(context.Out(), status);
+    context.Out().Emit(StatusJson(status));
     return kExitDone;
 }
 
@@ -220,11 +243,7 @@ int RunRate(CtlContext& context, const CtlArgs& args)
     if (args.size() == 1 && (!ParseCount(args[0], UINT32_MAX, &rate) || rate == 0))
         return context.Usage(L"'" + args[0] + L"' is not a sample rate in Hz.");
     if (IsDsdRate(rate))
-    {
-        // The control panel refuses the DSD rates in the same words: only an ASIO host may choose them.
-        return context.Usage(L"Changing to this the sample rate prohibited.\n"
-                             L"It sample rate can be installed only from ASIO host for DSD mode.");
-    }
+        return context.Usage(kDsdRateRefusal);
     const int connected = context.Connect();
     if (connected != kExitDone || args.empty())
         return connected != kExitDone ? connected : PrintRate(context);
@@ -239,7 +258,7 @@ int RunRate(CtlContext& context, const CtlArgs& args)
         return context.Usage(FormatText(L"The driver does not offer %u Hz.", rate));
     const NorvikStatus status = context.Client().SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS);
     if (status != NORVIK_STATUS_SUCCESS)
-        return context.Out().Refused(L"Changing the sample rate", status);
+        return context.Out().Refused(kChangeSampleRate.doing, status);
     return PrintRate(context);
 }
 
@@ -264,14 +283,14 @@ int RunBuffers(CtlContext& context, const CtlArgs& args)
     const int connected = context.Connect();
     if (connected != kExitDone || args.empty())
         return connected != kExitDone ? connected : PrintBuffers(context);
-    // The third value goes back as the driver reported it, as the control panel sends it.
+    // The third value is not this command's to change: it goes back as the driver reported it.
     NorvikBufferSizes sizes{};
     const NorvikStatus read = context.Client().GetBufferSizes(&sizes);
     if (read != NORVIK_STATUS_SUCCESS)
-        return context.Out().Refused(L"Get the buffer sizes", read);
+        return context.Out().Refused(kReadBufferSizes.doing, read);
     const NorvikStatus status = context.Client().SetBufferSizes(streaming, asio, sizes.thirdValue);
     if (status != NORVIK_STATUS_SUCCESS)
-        return context.Out().Refused(L"Changing the buffer sizes", status);
+        return context.Out().Refused(kChangeBufferSizes.doing, status);
     return PrintBuffers(context);
 }
 
@@ -310,9 +329,9 @@ int RunPolicy(CtlContext& context, const CtlArgs& args)
     const NorvikStatus read = context.Client().GetPolicy(&flags);
     if (read != NORVIK_STATUS_SUCCESS)
         return context.Out().Refused(L"Reading the policy", read);
-    flags = forbid ? (flags | 1u) : (flags & ~1u);
-    const NorvikStatus status = context.Client().SetPolicy(flags, NORVIK_CLIENT_TIMEOUT_MS);
+    const NorvikStatus status =
+        context.Client().SetPolicy(WithRateChangeForbidden(flags, forbid), NORVIK_CLIENT_TIMEOUT_MS);
     if (status != NORVIK_STATUS_SUCCESS)
-        return context.Out().Refused(L"Changing the policy", status);
+        return context.Out().Refused(kChangePolicy.doing, status);
     return PrintPolicy(context);
 }

@@ -1,5 +1,4 @@
 // save, load: a unit's snapshot in a JSON file.
-#include "ctl/CtlArguments.h"
 #include "ctl/CtlHandlers.h"
 #include "ctl/UnitSnapshot.h"
 #include "wn/WnFileHandle.h"
@@ -96,47 +95,24 @@ int ReadState(CtlContext& context, const std::wstring& serial, NorvikDevice** de
     const NorvikStatus status = ReadUnitState(**device, state, &what);
     return status == NORVIK_STATUS_SUCCESS ? kExitDone : context.Out().Refused(what, status);
 }
-} // namespace
 
-int RunSave(CtlContext& context, const CtlArgs& args)
+// 0 or the exit code after the problem has been printed.
+int ReadSnapshotFile(CtlContext& context, const std::wstring& path, UnitSnapshot* snapshot)
 {
-    if (args.size() != 2)
-        return context.Usage(L"save takes a serial and a file.");
-    if (IsDevicePath(args[1]))
-        return context.Usage(args[1] + L" names a device, not a file. Nothing was written.");
-    NorvikDevice* device = nullptr;
-    UnitState state;
-    const int read = ReadState(context, args[0], &device, &state);
-    if (read != kExitDone)
-        return read;
-    const DWORD error = WriteTextFile(args[1], SnapshotJson(SnapshotOf(state), args[0]));
+    std::string text;
+    const DWORD error = ReadTextFile(path, &text);
     if (error != ERROR_SUCCESS)
-        return context.Usage(FormatText(L"Cannot write %s (error %u).", args[1].c_str(), error));
-    context.Out().Line(L"Saved " + args[0] + L" to " + args[1] + L".");
-    context.Out().Emit({{"serial", Utf8(args[0])}, {"file", Utf8(args[1])}});
+        return context.Out().BadInput(FormatText(L"Cannot read %s (error %u).", path.c_str(), error));
+    std::wstring problem;
+    if (!ParseSnapshot(text, snapshot, &problem))
+        return context.Usage(path + L": " + problem + L" Nothing was changed.");
     return kExitDone;
 }
 
-int RunLoad(CtlContext& context, const CtlArgs& args)
+// Whether the snapshot (args: serial, file) fits the unit as it is: its pin order, its layout, and the
+// unit's maximum delay. 0 or the exit code.
+int CheckFits(CtlContext& context, const CtlArgs& args, const UnitSnapshot& wanted, const UnitState& state)
 {
-    if (args.size() != 2)
-        return context.Usage(L"load takes a serial and a file.");
-    if (IsDevicePath(args[1]))
-        return context.Usage(args[1] + L" names a device, not a file. Nothing was changed.");
-    // The whole file is checked before the driver is asked anything.
-    std::string text;
-    const DWORD error = ReadTextFile(args[1], &text);
-    if (error != ERROR_SUCCESS)
-        return context.Usage(FormatText(L"Cannot read %s (error %u).", args[1].c_str(), error));
-    UnitSnapshot wanted;
-    std::wstring problem;
-    if (!ParseSnapshot(text, &wanted, &problem))
-        return context.Usage(args[1] + L": " + problem + L" Nothing was changed.");
-    NorvikDevice* device = nullptr;
-    UnitState state;
-    const int read = ReadState(context, args[0], &device, &state);
-    if (read != kExitDone)
-        return read;
     const UnitSnapshot current = SnapshotOf(state);
     const std::wstring order = PinOrderDifference(wanted, current);
     if (!order.empty())
@@ -160,6 +136,48 @@ int RunLoad(CtlContext& context, const CtlArgs& args)
                            delay, state.effect.MaxDelay()));
         }
     }
+    return kExitDone;
+}
+} // namespace
+
+int RunSave(CtlContext& context, const CtlArgs& args)
+{
+    if (args.size() != 2)
+        return context.Usage(L"save takes a serial and a file.");
+    if (IsDevicePath(args[1]))
+        return context.Usage(args[1] + L" names a device, not a file. Nothing was written.");
+    NorvikDevice* device = nullptr;
+    UnitState state;
+    const int read = ReadState(context, args[0], &device, &state);
+    if (read != kExitDone)
+        return read;
+    const DWORD error = WriteTextFile(args[1], SnapshotJson(SnapshotOf(state), args[0]));
+    if (error != ERROR_SUCCESS)
+        return context.Out().BadInput(FormatText(L"Cannot write %s (error %u).", args[1].c_str(), error));
+    context.Out().Line(L"Saved " + args[0] + L" to " + args[1] + L".");
+    context.Out().Emit({{"serial", Utf8(args[0])}, {"file", Utf8(args[1])}});
+    return kExitDone;
+}
+
+int RunLoad(CtlContext& context, const CtlArgs& args)
+{
+    if (args.size() != 2)
+        return context.Usage(L"load takes a serial and a file.");
+    if (IsDevicePath(args[1]))
+        return context.Usage(args[1] + L" names a device, not a file. Nothing was changed.");
+    // The whole file is checked before the driver is asked anything.
+    UnitSnapshot wanted;
+    const int parsed = ReadSnapshotFile(context, args[1], &wanted);
+    if (parsed != kExitDone)
+        return parsed;
+    NorvikDevice* device = nullptr;
+    UnitState state;
+    const int read = ReadState(context, args[0], &device, &state);
+    if (read != kExitDone)
+        return read;
+    const int fits = CheckFits(context, args, wanted, state);
+    if (fits != kExitDone)
+        return fits;
     uint32_t changed = 0;
     const wchar_t* what = L"";
     const NorvikStatus status = ApplySnapshot(*device, state, wanted, &changed, &what);

@@ -5,13 +5,15 @@
 #include "ctl/UnitEffect.h"
 #include "driverapi/NorvikValueTexts.h"
 
+using ctl_arguments::Folded;
+using ctl_arguments::OnOffWord;
+using ctl_arguments::ParseCount;
+using ctl_arguments::ParseEffectPair;
+using ctl_arguments::ParseFraction;
+using ctl_arguments::ParseOnOff;
+
 namespace
 {
-std::wstring FlagText(bool on)
-{
-    return on ? L"on" : L"off";
-}
-
 int PrintSpdif(CtlContext& context, NorvikDevice& device)
 {
     NorvikSpdifInStatus input{};
@@ -25,7 +27,7 @@ int PrintSpdif(CtlContext& context, NorvikDevice& device)
         return context.Out().Refused(L"Reading SPDIF pass through", status);
     const std::wstring text = SpdifInStatusText(inputStatus, input);
     context.Out().Line(L"SPDIF IN: " + text);
-    context.Out().Line(L"pass-through: " + FlagText(passThrough));
+    context.Out().Line(L"pass-through: " + OnOffWord(passThrough));
     context.Out().Emit({{"input", Utf8(text)}, {"passThrough", passThrough}});
     return kExitDone;
 }
@@ -39,8 +41,8 @@ int PrintBypass(CtlContext& context, NorvikDevice& device)
         status = device.GetMuteBypass(&mute);
     if (status != NORVIK_STATUS_SUCCESS)
         return context.Out().Refused(L"Reading the bypass switches", status);
-    context.Out().Line(L"volume bypass: " + FlagText(volume));
-    context.Out().Line(L"mute bypass: " + FlagText(mute));
+    context.Out().Line(L"volume bypass: " + OnOffWord(volume));
+    context.Out().Line(L"mute bypass: " + OnOffWord(mute));
     context.Out().Emit({{"volume", volume}, {"mute", mute}});
     return kExitDone;
 }
@@ -54,13 +56,14 @@ int PrintEffect(CtlContext& context, const UnitEffect& effect)
         const uint32_t right = left + 1;
         const bool same = effect.Delay(left) == effect.Delay(right) &&
                           effect.Amplification(left) == effect.Amplification(right);
-        std::wstring line =
-            FormatText(L"%s: delay %u ms, amplification %s", EffectPairLabel(left).c_str(),
-                       effect.Delay(left), AmplificationText(effect.Amplification(left)).c_str());
+        std::wstring line = FormatText(L"%s: delay %s, amplification %s", EffectPairLabel(left).c_str(),
+                                       EffectDelayText(effect.Delay(left)).c_str(),
+                                       EffectAmplificationText(effect.Amplification(left)).c_str());
         if (!same)
         {
-            line += FormatText(L" (right channel: delay %u ms, amplification %s)", effect.Delay(right),
-                               AmplificationText(effect.Amplification(right)).c_str());
+            line += FormatText(L" (right channel: delay %s, amplification %s)",
+                               EffectDelayText(effect.Delay(right)).c_str(),
+                               EffectAmplificationText(effect.Amplification(right)).c_str());
         }
         context.Out().Line(line);
         pairs.push_back({{"pair", Utf8(EffectPairLabel(left))},
@@ -68,6 +71,28 @@ int PrintEffect(CtlContext& context, const UnitEffect& effect)
                          {"amplification", {effect.Amplification(left), effect.Amplification(right)}}});
     }
     context.Out().Emit({{"maxDelay", effect.MaxDelay()}, {"channels", effect.Channels()}, {"pairs", pairs}});
+    return kExitDone;
+}
+
+// Sets both channels of the pair that `pair` names on a unit whose effect has been read; 0 or the exit code.
+int SetPair(CtlContext& context, NorvikDevice& device, const UnitEffect& effect, const std::wstring& pair,
+            bool delay, uint32_t value)
+{
+    uint32_t left = 0;
+    if (!ParseEffectPair(pair, effect.Channels(), &left))
+    {
+        return context.Usage(L"'" + pair +
+                             L"' is not a channel pair of the effect (Channel 01/02, 1/2, ...).");
+    }
+    if (delay && value > effect.MaxDelay())
+        return context.Usage(FormatText(L"The delay is at most %u ms.", effect.MaxDelay()));
+    const NorvikStatus status =
+        SetEffectPairValue(device, delay ? NORVIK_PLUGIN_DELAY : NORVIK_PLUGIN_AMPLIFICATION, left, value);
+    if (status != NORVIK_STATUS_SUCCESS)
+    {
+        return context.Out().Refused(
+            delay ? L"Setting the effect delay" : L"Setting the effect amplification", status);
+    }
     return kExitDone;
 }
 } // namespace
@@ -130,31 +155,15 @@ int RunEffect(CtlContext& context, const CtlArgs& args)
         return context.Usage(L"The unit " + args[0] + L" has no effect.");
     UnitEffect effect;
     NorvikStatus status = effect.Read(*device);
-    if (status != NORVIK_STATUS_SUCCESS)
-        return context.Out().Refused(L"Reading the effect", status);
-    if (args.size() == 1)
-        return PrintEffect(context, effect);
-    uint32_t left = 0;
-    if (!ParseEffectPair(args[1], effect.Channels(), &left))
+    if (status == NORVIK_STATUS_SUCCESS && args.size() == 4)
     {
-        return context.Usage(L"'" + args[1] +
-                             L"' is not a channel pair of the effect (Channel 01/02, 1/2, ...).");
+        const int set = SetPair(context, *device, effect, args[1], what == L"delay", value);
+        if (set != kExitDone)
+            return set;
+        status = effect.Read(*device);
     }
-    if (what == L"delay" && value > effect.MaxDelay())
-        return context.Usage(FormatText(L"The delay is at most %u ms.", effect.MaxDelay()));
-    // Both channels of the pair in one request, as the effect page sets them.
-    const bool delay = what == L"delay";
-    status = UnitEffect::Set(*device, delay ? NORVIK_PLUGIN_DELAY : NORVIK_PLUGIN_AMPLIFICATION,
-                             {{left, value}, {left + 1, value}});
-    if (status != NORVIK_STATUS_SUCCESS)
-    {
-        return context.Out().Refused(
-            delay ? L"Setting the effect delay" : L"Setting the effect amplification", status);
-    }
-    status = effect.Read(*device);
-    if (status != NORVIK_STATUS_SUCCESS)
-        return context.Out().Refused(L"Reading the effect", status);
-    return PrintEffect(context, effect);
+    return status == NORVIK_STATUS_SUCCESS ? PrintEffect(context, effect)
+                                           : context.Out().Refused(L"Reading the effect", status);
 }
 
 int RunRestore(CtlContext& context, const CtlArgs& args)
@@ -171,12 +180,12 @@ int RunRestore(CtlContext& context, const CtlArgs& args)
     {
         const NorvikStatus status = context.Client().SetRestoreSettings(record.key1, record.key2, on);
         if (status != NORVIK_STATUS_SUCCESS)
-            return context.Out().Refused(L"Changing the restore setting", status);
+            return context.Out().Refused(kChangeRestoreSetting.doing, status);
     }
     const NorvikStatus status = context.Client().GetRestoreSettings(record.key1, record.key2, &on);
     if (status != NORVIK_STATUS_SUCCESS)
         return context.Out().Refused(L"Reading the restore setting", status);
-    context.Out().Line(FlagText(on));
+    context.Out().Line(OnOffWord(on));
     context.Out().Emit({{"restore", on}});
     return kExitDone;
 }

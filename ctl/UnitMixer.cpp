@@ -1,35 +1,37 @@
 #include "ctl/UnitMixer.h"
 
 #include "ctl/CtlArguments.h"
+#include "driverapi/MixerPins.h"
 
-namespace
-{
-NorvikStatus ReadPins(NorvikDevice& device, uint32_t selector, uint32_t capacity,
-                      std::vector<NorvikPin>* pins)
-{
-    NorvikPin buffer[UnitMixer::kMaxOutputs] = {};
-    uint32_t count = capacity;
-    const NorvikStatus status = device.GetMixerPins(selector, buffer, &count);
-    if (status != NORVIK_STATUS_SUCCESS)
-        return status;
-    count = count < capacity ? count : capacity;
-    pins->assign(buffer, buffer + (count & ~1u));
-    return NORVIK_STATUS_SUCCESS;
-}
-} // namespace
+using ctl_arguments::Folded;
+using ctl_arguments::ParseCount;
 
 NorvikStatus UnitMixer::Read(NorvikDevice& device, bool hardwareInputs, const wchar_t** what)
 {
     hardwareInputs_ = hardwareInputs;
     *what = L"Reading the mixer pins";
-    NorvikStatus status = ReadPins(device, NORVIK_PINS_MIXER_OUTPUTS, kMaxOutputs, &outputs_);
-    if (status == NORVIK_STATUS_SUCCESS)
-    {
-        status = ReadPins(device, hardwareInputs ? NORVIK_PINS_HARDWARE_INPUTS : NORVIK_PINS_SOFTWARE_OUTPUTS,
-                          kMaxInputs, &inputs_);
-    }
+    MixerPins pins;
+    NorvikStatus status = pins.Read(device, hardwareInputs);
     if (status != NORVIK_STATUS_SUCCESS)
         return status;
+    outputs_.assign(pins.outputs, pins.outputs + 2 * MixerPairs(pins.outputCount));
+    inputs_.assign(pins.inputs, pins.inputs + 2 * MixerPairs(pins.inputCount));
+    LayOutItems();
+    if (!volumes_.empty())
+    {
+        *what = L"Reading the output volumes";
+        status = device.GetPinVolumes(volumes_.data(), Outputs());
+    }
+    if (status == NORVIK_STATUS_SUCCESS && !weights_.empty())
+    {
+        *what = L"Reading the crosspoint weights";
+        status = device.GetCrosspointWeights(weights_.data(), static_cast<uint32_t>(weights_.size()));
+    }
+    return status;
+}
+
+void UnitMixer::LayOutItems()
+{
     volumes_.assign(outputs_.size(), NorvikVolumeItem{});
     for (uint32_t output = 0; output < Outputs(); ++output)
         volumes_[output].pin = outputs_[output];
@@ -42,17 +44,6 @@ NorvikStatus UnitMixer::Read(NorvikDevice& device, bool hardwareInputs, const wc
             weights_[input * Outputs() + output].input = inputs_[input];
         }
     }
-    if (!volumes_.empty())
-    {
-        *what = L"Reading the output volumes";
-        status = device.GetPinVolumes(volumes_.data(), Outputs());
-    }
-    if (status == NORVIK_STATUS_SUCCESS && !weights_.empty())
-    {
-        *what = L"Reading the crosspoint weights";
-        status = device.GetCrosspointWeights(weights_.data(), static_cast<uint32_t>(weights_.size()));
-    }
-    return status;
 }
 
 std::wstring UnitMixer::PairLabel(MixerSide side, uint32_t index) const
@@ -89,6 +80,13 @@ UnitMixer::Match UnitMixer::Resolve(MixerSide side, const std::wstring& label,
         *channels = {first - 1, first};
         return Match::Pair;
     }
+    return ResolvePairLabel(side, folded, channels);
+}
+
+UnitMixer::Match UnitMixer::ResolvePairLabel(MixerSide side, const std::wstring& folded,
+                                             std::vector<uint32_t>* channels) const
+{
+    const uint32_t count = static_cast<uint32_t>(Pins(side).size());
     for (uint32_t left = 0; left < count; left += 2)
     {
         const std::wstring pair = Folded(PairLabel(side, left));

@@ -1,5 +1,5 @@
-// One of a unit's two mixers as the mixer window builds it: the pins of both sides, the output volumes and
-// every crosspoint, read in one request each; and the labels by which a user names its channels.
+// One of a unit's two mixers: the pins of both sides, the output volumes and every crosspoint, read in one
+// request each; and the labels by which a user names its channels.
 #pragma once
 
 #include "driverapi/MixerPairLabel.h"
@@ -12,16 +12,12 @@
 class UnitMixer
 {
   public:
-    // The most pins the mixer window asks for on each side.
-    static constexpr uint32_t kMaxOutputs = 26;
-    static constexpr uint32_t kMaxInputs = 18;
-
     // Reads the output pins, the input pins (hardware inputs or software outputs), the volumes and the
     // weights. On failure *what names the read that failed.
     [[nodiscard]] NorvikStatus Read(NorvikDevice& device, bool hardwareInputs, const wchar_t** what);
 
     bool HardwareInputs() const { return hardwareInputs_; }
-    // Only pins that make up a whole pair count; a last unpaired pin is left out, as in the mixer window.
+    // Only pins that make up a whole pair count (MixerPairs).
     uint32_t Outputs() const { return static_cast<uint32_t>(outputs_.size()); }
     uint32_t Inputs() const { return static_cast<uint32_t>(inputs_.size()); }
     const std::vector<NorvikPin>& OutputPins() const { return outputs_; }
@@ -32,6 +28,8 @@ class UnitMixer
     {
         return weights_[input * Outputs() + output];
     }
+    const std::vector<NorvikVolumeItem>& Volumes() const { return volumes_; }
+    const std::vector<NorvikWeightItem>& Weights() const { return weights_; } // row by row
 
     // The label of the pair that holds channel `index`: "Analog Out 1/2"; ChannelLabel adds " L" or " R".
     std::wstring PairLabel(MixerSide side, uint32_t index) const;
@@ -49,6 +47,10 @@ class UnitMixer
     Match Resolve(MixerSide side, const std::wstring& label, std::vector<uint32_t>* channels) const;
 
   private:
+    // The items of every pin and crossing, addressed and zeroed, for the reads to fill.
+    void LayOutItems();
+    // Resolve for a pair label, with or without L or R; `folded` as Folded gives it.
+    Match ResolvePairLabel(MixerSide side, const std::wstring& folded, std::vector<uint32_t>* channels) const;
     const std::vector<NorvikPin>& Pins(MixerSide side) const
     {
         return side == MixerSide::Row ? inputs_ : outputs_;

@@ -1,31 +1,39 @@
 #include "ctl/UnitSnapshot.h"
 
-#include "ctl/CtlOutput.h"
+#include "wn/WnText.h"
 
 #include <functional>
 
 namespace
 {
-std::vector<GainSetting> VolumesOf(const UnitMixer& mixer)
+VolumeSetting SettingOf(const NorvikVolumeItem& item)
 {
-    std::vector<GainSetting> volumes;
-    for (uint32_t output = 0; output < mixer.Outputs(); ++output)
-        volumes.push_back({mixer.Volume(output).volume, (mixer.Volume(output).flags & 1) != 0});
-    return volumes;
+    return {item.volume, item.IsMuted()};
 }
 
-std::vector<GainSetting> WeightsOf(const UnitMixer& mixer)
+WeightSetting SettingOf(const NorvikWeightItem& item)
 {
-    std::vector<GainSetting> weights;
-    for (uint32_t input = 0; input < mixer.Inputs(); ++input)
-    {
-        for (uint32_t output = 0; output < mixer.Outputs(); ++output)
-        {
-            weights.push_back(
-                {mixer.Weight(input, output).weight, (mixer.Weight(input, output).flags & 1) != 0});
-        }
-    }
-    return weights;
+    return {item.weight, item.IsConnected()};
+}
+
+void Apply(const VolumeSetting& setting, NorvikVolumeItem* item)
+{
+    item->volume = setting.volume;
+    item->SetMuted(setting.muted);
+}
+
+void Apply(const WeightSetting& setting, NorvikWeightItem* item)
+{
+    item->weight = setting.weight;
+    item->SetConnected(setting.connected);
+}
+
+template <class Item> auto SettingsOf(const std::vector<Item>& items)
+{
+    std::vector<decltype(SettingOf(Item{}))> settings;
+    for (const Item& item : items)
+        settings.push_back(SettingOf(item));
+    return settings;
 }
 
 bool SamePins(const std::vector<NorvikPin>& x, const std::vector<NorvikPin>& y)
@@ -40,29 +48,17 @@ bool SamePins(const std::vector<NorvikPin>& x, const std::vector<NorvikPin>& y)
 
 // ---- Writing the differences ------------------------------------------------------------------------
 
-template <class Item>
-NorvikStatus SetItems(std::vector<Item>& items, NorvikStatus (NorvikDevice::*set)(Item*, uint32_t),
-                      NorvikDevice& device)
+// The items whose settings differ from `wanted` (one setting per item, in item order), changed to them.
+template <class Item, class Setting>
+std::vector<Item> Changed(const std::vector<Item>& current, const std::vector<Setting>& wanted)
 {
-    return items.empty() ? NORVIK_STATUS_SUCCESS
-                         : (device.*set)(items.data(), static_cast<uint32_t>(items.size()));
-}
-
-std::vector<NorvikWeightItem> ChangedWeights(const UnitMixer& mixer, const std::vector<GainSetting>& wanted)
-{
-    std::vector<NorvikWeightItem> items;
-    for (uint32_t input = 0; input < mixer.Inputs(); ++input)
+    std::vector<Item> items;
+    for (size_t i = 0; i < current.size(); ++i)
     {
-        for (uint32_t output = 0; output < mixer.Outputs(); ++output)
+        if (wanted[i] != SettingOf(current[i]))
         {
-            NorvikWeightItem item = mixer.Weight(input, output);
-            const GainSetting& setting = wanted[input * mixer.Outputs() + output];
-            if (setting != GainSetting{item.weight, (item.flags & 1) != 0})
-            {
-                item.weight = setting.value;
-                item.flags = static_cast<uint8_t>(setting.on ? (item.flags | 1u) : (item.flags & ~1u));
-                items.push_back(item);
-            }
+            items.push_back(current[i]);
+            Apply(wanted[i], &items.back());
         }
     }
     return items;
@@ -77,6 +73,36 @@ std::vector<std::pair<uint32_t, uint32_t>> ChangedEffect(const std::vector<uint3
         if (wanted[channel] != (effect.*current)(channel))
             values.push_back({channel, wanted[channel]});
     return values;
+}
+
+// One request of a load: what it is called when it fails, how many settings it writes (none: it is not
+// sent), and the request, which counts in *written what went through before a failure.
+struct SnapshotWrite
+{
+    const wchar_t* what;
+    size_t count;
+    std::function<NorvikStatus(uint32_t* written)> write;
+};
+
+template <size_t N>
+NorvikStatus RunWrites(const SnapshotWrite (&writes)[N], uint32_t* changed, const wchar_t** what)
+{
+    // Only writes that went through are counted: after a failure the count says what the unit now holds.
+    for (const SnapshotWrite& write : writes)
+    {
+        if (write.count == 0)
+            continue;
+        *what = write.what;
+        uint32_t written = 0;
+        const NorvikStatus status = write.write(&written);
+        if (status != NORVIK_STATUS_SUCCESS)
+        {
+            *changed += written;
+            return status;
+        }
+        *changed += static_cast<uint32_t>(write.count);
+    }
+    return NORVIK_STATUS_SUCCESS;
 }
 } // namespace
 
@@ -122,9 +148,9 @@ UnitSnapshot SnapshotOf(const UnitState& state)
     snapshot.outputs = state.hardware.OutputPins();
     snapshot.hardwareInputs = state.hardware.InputPins();
     snapshot.softwareOutputs = state.software.InputPins();
-    snapshot.volumes = VolumesOf(state.hardware);
-    snapshot.hardwareWeights = WeightsOf(state.hardware);
-    snapshot.softwareWeights = WeightsOf(state.software);
+    snapshot.volumes = SettingsOf(state.hardware.Volumes());
+    snapshot.hardwareWeights = SettingsOf(state.hardware.Weights());
+    snapshot.softwareWeights = SettingsOf(state.software.Weights());
     snapshot.passThrough = state.passThrough;
     snapshot.volumeBypass = state.volumeBypass;
     snapshot.muteBypass = state.muteBypass;
@@ -188,61 +214,35 @@ NorvikStatus ApplySnapshot(NorvikDevice& device, const UnitState& current, const
                            uint32_t* changed, const wchar_t** what)
 {
     *changed = 0;
-    std::vector<NorvikVolumeItem> volumes;
-    for (uint32_t output = 0; output < current.hardware.Outputs(); ++output)
-    {
-        NorvikVolumeItem item = current.hardware.Volume(output);
-        if (wanted.volumes[output] != GainSetting{item.volume, (item.flags & 1) != 0})
-        {
-            item.volume = wanted.volumes[output].value;
-            item.flags =
-                static_cast<uint8_t>(wanted.volumes[output].on ? (item.flags | 1u) : (item.flags & ~1u));
-            volumes.push_back(item);
-        }
-    }
-    std::vector<NorvikWeightItem> hardwareWeights = ChangedWeights(current.hardware, wanted.hardwareWeights);
-    std::vector<NorvikWeightItem> softwareWeights = ChangedWeights(current.software, wanted.softwareWeights);
+    std::vector<NorvikVolumeItem> volumes = Changed(current.hardware.Volumes(), wanted.volumes);
+    std::vector<NorvikWeightItem> hardwareWeights =
+        Changed(current.hardware.Weights(), wanted.hardwareWeights);
+    std::vector<NorvikWeightItem> softwareWeights =
+        Changed(current.software.Weights(), wanted.softwareWeights);
     const auto delays = ChangedEffect(wanted.delays, &UnitEffect::Delay, current.effect);
     const auto amplifications =
         ChangedEffect(wanted.amplifications, &UnitEffect::Amplification, current.effect);
-
-    // Only writes that went through are counted: after a failure the count says what the unit now holds.
-    *what = L"Setting the output volumes";
-    NorvikStatus status = SetItems(volumes, &NorvikDevice::SetPinVolumes, device);
-    if (status == NORVIK_STATUS_SUCCESS)
-        *changed += static_cast<uint32_t>(volumes.size());
-    const struct
-    {
-        const wchar_t* what;
-        size_t count;
-        std::function<NorvikStatus()> write;
-    } writes[] = {
+    const auto count = [](const auto& items) { return static_cast<uint32_t>(items.size()); };
+    const SnapshotWrite writes[] = {
+        {L"Setting the output volumes", volumes.size(),
+         [&](uint32_t*) { return device.SetPinVolumes(volumes.data(), count(volumes)); }},
         {L"Setting the crosspoint weights", hardwareWeights.size(),
-         [&] { return SetItems(hardwareWeights, &NorvikDevice::SetCrosspointWeights, device); }},
+         [&](uint32_t*)
+         { return device.SetCrosspointWeights(hardwareWeights.data(), count(hardwareWeights)); }},
         {L"Setting the crosspoint weights", softwareWeights.size(),
-         [&] { return SetItems(softwareWeights, &NorvikDevice::SetCrosspointWeights, device); }},
+         [&](uint32_t*)
+         { return device.SetCrosspointWeights(softwareWeights.data(), count(softwareWeights)); }},
         {L"Set SPDIF pass through", wanted.passThrough != current.passThrough ? 1u : 0u,
-         [&] { return device.SetSpdifPassThrough(0, 0, wanted.passThrough); }},
+         [&](uint32_t*) { return device.SetSpdifPassThrough(0, 0, wanted.passThrough); }},
         {L"Set Bypass volume", wanted.volumeBypass != current.volumeBypass ? 1u : 0u,
-         [&] { return device.SetVolumeBypass(wanted.volumeBypass); }},
+         [&](uint32_t*) { return device.SetVolumeBypass(wanted.volumeBypass); }},
         {L"Set Bypass mute", wanted.muteBypass != current.muteBypass ? 1u : 0u,
-         [&] { return device.SetMuteBypass(wanted.muteBypass); }},
+         [&](uint32_t*) { return device.SetMuteBypass(wanted.muteBypass); }},
         {L"Setting the effect delay", delays.size(),
-         [&] { return UnitEffect::Set(device, NORVIK_PLUGIN_DELAY, delays); }},
+         [&](uint32_t* written) { return UnitEffect::Set(device, NORVIK_PLUGIN_DELAY, delays, written); }},
         {L"Setting the effect amplification", amplifications.size(),
-         [&] { return UnitEffect::Set(device, NORVIK_PLUGIN_AMPLIFICATION, amplifications); }},
+         [&](uint32_t* written)
+         { return UnitEffect::Set(device, NORVIK_PLUGIN_AMPLIFICATION, amplifications, written); }},
     };
-    for (const auto& write : writes)
-    {
-        if (status != NORVIK_STATUS_SUCCESS)
-            return status;
-        if (write.count != 0)
-        {
-            *what = write.what;
-            status = write.write();
-            if (status == NORVIK_STATUS_SUCCESS)
-                *changed += static_cast<uint32_t>(write.count);
-        }
-    }
-    return status;
+    return RunWrites(writes, changed, what);
 }

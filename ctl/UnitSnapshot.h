@@ -26,11 +26,27 @@ struct UnitState
 // outputs.
 [[nodiscard]] NorvikStatus ReadUnitState(NorvikDevice& device, UnitState* state, const wchar_t** what);
 
-struct GainSetting
+// An output's volume in 0.01 dB, and its mute.
+struct VolumeSetting
 {
-    int16_t value = 0; // 0.01 dB
-    bool on = false;   // muted, for a volume; connected, for a crosspoint
-    bool operator!=(const GainSetting& other) const { return value != other.value || on != other.on; }
+    int16_t volume = 0;
+    bool muted = false;
+    bool operator!=(const VolumeSetting& other) const
+    {
+        return volume != other.volume || muted != other.muted;
+    }
+};
+
+// A crosspoint's weight in 0.01 dB, and whether it is connected; a disconnected crosspoint keeps its weight
+// for the next connection.
+struct WeightSetting
+{
+    int16_t weight = 0;
+    bool connected = false;
+    bool operator!=(const WeightSetting& other) const
+    {
+        return weight != other.weight || connected != other.connected;
+    }
 };
 
 struct UnitSnapshot
@@ -42,9 +58,9 @@ struct UnitSnapshot
     std::vector<NorvikPin> softwareOutputs;
     uint32_t effectChannels = 0;
 
-    std::vector<GainSetting> volumes;         // one per output
-    std::vector<GainSetting> hardwareWeights; // one per crossing, row by row (input, then output)
-    std::vector<GainSetting> softwareWeights;
+    std::vector<VolumeSetting> volumes;         // one per output
+    std::vector<WeightSetting> hardwareWeights; // one per crossing, row by row (input, then output)
+    std::vector<WeightSetting> softwareWeights;
     bool passThrough = false;
     bool volumeBypass = false;
     bool muteBypass = false;

@@ -2,8 +2,11 @@
 // count and range before it is used.
 #include "ctl/UnitSnapshot.h"
 
-#include "ctl/CtlArguments.h"
-#include "ctl/CtlOutput.h"
+#include "driverapi/MixerPins.h"
+#include "driverapi/NorvikValueTexts.h"
+#include "wn/WnText.h"
+
+#include <nlohmann/json.hpp>
 
 #include <functional>
 #include <utility>
@@ -20,20 +23,25 @@ nlohmann::json PinsJson(const std::vector<NorvikPin>& pins)
     return list;
 }
 
-nlohmann::json GainJson(const GainSetting& setting, const char* valueName, const char* flagName)
+nlohmann::json VolumeJson(const VolumeSetting& setting)
 {
-    return {{valueName, setting.value}, {flagName, setting.on}};
+    return {{"volume", setting.volume}, {"mute", setting.muted}};
+}
+
+nlohmann::json WeightJson(const WeightSetting& setting)
+{
+    return {{"weight", setting.weight}, {"connected", setting.connected}};
 }
 
 // Rows of crosspoints, one row per mixer input.
-nlohmann::json WeightsJson(const std::vector<GainSetting>& weights, size_t outputs)
+nlohmann::json WeightsJson(const std::vector<WeightSetting>& weights, size_t outputs)
 {
     nlohmann::json rows = nlohmann::json::array();
     for (size_t first = 0; outputs != 0 && first < weights.size(); first += outputs)
     {
         nlohmann::json row = nlohmann::json::array();
         for (size_t i = first; i < first + outputs; ++i)
-            row.push_back(GainJson(weights[i], "weight", "connected"));
+            row.push_back(WeightJson(weights[i]));
         rows.push_back(row);
     }
     return rows;
@@ -88,30 +96,35 @@ bool ReadPins(const nlohmann::json* value, size_t max, std::vector<NorvikPin>* p
     return true;
 }
 
-bool ReadGain(const nlohmann::json& value, const char* valueName, const char* flagName, GainSetting* setting)
+// A gain and its switch, such as {"volume": -650, "mute": false}.
+bool ReadGain(const nlohmann::json& value, const char* gainName, const char* switchName, int16_t* gain,
+              bool* on)
 {
-    int64_t gain = 0;
+    int64_t hundredths = 0;
     // Held to the faders' range, as a typed gain is.
-    if (!ReadInteger(Member(&value, valueName), kFaderGainFloor, kFaderGainTop, &gain) ||
-        !ReadBool(Member(&value, flagName), &setting->on))
+    if (!ReadInteger(Member(&value, gainName), kFaderGainFloor, kFaderGainTop, &hundredths) ||
+        !ReadBool(Member(&value, switchName), on))
         return false;
-    setting->value = static_cast<int16_t>(gain);
+    *gain = static_cast<int16_t>(hundredths);
     return true;
 }
 
-bool ReadVolumes(const nlohmann::json* value, size_t outputs, std::vector<GainSetting>* volumes)
+bool ReadVolumes(const nlohmann::json* value, size_t outputs, std::vector<VolumeSetting>* volumes)
 {
     if (value == nullptr || !value->is_array() || value->size() != outputs)
         return false;
     volumes->resize(outputs);
     for (size_t i = 0; i < outputs; ++i)
-        if (!ReadGain((*value)[i], "volume", "mute", &(*volumes)[i]))
+    {
+        VolumeSetting& volume = (*volumes)[i];
+        if (!ReadGain((*value)[i], "volume", "mute", &volume.volume, &volume.muted))
             return false;
+    }
     return true;
 }
 
 bool ReadWeights(const nlohmann::json* value, size_t inputs, size_t outputs,
-                 std::vector<GainSetting>* weights)
+                 std::vector<WeightSetting>* weights)
 {
     if (value == nullptr || !value->is_array() || value->size() != inputs)
         return false;
@@ -121,10 +134,10 @@ bool ReadWeights(const nlohmann::json* value, size_t inputs, size_t outputs,
             return false;
         for (const nlohmann::json& cell : row)
         {
-            GainSetting setting;
-            if (!ReadGain(cell, "weight", "connected", &setting))
+            WeightSetting weight;
+            if (!ReadGain(cell, "weight", "connected", &weight.weight, &weight.connected))
                 return false;
-            weights->push_back(setting);
+            weights->push_back(weight);
         }
     }
     return true;
@@ -139,7 +152,7 @@ bool ReadEffect(const nlohmann::json* value, UnitSnapshot* snapshot)
         int64_t delay = 0;
         int64_t amplification = 0;
         if (!ReadInteger(Member(&channel, "delay"), 0, UINT32_MAX, &delay) ||
-            !ReadInteger(Member(&channel, "amplification"), 0, UnitEffect::kMaxAmplification, &amplification))
+            !ReadInteger(Member(&channel, "amplification"), 0, kMaxEffectAmplification, &amplification))
             return false;
         snapshot->delays.push_back(static_cast<uint32_t>(delay));
         snapshot->amplifications.push_back(static_cast<uint32_t>(amplification));
@@ -147,13 +160,96 @@ bool ReadEffect(const nlohmann::json* value, UnitSnapshot* snapshot)
     return true;
 }
 
+using MemberCheck = std::pair<const char*, std::function<bool()>>;
+
+// Runs the checks in order; false with the problem of the first that fails.
+template <size_t N> bool CheckMembers(const MemberCheck (&checks)[N], std::wstring* problem)
+{
+    for (const MemberCheck& check : checks)
+    {
+        if (!check.second())
+        {
+            *problem = L"The snapshot's member " + FromUtf8(check.first) + L" is missing or malformed.";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadFormat(const nlohmann::json& document, std::wstring* problem)
+{
+    const nlohmann::json* format = Member(&document, "format");
+    int64_t version = 0;
+    if (format == nullptr || !format->is_string() || format->get<std::string>() != kFormatName)
+    {
+        *problem = L"The file is not a corvexctl snapshot.";
+        return false;
+    }
+    if (!ReadInteger(Member(&document, "version"), 1, UnitSnapshot::kFormatVersion, &version))
+    {
+        *problem = L"The snapshot's format version is not one this corvexctl reads.";
+        return false;
+    }
+    return true;
+}
+
+bool ReadLayout(const nlohmann::json* layout, UnitSnapshot* snapshot, std::wstring* problem)
+{
+    int64_t effectChannels = 0;
+    const MemberCheck checks[] = {
+        {"layout.outputs",
+         [&] { return ReadPins(Member(layout, "outputs"), kMaxMixerOutputPins, &snapshot->outputs); }},
+        {"layout.hardwareInputs",
+         [&] {
+             return ReadPins(Member(layout, "hardwareInputs"), kMaxMixerInputPins, &snapshot->hardwareInputs);
+         }},
+        {"layout.softwareOutputs",
+         [&] {
+             return ReadPins(Member(layout, "softwareOutputs"), kMaxMixerInputPins,
+                             &snapshot->softwareOutputs);
+         }},
+        {"layout.effectChannels", [&]
+         { return ReadInteger(Member(layout, "effectChannels"), 0, kMaxEffectChannels, &effectChannels); }},
+    };
+    const bool valid = CheckMembers(checks, problem);
+    snapshot->effectChannels = static_cast<uint32_t>(effectChannels);
+    return valid;
+}
+
+bool ReadSettings(const nlohmann::json& document, UnitSnapshot* snapshot, std::wstring* problem)
+{
+    const nlohmann::json* crosspoints = Member(&document, "crosspoints");
+    const MemberCheck checks[] = {
+        {"volumes", [&]
+         { return ReadVolumes(Member(&document, "volumes"), snapshot->outputs.size(), &snapshot->volumes); }},
+        {"crosspoints.hw",
+         [&]
+         {
+             return ReadWeights(Member(crosspoints, "hw"), snapshot->hardwareInputs.size(),
+                                snapshot->outputs.size(), &snapshot->hardwareWeights);
+         }},
+        {"crosspoints.sw",
+         [&]
+         {
+             return ReadWeights(Member(crosspoints, "sw"), snapshot->softwareOutputs.size(),
+                                snapshot->outputs.size(), &snapshot->softwareWeights);
+         }},
+        {"spdifPassThrough",
+         [&] { return ReadBool(Member(&document, "spdifPassThrough"), &snapshot->passThrough); }},
+        {"volumeBypass",
+         [&] { return ReadBool(Member(&document, "volumeBypass"), &snapshot->volumeBypass); }},
+        {"muteBypass", [&] { return ReadBool(Member(&document, "muteBypass"), &snapshot->muteBypass); }},
+        {"effect", [&] { return ReadEffect(Member(&document, "effect"), snapshot); }},
+    };
+    return CheckMembers(checks, problem);
+}
 } // namespace
 
 std::string SnapshotJson(const UnitSnapshot& snapshot, const std::wstring& serial)
 {
     nlohmann::json volumes = nlohmann::json::array();
-    for (const GainSetting& volume : snapshot.volumes)
-        volumes.push_back(GainJson(volume, "volume", "mute"));
+    for (const VolumeSetting& volume : snapshot.volumes)
+        volumes.push_back(VolumeJson(volume));
     nlohmann::json effect = nlohmann::json::array();
     for (uint32_t channel = 0; channel < snapshot.effectChannels; ++channel)
     {
@@ -184,71 +280,7 @@ std::string SnapshotJson(const UnitSnapshot& snapshot, const std::wstring& seria
 bool ParseSnapshot(const std::string& text, UnitSnapshot* snapshot, std::wstring* problem)
 {
     const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
-    const nlohmann::json* format = Member(&document, "format");
-    int64_t version = 0;
-    if (format == nullptr || !format->is_string() || format->get<std::string>() != kFormatName)
-    {
-        *problem = L"The file is not a corvexctl snapshot.";
-        return false;
-    }
-    if (!ReadInteger(Member(&document, "version"), 1, UnitSnapshot::kFormatVersion, &version))
-    {
-        *problem = L"The snapshot's format version is not one this corvexctl reads.";
-        return false;
-    }
-    const nlohmann::json* layout = Member(&document, "layout");
-    const nlohmann::json* crosspoints = Member(&document, "crosspoints");
-    int64_t effectChannels = 0;
-    // In this order: the counts of the later members come from the layout read before them.
-    const std::pair<const char*, std::function<bool()>> checks[] = {
-        {"layout.outputs",
-         [&] { return ReadPins(Member(layout, "outputs"), UnitMixer::kMaxOutputs, &snapshot->outputs); }},
-        {"layout.hardwareInputs",
-         [&] {
-             return ReadPins(Member(layout, "hardwareInputs"), UnitMixer::kMaxInputs,
-                             &snapshot->hardwareInputs);
-         }},
-        {"layout.softwareOutputs",
-         [&] {
-             return ReadPins(Member(layout, "softwareOutputs"), UnitMixer::kMaxInputs,
-                             &snapshot->softwareOutputs);
-         }},
-        {"layout.effectChannels",
-         [&]
-         {
-             const bool valid =
-                 ReadInteger(Member(layout, "effectChannels"), 0, UnitEffect::kMaxChannels, &effectChannels);
-             snapshot->effectChannels = static_cast<uint32_t>(effectChannels);
-             return valid;
-         }},
-        {"volumes", [&]
-         { return ReadVolumes(Member(&document, "volumes"), snapshot->outputs.size(), &snapshot->volumes); }},
-        {"crosspoints.hw",
-         [&]
-         {
-             return ReadWeights(Member(crosspoints, "hw"), snapshot->hardwareInputs.size(),
-                                snapshot->outputs.size(), &snapshot->hardwareWeights);
-         }},
-        {"crosspoints.sw",
-         [&]
-         {
-             return ReadWeights(Member(crosspoints, "sw"), snapshot->softwareOutputs.size(),
-                                snapshot->outputs.size(), &snapshot->softwareWeights);
-         }},
-        {"spdifPassThrough",
-         [&] { return ReadBool(Member(&document, "spdifPassThrough"), &snapshot->passThrough); }},
-        {"volumeBypass",
-         [&] { return ReadBool(Member(&document, "volumeBypass"), &snapshot->volumeBypass); }},
-        {"muteBypass", [&] { return ReadBool(Member(&document, "muteBypass"), &snapshot->muteBypass); }},
-        {"effect", [&] { return ReadEffect(Member(&document, "effect"), snapshot); }},
-    };
-    for (const auto& check : checks)
-    {
-        if (!check.second())
-        {
-            *problem = L"The snapshot's member " + FromUtf8(check.first) + L" is missing or malformed.";
-            return false;
-        }
-    }
-    return true;
+    // In this order: the counts of the settings come from the layout.
+    return ReadFormat(document, problem) && ReadLayout(Member(&document, "layout"), snapshot, problem) &&
+           ReadSettings(document, snapshot, problem);
 }

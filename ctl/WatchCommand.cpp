@@ -83,47 +83,46 @@ void PrintNotification(CtlContext& context, const NorvikMessage& message)
                         {"meaning", Utf8(Meaning(message.code))},
                         {"serial", unit.empty() ? nlohmann::json() : nlohmann::json(Utf8(unit))}});
 }
-} // namespace
 
-int RunWatch(CtlContext& context, const CtlArgs& args)
+// Prints the notifications as they come until the stop event is set (exit 0), the driver goes away or
+// receiving fails.
+int PrintUntilStopped(CtlContext& context)
 {
-    if (!args.empty())
-        return context.Usage(L"watch takes no arguments.");
-    const int connected = context.Connect();
-    if (connected != kExitDone)
-        return connected;
-    g_stopEvent.store(context.StopEvent());
-    (void)SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
-    int result = kExitDone;
     const HANDLE handles[] = {context.StopEvent(), context.Client().NotificationEvent()};
     for (;;)
     {
         const DWORD wait = WaitForMultipleObjects(2, handles, FALSE, kConnectionCheckMs);
         if (wait == WAIT_OBJECT_0)
-            break;
+            return kExitDone;
         if (wait == WAIT_TIMEOUT)
         {
             if (context.Client().CheckConnection())
                 continue;
-            result = context.Out().Unavailable(L"The Corvex driver went away; watch ends.");
-            break;
+            return context.Out().Unavailable(L"The Corvex driver went away; watch ends.");
         }
         if (wait != WAIT_OBJECT_0 + 1)
         {
             context.Out().Error(FormatText(L"Waiting for notifications failed (error %u).", GetLastError()));
-            result = kExitRefused;
-            break;
+            return kExitRefused;
         }
         NorvikMessage message;
         NorvikStatus status = NORVIK_STATUS_SUCCESS;
         while ((status = context.Client().ReceiveNotification(&message)) == NORVIK_STATUS_SUCCESS)
             PrintNotification(context, message);
         if (status != NORVIK_STATUS_NO_MORE_ITEMS)
-        {
-            result = context.Out().Refused(L"Receiving notifications", status);
-            break;
-        }
+            return context.Out().Refused(L"Receiving notifications", status);
     }
+}
+} // namespace
+
+int RunWatch(CtlContext& context, const CtlArgs& args)
+{
+    const int connected = context.ConnectWithoutArguments(L"watch", args);
+    if (connected != kExitDone)
+        return connected;
+    g_stopEvent.store(context.StopEvent());
+    (void)SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
+    const int result = PrintUntilStopped(context);
     (void)SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
     g_stopEvent.store(nullptr);
     return result;

@@ -1,7 +1,10 @@
 // The argument forms: whole words only, ranges enforced, and the dB text the mixer prints.
 #include "ctl/CtlArguments.h"
+#include "driverapi/NorvikValueTexts.h"
 
 #include <gtest/gtest.h>
+
+using namespace ctl_arguments;
 
 TEST(CtlArguments, DecibelsWithinTheFaders)
 {

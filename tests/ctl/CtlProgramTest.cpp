@@ -39,6 +39,7 @@ TEST_F(CtlProgram, BadInputIsRefusedAndSendsNothing)
         std::vector<std::wstring> args;
         int exit;
         const wchar_t* message; // the start of standard error
+        bool usage = true;      // with exit 2: the usage follows the message
     } cases[] = {
         {{}, 2, L"No command given."},
         {{L"frobnicate"}, 2, L"Unknown command frobnicate."},
@@ -77,7 +78,12 @@ TEST_F(CtlProgram, BadInputIsRefusedAndSendsNothing)
         {{L"effect", L"CVX10002", L"1/2", L"gain", L"1"}, 2, L"effect takes a serial"},
         {{L"load", L"CVX10001", L"C:\\no\\such\\snapshot.json"},
          2,
-         L"Cannot read C:\\no\\such\\snapshot.json"},
+         L"Cannot read C:\\no\\such\\snapshot.json (",
+         false},
+        {{L"save", L"CVX10001", L"C:\\no\\such\\snapshot.json"},
+         2,
+         L"Cannot write C:\\no\\such\\snapshot.json (",
+         false},
         {{L"save", L"CVX10001"}, 2, L"save takes a serial and a file."},
         {{L"save", L"CVX10001", L"COM1"}, 2, L"COM1 names a device, not a file. Nothing was written."},
         {{L"save", L"CVX10001", L"C:\\temp\\con.json"}, 2, L"C:\\temp\\con.json names a device"},
@@ -98,7 +104,8 @@ TEST_F(CtlProgram, BadInputIsRefusedAndSendsNothing)
                                                   << testing::PrintToString(result.err);
         if (c.exit == 2)
         {
-            EXPECT_NE(std::wstring::npos, result.err.find(L"usage: corvexctl")) << CommandText(c.args);
+            EXPECT_EQ(c.usage, result.err.find(L"usage: corvexctl") != std::wstring::npos)
+                << CommandText(c.args);
         }
         EXPECT_TRUE(result.out.empty()) << CommandText(c.args);
         EXPECT_FALSE(SentChanges()) << CommandText(c.args);

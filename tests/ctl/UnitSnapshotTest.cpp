@@ -195,7 +195,7 @@ TEST_F(UnitSnapshotTest, AnotherLayoutOrABadFileChangesNothing)
          L"The snapshot's member crosspoints.hw"},
         {L"CVX10002", changed("/layout/outputs/25", nlohmann::json::array({5, 7, 1})), effect,
          L"The snapshot's member layout.outputs"},
-        {L"CVX10002", changed("/layout/effectChannels", 65), effect,
+        {L"CVX10002", changed("/layout/effectChannels", 99), effect,
          L"The snapshot's member layout.effectChannels"},
         {L"CVX10002", changed("/effect/7/amplification", 1001), effect, L"The snapshot's member effect"},
         {L"CVX10002", changed("/muteBypass", "yes"), effect, L"The snapshot's member muteBypass"},
