@@ -38,6 +38,7 @@ SimUnit::SimUnit(uint32_t instance, const SimUnitSpec& unitSpec, uint32_t key1, 
     CopyName(record_.name, unitSpec.name);
     record_.SetHighSpeed(unitSpec.highSpeed);
     record_.SetHasPlugin(unitSpec.plugin);
+    pluginChannels_ = std::min(unitSpec.effectChannels, kMaxPluginChannels);
     std::fill(std::begin(amplification_), std::end(amplification_), 500u);
     std::fill(std::begin(delayMs_), std::end(delayMs_), 100u);
 }
@@ -164,8 +165,8 @@ NorvikStatus SimUnit::HandlePlugin(SimRequest& request)
     {
         if (record.selector == NORVIK_PLUGIN_CHANNEL_COUNT || record.selector == NORVIK_PLUGIN_MAX_DELAY)
             record.count =
-                record.selector == NORVIK_PLUGIN_CHANNEL_COUNT ? kPluginChannels : kPluginMaxDelayMs;
-        else if (values == nullptr || record.count != 1 || record.pairs[0].channel >= kPluginChannels)
+                record.selector == NORVIK_PLUGIN_CHANNEL_COUNT ? pluginChannels_ : kPluginMaxDelayMs;
+        else if (values == nullptr || record.count != 1 || record.pairs[0].channel >= pluginChannels_)
             return NORVIK_STATUS_INVALID_PARAMETER;
         else
             record.pairs[0].value = values[record.pairs[0].channel];
@@ -175,7 +176,7 @@ NorvikStatus SimUnit::HandlePlugin(SimRequest& request)
     if (values == nullptr || record.count == 0 || record.count > 64)
         return NORVIK_STATUS_INVALID_PARAMETER;
     for (uint32_t i = 0; i < record.count; ++i)
-        if (record.pairs[i].channel >= kPluginChannels || record.pairs[i].value > limit)
+        if (record.pairs[i].channel >= pluginChannels_ || record.pairs[i].value > limit)
             return NORVIK_STATUS_INVALID_PARAMETER;
     for (uint32_t i = 0; i < record.count; ++i)
         values[record.pairs[i].channel] = record.pairs[i].value;
@@ -224,7 +225,9 @@ void SimUnit::DumpTo(nlohmann::json& out) const
     out["spdifPassThrough"] = passThrough_;
     out["volumeBypass"] = volumeBypass_;
     out["muteBypass"] = muteBypass_;
-    out["effect"] = {{"delayMs", delayMs_}, {"amplification", amplification_}};
+    out["effect"] = {
+        {"delayMs", std::vector<uint32_t>(delayMs_, delayMs_ + pluginChannels_)},
+        {"amplification", std::vector<uint32_t>(amplification_, amplification_ + pluginChannels_)}};
     nlohmann::json mixer;
     mixer_.DumpTo(mixer);
     out["mixer"] = mixer;

@@ -24,6 +24,7 @@ struct SimUnitSpec
     bool plugin = false;
     bool spdifIn = true;         // without it the S/P-DIF input status is OBJECT_NOT_FOUND
     uint8_t analogChannels = 16; // mixer pins of each analog kind; a smaller unit has another pin layout
+    uint32_t effectChannels = 8; // bounded to SimUnit::kMaxPluginChannels
 };
 
 // One ASIO channel of a unit, as the channel list and the channel information show it.
@@ -76,7 +77,8 @@ class SimUnit
 
     void DumpTo(nlohmann::json& out) const;
 
-    static constexpr uint32_t kPluginChannels = 8;
+    // More than one record's 64 pairs, so that programs must split their writes.
+    static constexpr uint32_t kMaxPluginChannels = 128;
     static constexpr uint32_t kPluginMaxDelayMs = 500;
     static constexpr uint32_t kPluginMaxAmplification = 1000;
     static constexpr uint32_t kRenderDirection = 2;
@@ -102,8 +104,9 @@ class SimUnit
     uint8_t volumeBypass_ = 0;
     uint8_t muteBypass_ = 0;
     SimMixer mixer_;
-    uint32_t delayMs_[kPluginChannels] = {};
-    uint32_t amplification_[kPluginChannels] = {};
+    uint32_t pluginChannels_ = 8;
+    uint32_t delayMs_[kMaxPluginChannels] = {};
+    uint32_t amplification_[kMaxPluginChannels] = {};
     bool kind2Topology_ = false;
 
     bool wdmConfigSent_ = false;

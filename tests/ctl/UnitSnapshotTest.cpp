@@ -94,24 +94,34 @@ class UnitSnapshotTest : public CtlTest
         ASSERT_EQ(0u, device.SetSpdifPassThrough(0, 0, true));
         ASSERT_EQ(0u, device.SetVolumeBypass(true));
         ASSERT_EQ(0u, device.SetMuteBypass(true));
+        NorvikPluginRecord count{NORVIK_PLUGIN_CHANNEL_COUNT, 0, {}};
+        (void)device.QueryPlugin(&count);
         for (uint32_t selector : {NORVIK_PLUGIN_DELAY, NORVIK_PLUGIN_AMPLIFICATION})
         {
-            NorvikPluginRecord record{selector, 8, {}};
-            for (uint32_t channel = 0; channel < 8; ++channel)
+            // Every channel, in records of at most 64 pairs.
+            for (uint32_t first = 0; first < std::max(count.count, 1u); first += 64)
             {
-                record.pairs[channel] = {channel, 11 * channel + selector};
+                NorvikPluginRecord record{selector, std::min(count.count - first, 64u), {}};
+                for (uint32_t channel = first; channel < first + record.count; ++channel)
+                {
+                    record.pairs[channel - first] = {channel, (11 * channel + selector) % 400};
+                }
+                ASSERT_EQ(device.HasPlugin() ? 0u : NORVIK_STATUS_NOT_SUPPORTED,
+                          device.SetPluginParameters(record));
             }
-            ASSERT_EQ(device.HasPlugin() ? 0u : NORVIK_STATUS_NOT_SUPPORTED,
-                      device.SetPluginParameters(record));
         }
     }
 
     std::vector<std::string> files_;
 };
 
-TEST_F(UnitSnapshotTest, SaveChangeLoadRestoresBothUnitsExactly)
+TEST_F(UnitSnapshotTest, SaveChangeLoadRestoresEachUnitExactly)
 {
-    for (const char* serial : {"CVX10001", "CVX10002"})
+    SimUnitSpec wideEffect{L"CVX10003"};
+    wideEffect.plugin = true;
+    wideEffect.effectChannels = 70; // its writes take two records
+    ASSERT_EQ(0u, model_.PlugUnit(wideEffect));
+    for (const char* serial : {"CVX10001", "CVX10002", "CVX10003"})
     {
         const std::wstring unit(serial, serial + 8);
         const std::wstring file = File(serial);
@@ -137,9 +147,10 @@ TEST_F(UnitSnapshotTest, SaveChangeLoadRestoresBothUnitsExactly)
         const CtlResult loaded = Run({L"load", unit, file});
         EXPECT_EQ(0, loaded.exit) << testing::PrintToString(loaded.err);
         EXPECT_EQ(before, Kept(serial)) << serial;
-        // 2 x 468 crosspoints, 3 switches, and 2 x 8 effect values where there is an effect.
-        EXPECT_NE(std::wstring::npos,
-                  loaded.out.find(serial[7] == '2' ? L": 955 settings changed." : L": 939 settings changed."))
+        // 2 x 468 crosspoints, 3 switches, and 2 x 8 (or 70) effect values where there is an effect.
+        const wchar_t* const changed[] = {L": 939 settings changed.", L": 955 settings changed.",
+                                          L": 1079 settings changed."};
+        EXPECT_NE(std::wstring::npos, loaded.out.find(changed[serial[7] - '1']))
             << testing::PrintToString(loaded.out);
 
         model_.ClearRequestLog();

@@ -134,7 +134,7 @@ TEST_F(EffectPage, FadersSetThePairInOneRequestAndReadItBack)
         Key(move.fader, move.key);
         const std::string name = "key " + std::to_string(move.key) + " value " + std::to_string(move.value);
         EXPECT_EQ(1u, LoggedRequests(NORVIK_IOCTL_SET_PLUGIN_PARAMETERS)) << name;
-        std::vector<uint32_t> expected(SimUnit::kPluginChannels,
+        std::vector<uint32_t> expected(SimUnitSpec{}.effectChannels,
                                        move.selector == NORVIK_PLUGIN_DELAY ? 100u : 500u);
         expected[2] = expected[3] = move.value;
         EXPECT_EQ(expected, Values(move.selector)) << name;
