@@ -2,30 +2,20 @@
 
 #include "cpl/CplMessageBox.h"
 
+#include "wn/WnText.h"
+
 #include <windows.h>
-#include <strsafe.h>
 
 namespace buffer_settings
 {
-namespace
-{
-std::wstring Format(const wchar_t* format, uint32_t a, uint32_t b, uint32_t c = 0)
-{
-    wchar_t text[64];
-    if (FAILED(StringCchPrintfW(text, ARRAYSIZE(text), format, a, b, c)))
-        text[0] = L'\0';
-    return text;
-}
-} // namespace
-
 std::wstring StreamingLatencyText(uint32_t microseconds)
 {
-    return Format(L"%u.%1u millisecs\n", microseconds / 1000, (microseconds % 1000) / 100);
+    return LatencyText(microseconds) + L"\n";
 }
 
 std::wstring AsioLatencyText(uint32_t microseconds, uint32_t samples)
 {
-    return Format(L"%u.%1u millisecs\n%u samples", microseconds / 1000, (microseconds % 1000) / 100, samples);
+    return LatencyText(microseconds) + FormatText(L"\n%u samples", samples);
 }
 
 NorvikSetBufferSizes BuildChangeRequest(const NorvikBufferSizes& record,
@@ -111,7 +101,7 @@ void FormBufferSettings::Apply()
     NorvikStatus status = client_.GetBufferSizes(&record);
     if (status != NORVIK_STATUS_SUCCESS)
     {
-        ReportFailure(Hwnd(), L"Get the buffer sizes failed.", status);
+        ReportFailure(Hwnd(), kReadBufferSizes.failed, status);
     }
     else
     {
@@ -120,7 +110,7 @@ void FormBufferSettings::Apply()
                                                 SelectedClass(Item(IDC_ASIO_BUFFER_LIST)));
         status = client_.SetBufferSizes(request.streamingClass, request.asioClass, request.thirdValue);
         if (status != NORVIK_STATUS_SUCCESS)
-            ReportFailure(Hwnd(), L"Changing the buffer sizes failed.", status);
+            ReportFailure(Hwnd(), kChangeBufferSizes.failed, status);
     }
     Refresh();
 }

@@ -14,9 +14,8 @@
 
 namespace buffer_settings
 {
-// "%u.%1u millisecs\n": the tenths are cut, not rounded.
+// The page's two latency lines: the streaming one ends with a line break, the ASIO one adds the samples.
 std::wstring StreamingLatencyText(uint32_t microseconds);
-// "%u.%1u millisecs\n%u samples".
 std::wstring AsioLatencyText(uint32_t microseconds, uint32_t samples);
 
 // The payload of the change request. A list without a selection sends the class the driver reported in

@@ -1,24 +1,22 @@
 #include "cpl/FormDevice.h"
 
 #include "cpl/CplMessageBox.h"
-
-#include <strsafe.h>
+#include "driverapi/NorvikValueTexts.h"
+#include "wn/WnText.h"
 
 #include <cwchar>
+#include <iterator>
 
 namespace device_page
 {
 std::wstring DeviceInfoText(const NorvikDeviceRecord& record)
 {
-    const wchar_t* line = (record.speedFlags & 1) == 0 ? L"Connected to USB 1.1 port. CANNOT stream audio!"
-                          : (record.streamingFlags & 1) != 0 ? L"This device is selected for streaming."
-                                                             : L"This device is not streaming.";
+    const wchar_t* line = !record.IsHighSpeed()        ? L"Connected to USB 1.1 port. CANNOT stream audio!"
+                          : record.IsStreamingDevice() ? L"This device is selected for streaming."
+                                                       : L"This device is not streaming.";
     // The record comes from the driver: never read past its array.
-    const std::wstring serial(record.serial, wcsnlen(record.serial, ARRAYSIZE(record.serial)));
-    wchar_t text[160];
-    if (FAILED(StringCchPrintfW(text, ARRAYSIZE(text), L"Corvex\nSerial: %s\n\n%s", serial.c_str(), line)))
-        return std::wstring();
-    return text;
+    const std::wstring serial(record.serial, wcsnlen(record.serial, std::size(record.serial)));
+    return FormatText(L"Corvex\nSerial: %s\n\n%s", serial.c_str(), line);
 }
 
 } // namespace device_page
@@ -27,8 +25,8 @@ const FormDevice::Switch FormDevice::kSwitches[5] = {
     {IDC_SPDIF_PASS_THROUGH, &State::passThrough, L"Set SPDIF pass through failed."},
     {IDC_VOLUME_BYPASS, &State::volumeBypass, L"Set Bypass volume failed."},
     {IDC_MUTE_BYPASS, &State::muteBypass, L"Set Bypass mute failed."},
-    {IDC_FORBID_RATE_CHANGE, &State::forbidRateChange, L"Changing the policy failed."},
-    {IDC_RESTORE_SETTINGS, &State::restoreSettings, L"Changing the restore setting failed."},
+    {IDC_FORBID_RATE_CHANGE, &State::forbidRateChange, kChangePolicy.failed},
+    {IDC_RESTORE_SETTINGS, &State::restoreSettings, kChangeRestoreSetting.failed},
 };
 
 LRESULT FormDevice::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
@@ -61,7 +59,7 @@ void FormDevice::Refresh()
         state_.muteBypass = on;
     uint32_t policy = 0;
     if (client_.GetPolicy(&policy) == NORVIK_STATUS_SUCCESS)
-        state_.forbidRateChange = (policy & 1) != 0;
+        state_.forbidRateChange = ForbidsRateChange(policy);
     if (client_.GetRestoreSettings(key1_, key2_, &on) == NORVIK_STATUS_SUCCESS)
         state_.restoreSettings = on;
     ShowState();
@@ -103,12 +101,12 @@ bool FormDevice::SendSwitch(int id, NorvikStatus* status)
 {
     if (id == IDC_FORBID_RATE_CHANGE)
     {
-        // The ban is bit 0 of the driver's policy; the other bits are sent back as the driver gave them.
+        // The other bits of the policy are sent back as the driver gave them.
         uint32_t policy = 0;
         if (client_.GetPolicy(&policy) != NORVIK_STATUS_SUCCESS)
             policy = 0;
-        policy = state_.forbidRateChange ? (policy | 1u) : (policy & ~1u);
-        *status = client_.SetPolicy(policy, NORVIK_CLIENT_TIMEOUT_MS);
+        *status = client_.SetPolicy(WithRateChangeForbidden(policy, state_.forbidRateChange),
+                                    NORVIK_CLIENT_TIMEOUT_MS);
         return true;
     }
     NorvikDevice* device = client_.FindDevice(key1_, key2_);

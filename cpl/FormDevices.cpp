@@ -28,7 +28,7 @@ bool IsStreamingUnit(const NorvikDeviceList& list, uint32_t key1, uint32_t key2,
     const uint32_t count = std::min<uint32_t>(list.count, NORVIK_MAX_DEVICES);
     for (uint32_t i = 0; i < count; ++i)
         if (list.devices[i].key1 == key1 && list.devices[i].key2 == key2)
-            return (list.devices[i].streamingFlags & 1) != 0;
+            return list.devices[i].IsStreamingDevice();
     return cached;
 }
 } // namespace devices_page

@@ -2,19 +2,7 @@
 
 #include "cpl/CplMessageBox.h"
 
-#include <strsafe.h>
-
-std::wstring FormSampleRate::FormatRate(uint32_t rateHz)
-{
-    wchar_t text[32] = L"";
-    (void)StringCchPrintfW(text, 32, L"%u.%03u kHz", rateHz / 1000, rateHz % 1000);
-    return text;
-}
-
-bool FormSampleRate::IsDsdRate(uint32_t rateHz)
-{
-    return rateHz == NORVIK_RATE_DSD64 || rateHz == NORVIK_RATE_DSD128;
-}
+#include "driverapi/NorvikValueTexts.h"
 
 LRESULT FormSampleRate::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
@@ -45,14 +33,14 @@ void FormSampleRate::Refresh()
     for (uint32_t i = 0; i < rates.count && i < NORVIK_MAX_SAMPLE_RATES; ++i)
     {
         const LRESULT index = SendMessageW(rateList_, CB_ADDSTRING, 0,
-                                           reinterpret_cast<LPARAM>(FormatRate(rates.rates[i]).c_str()));
+                                           reinterpret_cast<LPARAM>(SampleRateText(rates.rates[i]).c_str()));
         if (index >= 0)
             (void)SendMessageW(rateList_, CB_SETITEMDATA, static_cast<WPARAM>(index), rates.rates[i]);
     }
     (void)EnableWindow(rateList_, TRUE);
     (void)EnableWindow(applyButton_, TRUE);
     (void)SendMessageW(rateList_, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                       reinterpret_cast<LPARAM>(FormatRate(rates.current).c_str()));
+                       reinterpret_cast<LPARAM>(SampleRateText(rates.current).c_str()));
     (void)ShowWindow(dsdText_, IsDsdRate(rates.current) ? SW_SHOW : SW_HIDE);
 }
 
@@ -68,14 +56,13 @@ void FormSampleRate::Apply()
     if (IsDsdRate(rate))
     {
         // DSD rates belong to the ASIO host that streams DSD; the panel never requests them.
-        ShowWarning(Hwnd(), L"Changing to this the sample rate prohibited.\n"
-                            L"It sample rate can be installed only from ASIO host for DSD mode.");
+        ShowWarning(Hwnd(), kDsdRateRefusal);
     }
     else
     {
         const NorvikStatus status = client_.SetSampleRate(rate, NORVIK_CLIENT_TIMEOUT_MS);
         if (status != NORVIK_STATUS_SUCCESS)
-            ReportFailure(Hwnd(), L"Changing the sample rate failed.", status);
+            ReportFailure(Hwnd(), kChangeSampleRate.failed, status);
     }
     Refresh();
 }

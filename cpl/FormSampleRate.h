@@ -23,10 +23,6 @@ class FormSampleRate : public FormBaseImpl<FormSampleRate>
     // What the Apply button does.
     void Apply();
 
-    // "%u.%03u kHz" of a rate in Hz.
-    static std::wstring FormatRate(uint32_t rateHz);
-    static bool IsDsdRate(uint32_t rateHz);
-
   protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
 

@@ -2,10 +2,10 @@
 #include "cpl/MainFrame.h"
 
 #include "cpl/framework/ModalScope.h"
+#include "driverapi/NorvikValueTexts.h"
 #include "wn/WnPostWindowMessageThread.h"
 
-#include <strsafe.h>
-
+#include <string>
 #include <vector>
 
 namespace
@@ -13,18 +13,15 @@ namespace
 // Turns mainClient's notification event into WM_DRIVER_NOTIFICATION; it never touches the client itself.
 WnPostWindowMessageThread notificationThread;
 
-const wchar_t* StreamingStateText(uint32_t state)
+// The state a unit on a USB 1.1 port reports: it cannot stream.
+constexpr uint32_t kStreamingStateUsb11 = 6;
+
+// Empty for a state the panel has no words for: the pane keeps what it showed.
+std::wstring StreamingStateText(uint32_t state)
 {
-    static const wchar_t* const texts[] = {
-        L"Streaming state: Undefined",
-        L"Streaming state: Down",
-        L"Streaming state: Ready",
-        L"Streaming state: Prepared",
-        L"Streaming state: Running",
-        L"Streaming state: Error",
-        L"Streaming not supported on USB 1.1 port.",
-    };
-    return state < ARRAYSIZE(texts) ? texts[state] : nullptr;
+    if (const wchar_t* name = StreamingStateName(state))
+        return std::wstring(L"Streaming state: ") + name;
+    return state == kStreamingStateUsb11 ? L"Streaming not supported on USB 1.1 port." : L"";
 }
 
 // The device page of the unit a notification names; null when its payload is not exactly a key pair.
@@ -194,10 +191,8 @@ void MainFrame::UpdateStatusBar()
         statusBar_.SetPaneText(2, L"Current sampling rate: unknown");
         return;
     }
-    if (const wchar_t* state = StreamingStateText(status.state))
-        statusBar_.SetPaneText(1, state);
-    wchar_t rate[64] = L"";
-    (void)StringCchPrintfW(rate, 64, L"Current sampling rate: %u.%03u kHz", status.sampleRate / 1000,
-                           status.sampleRate % 1000);
-    statusBar_.SetPaneText(2, rate);
+    const std::wstring state = StreamingStateText(status.state);
+    if (!state.empty())
+        statusBar_.SetPaneText(1, state.c_str());
+    statusBar_.SetPaneText(2, (L"Current sampling rate: " + SampleRateText(status.sampleRate)).c_str());
 }

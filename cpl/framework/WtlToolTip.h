@@ -47,9 +47,9 @@ template <typename T> class WtlToolTip
     }
     HWND ToolTip() const { return toolTip_.Get(); }
 
-    // The host calls this first for every message: its own mouse messages go to the tooltip too, and the
+    // The host chains this first for every message: its own mouse messages go to the tooltip too, and the
     // tooltip goes with the host's window. Never handles the message.
-    bool ProcessToolTip(UINT message, WPARAM wParam, LPARAM lParam)
+    bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& /*result*/)
     {
         if (message == WM_DESTROY)
         {

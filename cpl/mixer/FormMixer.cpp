@@ -4,11 +4,10 @@
 #include "cpl/NorvikCplClient.h"
 #include "cpl/framework/ModalScope.h"
 #include "cpl/mixer/MixerPlacement.h"
-#include "cpl/mixer/MixerValues.h"
+#include "driverapi/NorvikValueTexts.h"
 #include "resources/corvexcpl.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace
 {
@@ -26,12 +25,6 @@ void Deliver(NorvikStatus read, const std::vector<UniqueDialog<Child>>& children
 {
     for (const auto& child : children)
         ((*child).*(read == NORVIK_STATUS_SUCCESS ? show : clear))();
-}
-
-template <typename Array> void Zero(Array& array, uint32_t& count)
-{
-    std::memset(array, 0, sizeof(array));
-    count = 0;
 }
 } // namespace
 
@@ -91,18 +84,18 @@ void FormMixer::RebuildIfVisible()
 void FormMixer::ReloadVolumes()
 {
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
-    if (device == nullptr || outputVolumeCount_ == 0)
+    if (device == nullptr || outputVolumes_.IsEmpty())
         return;
-    Deliver(device->GetPinVolumes(outputVolumes_, outputVolumeCount_), outputStrips_,
+    Deliver(device->GetPinVolumes(outputVolumes_.items, outputVolumes_.count), outputStrips_,
             &FormStereoOutputCtrl::ShowVolumes, &FormStereoOutputCtrl::ClearVolumes);
 }
 
 void FormMixer::ReloadWeights()
 {
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
-    if (device == nullptr || crosspointCount_ == 0)
+    if (device == nullptr || crosspoints_.IsEmpty())
         return;
-    Deliver(device->GetCrosspointWeights(crosspoints_, crosspointCount_), connections_,
+    Deliver(device->GetCrosspointWeights(crosspoints_.items, crosspoints_.count), connections_,
             &FormMixerConnection::ShowWeights, &FormMixerConnection::ClearWeights);
 }
 
@@ -112,14 +105,14 @@ void FormMixer::PollLevels()
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     if (device == nullptr)
         return;
-    if (outputLevelCount_ != 0)
+    if (!outputLevels_.IsEmpty())
     {
-        Deliver(device->GetOutputLevels(outputLevels_, outputLevelCount_), outputStrips_,
+        Deliver(device->GetOutputLevels(outputLevels_.items, outputLevels_.count), outputStrips_,
                 &FormStereoOutputCtrl::ShowLevels, &FormStereoOutputCtrl::ClearLevels);
     }
-    if (inputLevelCount_ != 0)
+    if (!inputLevels_.IsEmpty())
     {
-        Deliver(device->GetInputLevels(inputLevels_, inputLevelCount_), inputStrips_,
+        Deliver(device->GetInputLevels(inputLevels_.items, inputLevels_.count), inputStrips_,
                 &FormStereoInputCtrl::ShowLevels, &FormStereoInputCtrl::ClearLevels);
     }
 }
@@ -172,12 +165,13 @@ bool FormMixer::OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush)
 
 void FormMixer::Build()
 {
-    (void)SetWindowTextW(Hwnd(), isHardwareInputs_ ? L"Hardware Inputs Mixer" : L"Software Outputs Mixer");
+    (void)SetWindowTextW(Hwnd(), MixerTitle(isHardwareInputs_));
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     if (device == nullptr)
         return;
-    ReadPins(*device);
-    if (outputPinCount_ == 0 && inputPinCount_ == 0)
+    // A list that failed is empty; the other one still makes its strips.
+    (void)pins_.Read(*device, isHardwareInputs_);
+    if (pins_.outputCount == 0 && pins_.inputCount == 0)
     {
         ShowNoPins();
         return;
@@ -187,14 +181,13 @@ void FormMixer::Build()
 
     int rowHeight = 0;
     const int inputWidth = BuildInputRows(&rowHeight);
-    AddHeading(isHardwareInputs_ ? L"Hardware Inputs" : L"Software Outputs", 0, 0, inputWidth,
-               kHeadingHeight);
+    AddHeading(MixerInputHeading(isHardwareInputs_), 0, 0, inputWidth, kHeadingHeight);
     BuildCrossings(inputWidth);
     const int outputsTop = kHeadingHeight + static_cast<int>(inputStrips_.size()) * rowHeight;
     int columnWidth = 0;
     const int outputHeight = BuildOutputColumns(inputWidth, outputsTop, &columnWidth);
     const int outputsWidth = static_cast<int>(outputStrips_.size()) * (columnWidth + kBarWidth);
-    if (outputPinCount_ != 0)
+    if (pins_.outputCount != 0)
     {
         // Each label covers half of the columns, whatever the kinds of their pins.
         const int quarter = outputsWidth / 8;
@@ -226,7 +219,7 @@ bool FormMixer::OnShowWindow(bool shown, UINT)
 
 void FormMixer::StartPolling()
 {
-    if (timerId_ == 0 && (outputLevelCount_ != 0 || inputLevelCount_ != 0))
+    if (timerId_ == 0 && (!outputLevels_.IsEmpty() || !inputLevels_.IsEmpty()))
         timerId_ = SetTimer(Hwnd(), kPollTimerId, kPollPeriodMs, nullptr);
 }
 
@@ -237,20 +230,6 @@ void FormMixer::StopPolling()
         (void)KillTimer(Hwnd(), timerId_);
         timerId_ = 0;
     }
-}
-
-void FormMixer::ReadPins(NorvikDevice& device)
-{
-    outputPinCount_ = kMaxOutputPins;
-    if (device.GetMixerPins(NORVIK_PINS_MIXER_OUTPUTS, outputPins_, &outputPinCount_) !=
-        NORVIK_STATUS_SUCCESS)
-        outputPinCount_ = 0;
-    outputPinCount_ = std::min(outputPinCount_, kMaxOutputPins);
-    inputPinCount_ = kMaxInputPins;
-    const uint32_t selector = isHardwareInputs_ ? NORVIK_PINS_HARDWARE_INPUTS : NORVIK_PINS_SOFTWARE_OUTPUTS;
-    if (device.GetMixerPins(selector, inputPins_, &inputPinCount_) != NORVIK_STATUS_SUCCESS)
-        inputPinCount_ = 0;
-    inputPinCount_ = std::min(inputPinCount_, kMaxInputPins);
 }
 
 void FormMixer::ShowNoPins()
@@ -265,17 +244,16 @@ void FormMixer::ShowNoPins()
 // A last unpaired pin has no row. Every strip has its template's size, so the first one measures them all.
 int FormMixer::BuildInputRows(int* rowHeight)
 {
-    const uint32_t pairs = inputPinCount_ / 2;
+    const uint32_t pairs = MixerPairs(pins_.inputCount);
     SIZE size{};
     inputStrips_.reserve(pairs);
     for (uint32_t row = 0; row < pairs; ++row)
     {
-        const NorvikPin left = inputPins_[2 * row];
-        const NorvikPin right = inputPins_[2 * row + 1];
-        NorvikLevelItem* leftLevel = &inputLevels_[inputLevelCount_++];
-        NorvikLevelItem* rightLevel = &inputLevels_[inputLevelCount_++];
-        leftLevel->pin = left;
-        rightLevel->pin = right;
+        const NorvikPin left = pins_.inputs[2 * row];
+        const NorvikPin right = pins_.inputs[2 * row + 1];
+        // One level per input pin: the pins' bound leaves room for them all.
+        const NorvikLevelItem* leftLevel = inputLevels_.Add(NorvikLevelItem{left, 0, {}});
+        const NorvikLevelItem* rightLevel = inputLevels_.Add(NorvikLevelItem{right, 0, {}});
         auto strip = MakeDialog<FormStereoInputCtrl>(MixerPairLabel(MixerSide::Row, left, right).c_str(),
                                                      leftLevel, rightLevel);
         (void)strip->Create(Hwnd());
@@ -295,27 +273,23 @@ int FormMixer::BuildInputRows(int* rowHeight)
 
 void FormMixer::BuildCrossings(int inputWidth)
 {
-    const uint32_t inputPairs = inputPinCount_ / 2;
-    const uint32_t outputPairs = outputPinCount_ / 2;
+    const uint32_t inputPairs = MixerPairs(pins_.inputCount);
+    const uint32_t outputPairs = MixerPairs(pins_.outputCount);
     SIZE size{};
     connections_.reserve(inputPairs * outputPairs);
     for (uint32_t column = 0; column < outputPairs; ++column)
     {
-        const NorvikPin outLeft = outputPins_[2 * column];
-        const NorvikPin outRight = outputPins_[2 * column + 1];
+        const NorvikPin outLeft = pins_.outputs[2 * column];
+        const NorvikPin outRight = pins_.outputs[2 * column + 1];
         for (uint32_t row = 0; row < inputPairs; ++row)
         {
-            const NorvikPin inLeft = inputPins_[2 * row];
-            const NorvikPin inRight = inputPins_[2 * row + 1];
+            const NorvikPin inLeft = pins_.inputs[2 * row];
+            const NorvikPin inRight = pins_.inputs[2 * row + 1];
             // The unit's order: both outputs of the left input, then both of the right input.
-            NorvikWeightItem* leftToLeft = &crosspoints_[crosspointCount_++];
-            NorvikWeightItem* leftToRight = &crosspoints_[crosspointCount_++];
-            NorvikWeightItem* rightToLeft = &crosspoints_[crosspointCount_++];
-            NorvikWeightItem* rightToRight = &crosspoints_[crosspointCount_++];
-            *leftToLeft = NorvikWeightItem{outLeft, inLeft, 0, 0, 0};
-            *leftToRight = NorvikWeightItem{outRight, inLeft, 0, 0, 0};
-            *rightToLeft = NorvikWeightItem{outLeft, inRight, 0, 0, 0};
-            *rightToRight = NorvikWeightItem{outRight, inRight, 0, 0, 0};
+            NorvikWeightItem* leftToLeft = crosspoints_.Add(NorvikWeightItem{outLeft, inLeft, 0, 0, 0});
+            NorvikWeightItem* leftToRight = crosspoints_.Add(NorvikWeightItem{outRight, inLeft, 0, 0, 0});
+            NorvikWeightItem* rightToLeft = crosspoints_.Add(NorvikWeightItem{outLeft, inRight, 0, 0, 0});
+            NorvikWeightItem* rightToRight = crosspoints_.Add(NorvikWeightItem{outRight, inRight, 0, 0, 0});
             auto connection = MakeDialog<FormMixerConnection>(key1_, key2_, leftToLeft, leftToRight,
                                                               rightToLeft, rightToRight);
             (void)connection->Create(Hwnd());
@@ -331,21 +305,18 @@ void FormMixer::BuildCrossings(int inputWidth)
 
 int FormMixer::BuildOutputColumns(int inputWidth, int top, int* columnWidth)
 {
-    const uint32_t pairs = outputPinCount_ / 2;
+    const uint32_t pairs = MixerPairs(pins_.outputCount);
     SIZE size{};
     outputStrips_.reserve(pairs);
     for (uint32_t column = 0; column < pairs; ++column)
     {
-        const NorvikPin left = outputPins_[2 * column];
-        const NorvikPin right = outputPins_[2 * column + 1];
-        NorvikLevelItem* leftLevel = &outputLevels_[outputLevelCount_++];
-        NorvikLevelItem* rightLevel = &outputLevels_[outputLevelCount_++];
-        NorvikVolumeItem* leftVolume = &outputVolumes_[outputVolumeCount_++];
-        NorvikVolumeItem* rightVolume = &outputVolumes_[outputVolumeCount_++];
-        leftLevel->pin = left;
-        rightLevel->pin = right;
-        leftVolume->pin = left;
-        rightVolume->pin = right;
+        const NorvikPin left = pins_.outputs[2 * column];
+        const NorvikPin right = pins_.outputs[2 * column + 1];
+        // One level and one volume per output pin: the pins' bound leaves room for them all.
+        const NorvikLevelItem* leftLevel = outputLevels_.Add(NorvikLevelItem{left, 0, {}});
+        const NorvikLevelItem* rightLevel = outputLevels_.Add(NorvikLevelItem{right, 0, {}});
+        NorvikVolumeItem* leftVolume = outputVolumes_.Add(NorvikVolumeItem{left, 0, 0, 0});
+        NorvikVolumeItem* rightVolume = outputVolumes_.Add(NorvikVolumeItem{right, 0, 0, 0});
         auto strip = MakeDialog<FormStereoOutputCtrl>(key1_, key2_,
                                                       MixerPairLabel(MixerSide::Column, left, right).c_str(),
                                                       leftVolume, rightVolume, leftLevel, rightLevel);
@@ -419,12 +390,11 @@ void FormMixer::TearDown()
     bars_.clear();
     headings_.clear();
     messageForm_.reset();
-    Zero(outputPins_, outputPinCount_);
-    Zero(inputPins_, inputPinCount_);
-    Zero(outputLevels_, outputLevelCount_);
-    Zero(inputLevels_, inputLevelCount_);
-    Zero(outputVolumes_, outputVolumeCount_);
-    Zero(crosspoints_, crosspointCount_);
+    pins_ = MixerPins{};
+    outputLevels_.Clear();
+    inputLevels_.Clear();
+    outputVolumes_.Clear();
+    crosspoints_.Clear();
     auxiliary_.CloseAll();
     auxiliaryMixer_.CloseAll();
 }

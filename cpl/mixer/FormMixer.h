@@ -11,9 +11,11 @@
 #include "cpl/framework/DialogImpl.h"
 #include "cpl/framework/MessageLoop.h"
 #include "cpl/framework/UiHandles.h"
+#include "cpl/mixer/FixedRecords.h"
 #include "cpl/mixer/FormMixerConnection.h"
 #include "cpl/mixer/FormStereoInputCtrl.h"
 #include "cpl/mixer/FormStereoOutputCtrl.h"
+#include "driverapi/MixerPins.h"
 #include "driverapi/NorvikDriver.h"
 #include "driverapi/NorvikIoctl.h"
 
@@ -24,10 +26,6 @@
 class FormMixer : public DialogImpl, public MessageFilter
 {
   public:
-    static constexpr uint32_t kMaxOutputPins = 26;
-    static constexpr uint32_t kMaxInputPins = 18;
-    // Four crosspoints for every crossing of an input pair with an output pair.
-    static constexpr uint32_t kMaxCrosspoints = (kMaxInputPins / 2) * (kMaxOutputPins / 2) * 4;
     static constexpr UINT_PTR kPollTimerId = 1112;
     static constexpr UINT kPollPeriodMs = 20;
     // Heights of the heading labels; width of the separator bars.
@@ -52,29 +50,28 @@ class FormMixer : public DialogImpl, public MessageFilter
     // Tab and the arrow keys move between the controls of the strips, as in a dialog box.
     bool PreTranslateMessage(MSG& message) override;
 
-    uint32_t Key1() const { return key1_; }
-    uint32_t Key2() const { return key2_; }
-    bool IsHardwareInputs() const { return isHardwareInputs_; }
-
-    // What the window holds while it is built.
-    size_t OutputStripCount() const { return outputStrips_.size(); }
-    size_t InputStripCount() const { return inputStrips_.size(); }
-    size_t ConnectionCount() const { return connections_.size(); }
-    FormStereoOutputCtrl& OutputStrip(size_t column) const { return *outputStrips_.at(column); }
-    FormStereoInputCtrl& InputStrip(size_t row) const { return *inputStrips_.at(row); }
+    // For the tests: which unit and mixer, and what the window holds while it is built.
+    uint32_t Key1ForTesting() const { return key1_; }
+    uint32_t Key2ForTesting() const { return key2_; }
+    bool IsHardwareInputsForTesting() const { return isHardwareInputs_; }
+    size_t OutputStripCountForTesting() const { return outputStrips_.size(); }
+    size_t InputStripCountForTesting() const { return inputStrips_.size(); }
+    size_t ConnectionCountForTesting() const { return connections_.size(); }
+    FormStereoOutputCtrl& OutputStripForTesting(size_t column) const { return *outputStrips_.at(column); }
+    FormStereoInputCtrl& InputStripForTesting(size_t row) const { return *inputStrips_.at(row); }
     // The block of output pair `column` and input pair `row`.
-    FormMixerConnection& Connection(size_t column, size_t row) const
+    FormMixerConnection& ConnectionForTesting(size_t column, size_t row) const
     {
         return *connections_.at(column * inputStrips_.size() + row);
     }
     // The "No mixer pins." form, or null.
-    FormStaticText* MessageForm() const { return messageForm_.get(); }
+    FormStaticText* MessageFormForTesting() const { return messageForm_.get(); }
     // Heading labels in creation order: the input heading, then the two bottom labels.
-    const std::vector<UniqueWindow>& Headings() const { return headings_; }
-    bool IsPolling() const { return timerId_ != 0; }
-    bool HoldsAuxiliaryHandles() const { return auxiliary_.IsOpen() || auxiliaryMixer_.IsOpen(); }
-    uint32_t CrosspointCount() const { return crosspointCount_; }
-    const NorvikWeightItem& Crosspoint(uint32_t index) const { return crosspoints_[index]; }
+    const std::vector<UniqueWindow>& HeadingsForTesting() const { return headings_; }
+    bool IsPollingForTesting() const { return timerId_ != 0; }
+    bool HoldsAuxiliaryHandlesForTesting() const { return auxiliary_.IsOpen() || auxiliaryMixer_.IsOpen(); }
+    uint32_t CrosspointCountForTesting() const { return crosspoints_.count; }
+    const NorvikWeightItem& CrosspointForTesting(uint32_t index) const { return crosspoints_.items[index]; }
 
   protected:
     bool OnInitDialog(HWND focus, LPARAM lParam) override;
@@ -91,7 +88,6 @@ class FormMixer : public DialogImpl, public MessageFilter
     void StartPolling();
     void StopPolling();
 
-    void ReadPins(NorvikDevice& device);
     void ShowNoPins();
     // Returns the width of an input strip, 0 without input rows; *rowHeight is the height of one row.
     int BuildInputRows(int* rowHeight);
@@ -105,22 +101,18 @@ class FormMixer : public DialogImpl, public MessageFilter
     void SetClientSize(int width, int height);
     bool IsHeading(HWND control) const;
 
+    // The unit is looked up through mainClient by its keys at every use, by design: the mixer outlives a
+    // rebuild of the client's device list and follows its unit through it, and finds nothing once the unit
+    // is gone. Holding a device pointer instead would dangle.
     const uint32_t key1_;
     const uint32_t key2_;
     const bool isHardwareInputs_;
 
-    NorvikPin outputPins_[kMaxOutputPins] = {};
-    uint32_t outputPinCount_ = 0;
-    NorvikPin inputPins_[kMaxInputPins] = {};
-    uint32_t inputPinCount_ = 0;
-    NorvikLevelItem outputLevels_[kMaxOutputPins] = {};
-    uint32_t outputLevelCount_ = 0;
-    NorvikLevelItem inputLevels_[kMaxInputPins] = {};
-    uint32_t inputLevelCount_ = 0;
-    NorvikVolumeItem outputVolumes_[kMaxOutputPins] = {};
-    uint32_t outputVolumeCount_ = 0;
-    NorvikWeightItem crosspoints_[kMaxCrosspoints] = {};
-    uint32_t crosspointCount_ = 0;
+    MixerPins pins_;
+    FixedRecords<NorvikLevelItem, kMaxMixerOutputPins> outputLevels_;
+    FixedRecords<NorvikLevelItem, kMaxMixerInputPins> inputLevels_;
+    FixedRecords<NorvikVolumeItem, kMaxMixerOutputPins> outputVolumes_;
+    FixedRecords<NorvikWeightItem, kMaxMixerCrosspoints> crosspoints_;
 
     std::vector<UniqueDialog<FormStereoOutputCtrl>> outputStrips_;
     std::vector<UniqueDialog<FormStereoInputCtrl>> inputStrips_;

@@ -45,7 +45,7 @@ bool FormMixerConnection::OnCtlColorStatic(HDC dc, HWND control, HBRUSH& brush)
     if (cell < 0)
         return false;
     // Read at every repaint, so a cell changes colour as soon as it is redrawn after its record changed.
-    const bool connected = (records_[cell]->flags & 1) != 0;
+    const bool connected = records_[cell]->IsConnected();
     (void)SetBkColor(dc, connected ? kConnectedColour : kOpenColour);
     brush = connected ? connectedBrush_.Get() : openBrush_.Get();
     return true;

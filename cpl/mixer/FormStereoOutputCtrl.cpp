@@ -5,11 +5,6 @@
 
 namespace
 {
-void SetMuteBit(NorvikVolumeItem* item, bool muted)
-{
-    item->flags = static_cast<uint8_t>(muted ? (item->flags | 1u) : (item->flags & ~1u));
-}
-
 void Check(HWND button, bool checked)
 {
     (void)SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -34,15 +29,13 @@ LRESULT FormStereoOutputCtrl::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
     leftText_ = Item(IDC_VOLUME_TEXT_LEFT);
     rightText_ = Item(IDC_VOLUME_TEXT_RIGHT);
-    leftFader_ = Item(IDC_FADER_LEFT);
-    rightFader_ = Item(IDC_FADER_RIGHT);
     link_ = Item(IDC_LINK);
     zeroDb_ = Item(IDC_ZERO_DB);
     mute_ = Item(IDC_MUTE);
     label_ = Item(IDC_PAIR_LABEL);
 
-    mixer_controls::SetUpFader(leftFader_);
-    mixer_controls::SetUpFader(rightFader_);
+    mixer_controls::SetUpGainFader(leftFader_, Item(IDC_FADER_LEFT));
+    mixer_controls::SetUpGainFader(rightFader_, Item(IDC_FADER_RIGHT));
     leftMeter_.SetUp(Item(IDC_METER_LEFT));
     rightMeter_.SetUp(Item(IDC_METER_RIGHT));
     (void)SetWindowTextW(label_, labelText_.c_str());
@@ -56,9 +49,10 @@ LRESULT FormStereoOutputCtrl::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
     return TRUE;
 }
 
-bool FormStereoOutputCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&)
+bool FormStereoOutputCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    return ProcessToolTip(message, wParam, lParam);
+    return ChainMessage(message, wParam, lParam, result,
+                        static_cast<WtlToolTip<FormStereoOutputCtrl>&>(*this));
 }
 
 void FormStereoOutputCtrl::ShowLevels()
@@ -78,11 +72,11 @@ void FormStereoOutputCtrl::ShowVolumes()
     volumesKnown_ = true;
     for (HWND button : {link_, mute_, zeroDb_})
         (void)EnableWindow(button, TRUE);
-    mixer_controls::ShowGain(leftFader_, leftVolume_->volume);
-    mixer_controls::ShowGain(rightFader_, rightVolume_->volume);
+    leftFader_.SetValue(leftVolume_->volume);
+    rightFader_.SetValue(rightVolume_->volume);
     ShowVolumeTexts();
     // The pair is muted and unmuted as one; either channel muted at the unit shows the pair muted.
-    muted_ = ((leftVolume_->flags | rightVolume_->flags) & 1) != 0;
+    muted_ = leftVolume_->IsMuted() || rightVolume_->IsMuted();
     ShowButtonStates();
     EnableFaders();
 }
@@ -91,11 +85,11 @@ void FormStereoOutputCtrl::ShowVolumes()
 void FormStereoOutputCtrl::ClearVolumes()
 {
     volumesKnown_ = false;
-    mixer_controls::MoveFader(leftFader_, 0);
-    mixer_controls::MoveFader(rightFader_, 0);
+    leftFader_.SetValue(kFaderGainTop);
+    rightFader_.SetValue(kFaderGainTop);
     mixer_controls::ShowText(leftText_, mixer_values::kNotAvailable);
     mixer_controls::ShowText(rightText_, mixer_values::kNotAvailable);
-    for (HWND control : {leftFader_, rightFader_, link_, mute_, zeroDb_})
+    for (HWND control : {leftFader_.Window(), rightFader_.Window(), link_, mute_, zeroDb_})
         (void)EnableWindow(control, FALSE);
 }
 
@@ -123,27 +117,28 @@ bool FormStereoOutputCtrl::OnCommand(UINT id, UINT code, HWND)
 
 bool FormStereoOutputCtrl::OnScroll(bool vertical, UINT code, int, HWND control)
 {
-    if (!vertical || (control != leftFader_ && control != rightFader_))
+    if (!vertical || (control != leftFader_.Window() && control != rightFader_.Window()))
         return false;
-    if (mixer_controls::MovesFader(code) && volumesKnown_)
-        FaderMoved(control);
+    if (Fader::Moves(code) && volumesKnown_)
+        FaderMoved(control == leftFader_.Window() ? leftFader_ : rightFader_);
     return true;
 }
 
-void FormStereoOutputCtrl::FaderMoved(HWND fader)
+void FormStereoOutputCtrl::FaderMoved(Fader& fader)
 {
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     const int16_t volume = mixer_controls::FaderGain(fader);
+    const bool left = &fader == &leftFader_;
     if (linked_)
     {
-        mixer_controls::ShowGain(fader == leftFader_ ? rightFader_ : leftFader_, volume);
+        (left ? rightFader_ : leftFader_).SetValue(volume);
         leftVolume_->volume = volume;
         rightVolume_->volume = volume;
         if (SendBoth(device))
             ShowVolumeTexts();
         return;
     }
-    NorvikVolumeItem* item = fader == leftFader_ ? leftVolume_ : rightVolume_;
+    NorvikVolumeItem* item = left ? leftVolume_ : rightVolume_;
     item->volume = volume;
     if (device != nullptr)
     {
@@ -161,8 +156,8 @@ void FormStereoOutputCtrl::LinkClicked()
     NorvikDevice* device = mainClient.FindDevice(key1_, key2_);
     const int sum = mixer_controls::FaderGain(leftFader_) + mixer_controls::FaderGain(rightFader_);
     const auto volume = static_cast<int16_t>(sum / 2);
-    mixer_controls::ShowGain(leftFader_, volume);
-    mixer_controls::ShowGain(rightFader_, volume);
+    leftFader_.SetValue(volume);
+    rightFader_.SetValue(volume);
     leftVolume_->volume = volume;
     rightVolume_->volume = volume;
     if (SendBoth(device))
@@ -172,8 +167,8 @@ void FormStereoOutputCtrl::LinkClicked()
 void FormStereoOutputCtrl::MuteClicked()
 {
     TakeButtonStates();
-    SetMuteBit(leftVolume_, muted_);
-    SetMuteBit(rightVolume_, muted_);
+    leftVolume_->SetMuted(muted_);
+    rightVolume_->SetMuted(muted_);
     EnableFaders();
     (void)SendBoth(mainClient.FindDevice(key1_, key2_));
     ShowVolumeTexts();
@@ -202,8 +197,8 @@ void FormStereoOutputCtrl::ShowButtonStates()
 
 void FormStereoOutputCtrl::EnableFaders()
 {
-    (void)EnableWindow(leftFader_, !muted_);
-    (void)EnableWindow(rightFader_, !muted_);
+    (void)EnableWindow(leftFader_.Window(), !muted_);
+    (void)EnableWindow(rightFader_.Window(), !muted_);
 }
 
 void FormStereoOutputCtrl::ShowVolumeTexts()

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "cpl/framework/FormBaseImpl.h"
-#include "cpl/mixer/MixerControls.h"
 #include "cpl/framework/WtlToolTip.h"
+#include "cpl/mixer/MixerControls.h"
 #include "driverapi/NorvikIoctl.h"
 #include "resources/corvexcpl.h"
 
@@ -48,7 +48,7 @@ class FormStereoOutputCtrl : public FormBaseImpl<FormStereoOutputCtrl>,
     bool OnScroll(bool vertical, UINT code, int position, HWND control) override;
 
   private:
-    void FaderMoved(HWND fader);
+    void FaderMoved(Fader& fader);
     void LinkClicked();
     void MuteClicked();
     void ZeroDbClicked();
@@ -66,8 +66,8 @@ class FormStereoOutputCtrl : public FormBaseImpl<FormStereoOutputCtrl>,
     HWND leftText_ = nullptr;
     HWND rightText_ = nullptr;
     mixer_controls::Meter leftMeter_;
-    HWND leftFader_ = nullptr;
-    HWND rightFader_ = nullptr;
+    Fader leftFader_;
+    Fader rightFader_;
     mixer_controls::Meter rightMeter_;
     HWND link_ = nullptr;
     HWND zeroDb_ = nullptr;

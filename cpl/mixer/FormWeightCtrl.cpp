@@ -11,17 +11,16 @@ FormWeightCtrl::FormWeightCtrl(uint32_t key1, uint32_t key2, int x, int y, Norvi
 
 LRESULT FormWeightCtrl::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
-    fader_ = Item(IDC_WEIGHT_FADER);
+    mixer_controls::SetUpGainFader(fader_, Item(IDC_WEIGHT_FADER));
     connectedBox_ = Item(IDC_WEIGHT_CONNECTED);
     text_ = Item(IDC_WEIGHT_TEXT);
-    mixer_controls::SetUpFader(fader_);
     // Escape does not close it, so all of it must be reachable: it stays on the work area.
     RECT rect{};
     (void)GetWindowRect(Hwnd(), &rect);
     const POINT at = mixer_placement::KeepOnWorkArea(nullptr, POINT{x_, y_},
                                                      SIZE{rect.right - rect.left, rect.bottom - rect.top});
     (void)SetWindowPos(Hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
-    connected_ = (record_->flags & 1) != 0;
+    connected_ = record_->IsConnected();
     ShowWeight();
     return TRUE;
 }
@@ -46,9 +45,9 @@ bool FormWeightCtrl::OnCommand(UINT id, UINT code, HWND)
 
 bool FormWeightCtrl::OnScroll(bool vertical, UINT code, int, HWND control)
 {
-    if (!vertical || control != fader_)
+    if (!vertical || control != fader_.Window())
         return false;
-    if (mixer_controls::MovesFader(code))
+    if (Fader::Moves(code))
     {
         record_->weight = mixer_controls::FaderGain(fader_);
         Send();
@@ -60,16 +59,10 @@ bool FormWeightCtrl::OnScroll(bool vertical, UINT code, int, HWND control)
 void FormWeightCtrl::ConnectedClicked()
 {
     connected_ = SendMessageW(connectedBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    record_->SetConnected(connected_);
+    // A new connection starts at unity gain, whatever weight it kept while it was off.
     if (connected_)
-    {
-        // A new connection starts at unity gain, whatever weight it kept while it was off.
-        record_->flags = static_cast<uint8_t>(record_->flags | 1u);
         record_->weight = 0;
-    }
-    else
-    {
-        record_->flags = static_cast<uint8_t>(record_->flags & ~1u);
-    }
     ShowWeight();
     Send();
 }
@@ -77,9 +70,9 @@ void FormWeightCtrl::ConnectedClicked()
 void FormWeightCtrl::ShowWeight()
 {
     (void)SetWindowTextW(text_, mixer_values::WeightText(record_->weight).c_str());
-    mixer_controls::ShowGain(fader_, record_->weight);
+    fader_.SetValue(record_->weight);
     (void)SendMessageW(connectedBox_, BM_SETCHECK, connected_ ? BST_CHECKED : BST_UNCHECKED, 0);
-    (void)EnableWindow(fader_, connected_);
+    (void)EnableWindow(fader_.Window(), connected_);
 }
 
 void FormWeightCtrl::Send()

@@ -2,6 +2,7 @@
 // connected check box. Every change goes to the unit at once; there is no cancel, so Escape does nothing.
 #pragma once
 
+#include "cpl/framework/Fader.h"
 #include "cpl/framework/FormBaseImpl.h"
 #include "driverapi/NorvikIoctl.h"
 #include "resources/corvexcpl.h"
@@ -20,8 +21,6 @@ class FormWeightCtrl : public FormBaseImpl<FormWeightCtrl>
     LRESULT OnInitForm(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     void Refresh() override {}
 
-    bool IsConnected() const { return connected_; }
-
   protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool OnScroll(bool vertical, UINT code, int position, HWND control) override;
@@ -33,8 +32,8 @@ class FormWeightCtrl : public FormBaseImpl<FormWeightCtrl>
 
     uint32_t key1_;
     uint32_t key2_;
+    Fader fader_;
     // Child controls, owned by the dialog.
-    HWND fader_ = nullptr;
     HWND connectedBox_ = nullptr;
     HWND text_ = nullptr;
     bool connected_ = false;

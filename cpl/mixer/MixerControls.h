@@ -1,7 +1,7 @@
-// The meters and faders of the mixer's strips and weight control: set up, read and moved only through their
-// positions.
+// The meters and faders of the mixer's strips and weight control.
 #pragma once
 
+#include "cpl/framework/Fader.h"
 #include "cpl/mixer/MixerValues.h"
 
 #include <windows.h>
@@ -40,27 +40,15 @@ class Meter
     int position_ = 0;
 };
 
-inline void SetUpFader(HWND fader)
+// The volume and weight faders: +6 dB at the top, -60 dB at the bottom, one step per 0.01 dB.
+inline void SetUpGainFader(Fader& fader, HWND window)
 {
-    (void)SendMessageW(fader, TBM_SETRANGEMIN, FALSE, 0);
-    (void)SendMessageW(fader, TBM_SETRANGEMAX, TRUE, mixer_values::kFaderMax);
+    fader.SetUp(window, kFaderGainFloor, kFaderGainTop, true);
 }
-inline int FaderPosition(HWND fader)
+// The gain a fader stands for; always within the gain range.
+inline int16_t FaderGain(const Fader& fader)
 {
-    return static_cast<int>(SendMessageW(fader, TBM_GETPOS, 0, 0));
-}
-inline void MoveFader(HWND fader, int position)
-{
-    (void)SendMessageW(fader, TBM_SETPOS, TRUE, position);
-}
-// The gain a fader stands for.
-inline int16_t FaderGain(HWND fader)
-{
-    return mixer_values::GainFromFader(FaderPosition(fader));
-}
-inline void ShowGain(HWND fader, int16_t gain)
-{
-    MoveFader(fader, mixer_values::FaderPosition(gain));
+    return static_cast<int16_t>(fader.Value());
 }
 
 // Sets a control's text only when it differs: a static repaints at every text set, and the mixer sets
@@ -71,12 +59,5 @@ inline void ShowText(HWND control, const wchar_t* text)
     if (GetWindowTextW(control, shown, ARRAYSIZE(shown)) > 0 && wcscmp(shown, text) == 0)
         return;
     (void)SetWindowTextW(control, text);
-}
-
-// Scroll codes that move a fader: line and page steps, thumb position and tracking, and Home and End
-// (top and bottom). The end of tracking (TB_ENDTRACK) follows one of these and carries no new position.
-inline bool MovesFader(UINT code)
-{
-    return code <= TB_BOTTOM;
 }
 } // namespace mixer_controls

@@ -16,24 +16,6 @@ int MeterPosition(int16_t level)
     return level - kFaderGainFloor;
 }
 
-int FaderPosition(int16_t gain)
-{
-    if (gain < kFaderGainFloor)
-        return kFaderMax;
-    if (gain > kFaderGainTop)
-        return 0;
-    return kFaderGainTop - gain;
-}
-
-int16_t GainFromFader(int position)
-{
-    if (position < 0)
-        return kFaderGainTop;
-    if (position > kFaderMax)
-        return kFaderGainFloor;
-    return static_cast<int16_t>(kFaderGainTop - position);
-}
-
 namespace
 {
 ShortText Format(const wchar_t* format, ...)
@@ -50,23 +32,22 @@ ShortText Format(const wchar_t* format, ...)
 
 ShortText VolumeText(const NorvikVolumeItem& item)
 {
-    if ((item.flags & 1) != 0)
+    if (item.IsMuted())
         return Format(L"M");
     return Format(L"%i", item.volume / 100);
 }
 
 ShortText CellText(const NorvikWeightItem& item)
 {
-    if ((item.flags & 1) == 0)
+    if (!item.IsConnected())
         return Format(L"x");
     return Format(L"%i", item.weight / 100);
 }
 
 ShortText WeightText(int16_t weight)
 {
-    const int whole = weight / 100;
-    const int hundredths = weight % 100;
-    return Format(L"%s%i.%02i", weight < 0 ? L"-" : L"", whole < 0 ? -whole : whole,
-                  hundredths < 0 ? -hundredths : hundredths);
+    ShortText result{};
+    PrintDecibels(weight, result.text, ARRAYSIZE(result.text));
+    return result;
 }
 } // namespace mixer_values

@@ -11,12 +11,8 @@ namespace mixer_values
 {
 // Meters run from the floor (-60 dB) to full scale, one step per 0.01 dB.
 constexpr int kMeterMax = 6000;
-// Faders are vertical with +6 dB at the top (position 0) and -60 dB at the bottom.
-constexpr int kFaderMax = 6600;
 
 int MeterPosition(int16_t level);
-int FaderPosition(int16_t gain);
-int16_t GainFromFader(int position);
 
 // A short text in place, so that updates never allocate.
 struct ShortText

@@ -1,20 +1,15 @@
 #include "cpl/pages/FormDrvInfo.h"
 
-#include <windows.h>
-#include <strsafe.h>
+#include "wn/WnText.h"
 
 namespace driver_info
 {
 std::wstring DriverInfoText(const NorvikDriverInfo& info)
 {
-    wchar_t text[256];
-    if (FAILED(StringCchPrintfW(
-            text, ARRAYSIZE(text),
-            L"\nDriver version: \t  %u.%u.%u\nBuild type: \t  %s %s\n\nInterface version: %u.%u\n",
-            info.driverMajor, info.driverMinor, info.driverBuild,
-            (info.flags & 1) != 0 ? L"debug" : L"release", L"", info.interfaceMajor, info.interfaceMinor)))
-        return std::wstring();
-    return text;
+    return FormatText(L"\nDriver version: \t  %u.%u.%u\nBuild type: \t  %s %s\n\nInterface version: %u.%u\n",
+                      info.driverMajor, info.driverMinor, info.driverBuild,
+                      info.IsDebugBuild() ? L"debug" : L"release", L"", info.interfaceMajor,
+                      info.interfaceMinor);
 }
 } // namespace driver_info
 

@@ -1,68 +1,33 @@
 #include "cpl/pages/FormPlugin.h"
 
+#include "driverapi/EffectValues.h"
+
 #include <commctrl.h>
-#include <strsafe.h>
 
 #include <algorithm>
+#include <climits>
 
 namespace
 {
-// Two-digit channel numbers keep the sorted list in channel order.
-constexpr uint32_t kMaxEffectChannels = 98;
 // The faders' positions travel in 16 bits in their notifications.
 constexpr uint32_t kMaxDelayLimitMs = 0x7FFF;
 } // namespace
 
-namespace effect_page
-{
-std::wstring PairText(uint32_t first)
-{
-    wchar_t text[32];
-    (void)StringCchPrintfW(text, ARRAYSIZE(text), L"Channel %02u/%02u", first + 1, first + 2);
-    return text;
-}
-
-std::wstring DelayText(uint32_t milliseconds)
-{
-    wchar_t text[32];
-    (void)StringCchPrintfW(text, ARRAYSIZE(text), L"%u ms", milliseconds);
-    return text;
-}
-
-std::wstring AmplificationText(uint32_t value)
-{
-    wchar_t text[32];
-    (void)StringCchPrintfW(text, ARRAYSIZE(text), L"%u.%02u", value / 1000, (value % 1000) / 10);
-    return text;
-}
-
-int FaderPosition(uint32_t maximum, uint32_t value)
-{
-    return value >= maximum ? 0 : static_cast<int>(maximum - value);
-}
-
-uint32_t FaderValue(uint32_t maximum, int position)
-{
-    return position <= 0 ? maximum : static_cast<uint32_t>(position) >= maximum ? 0 : maximum - position;
-}
-} // namespace effect_page
-
 LRESULT FormPlugin::OnInitForm(UINT, WPARAM, LPARAM, BOOL&)
 {
-    NorvikPluginRecord record{};
-    record.selector = NORVIK_PLUGIN_MAX_DELAY;
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
-    if (device != nullptr && device->QueryPlugin(&record) == NORVIK_STATUS_SUCCESS)
-        maxDelay_ = std::min(record.count, kMaxDelayLimitMs);
-    const auto setUp = [this](int fader, uint32_t maximum)
+    uint32_t maxDelay = 0;
+    if (device != nullptr &&
+        QueryEffectValue(*device, NORVIK_PLUGIN_MAX_DELAY, 0, &maxDelay) == NORVIK_STATUS_SUCCESS)
+        maxDelay_ = std::min(maxDelay, kMaxDelayLimitMs);
+    const auto setUp = [](Fader& fader, HWND window, uint32_t maximum)
     {
-        (void)SendDlgItemMessageW(Hwnd(), fader, TBM_SETRANGEMIN, FALSE, 0);
-        (void)SendDlgItemMessageW(Hwnd(), fader, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(maximum));
-        (void)SendDlgItemMessageW(Hwnd(), fader, TBM_SETPOS, TRUE, 0);
-        (void)SendDlgItemMessageW(Hwnd(), fader, TBM_SETTICFREQ, std::max<uint32_t>(maximum / 10, 1), 0);
+        fader.SetUp(window, 0, static_cast<int>(maximum), false);
+        fader.SetValue(static_cast<int>(maximum));
+        (void)SendMessageW(window, TBM_SETTICFREQ, std::max<uint32_t>(maximum / 10, 1), 0);
     };
-    setUp(IDC_DELAY_FADER, maxDelay_);
-    setUp(IDC_AMPLIFICATION_FADER, kMaxAmplification);
+    setUp(delayFader_, Item(IDC_DELAY_FADER), maxDelay_);
+    setUp(amplificationFader_, Item(IDC_AMPLIFICATION_FADER), kMaxEffectAmplification);
     return TRUE;
 }
 
@@ -86,24 +51,19 @@ bool FormPlugin::OnScroll(bool vertical, UINT code, int, HWND control)
 {
     // Home and End (6, 7) move the thumb like the other keys and the mouse; only the end of a drag (8)
     // brings nothing new.
-    if (!vertical || code > TB_BOTTOM)
+    if (!vertical || !Fader::Moves(code))
         return false;
-    if (control == Item(IDC_DELAY_FADER))
+    if (control == delayFader_.Window())
     {
         Write(kDelay);
         return true;
     }
-    if (control == Item(IDC_AMPLIFICATION_FADER))
+    if (control == amplificationFader_.Window())
     {
         Write(kAmplification);
         return true;
     }
     return false;
-}
-
-uint32_t FormPlugin::Maximum(const Parameter& parameter) const
-{
-    return parameter.selector == NORVIK_PLUGIN_DELAY ? maxDelay_ : kMaxAmplification;
 }
 
 std::optional<uint32_t> FormPlugin::SelectedChannel() const
@@ -119,17 +79,17 @@ void FormPlugin::FillChannelList()
 {
     const HWND list = Item(IDC_CHANNEL_PAIR_LIST);
     (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    NorvikPluginRecord record{};
-    record.selector = NORVIK_PLUGIN_CHANNEL_COUNT;
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
-    if (device == nullptr || device->QueryPlugin(&record) != NORVIK_STATUS_SUCCESS)
+    uint32_t channels = 0;
+    if (device == nullptr ||
+        QueryEffectValue(*device, NORVIK_PLUGIN_CHANNEL_COUNT, 0, &channels) != NORVIK_STATUS_SUCCESS)
         return;
-    const uint32_t channels = std::min(record.count, kMaxEffectChannels);
+    channels = std::min(channels, kMaxEffectChannels);
     // An odd last channel has no partner and is left out.
     for (uint32_t first = 0; first + 1 < channels; first += 2)
     {
-        const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0,
-                                           reinterpret_cast<LPARAM>(effect_page::PairText(first).c_str()));
+        const LRESULT index =
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(EffectPairLabel(first).c_str()));
         if (index >= 0)
             (void)SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), first);
     }
@@ -142,18 +102,13 @@ void FormPlugin::Read(const Parameter& parameter)
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
     if (!channel || device == nullptr)
         return;
-    NorvikPluginRecord record{};
-    record.selector = parameter.selector;
-    record.count = 1;
-    record.pairs[0].channel = *channel;
-    if (device->QueryPlugin(&record) != NORVIK_STATUS_SUCCESS)
+    uint32_t value = 0;
+    if (QueryEffectValue(*device, parameter.selector, *channel, &value) != NORVIK_STATUS_SUCCESS)
         return;
-    const uint32_t value = record.pairs[0].value;
-    (void)SendDlgItemMessageW(Hwnd(), parameter.fader, TBM_SETPOS, TRUE,
-                              effect_page::FaderPosition(Maximum(parameter), value));
-    const std::wstring text = parameter.selector == NORVIK_PLUGIN_DELAY
-                                  ? effect_page::DelayText(value)
-                                  : effect_page::AmplificationText(value);
+    // Beyond the fader's range (and beyond an int) the thumb stands at the top.
+    (this->*parameter.fader).SetValue(static_cast<int>(std::min<uint32_t>(value, INT_MAX)));
+    const std::wstring text =
+        parameter.selector == NORVIK_PLUGIN_DELAY ? EffectDelayText(value) : EffectAmplificationText(value);
     (void)SetDlgItemTextW(Hwnd(), parameter.text, text.c_str());
 }
 
@@ -163,16 +118,8 @@ void FormPlugin::Write(const Parameter& parameter)
     NorvikDevice* device = client_.FindDevice(key1_, key2_);
     if (!channel || device == nullptr)
         return;
-    // The trackbar has already moved when it notifies, whichever key or mouse action moved it.
-    const int position = static_cast<int>(SendDlgItemMessageW(Hwnd(), parameter.fader, TBM_GETPOS, 0, 0));
-    const uint32_t value = effect_page::FaderValue(Maximum(parameter), position);
-    // Both channels of the pair in one request, so they never differ.
-    NorvikPluginRecord record{};
-    record.selector = parameter.selector;
-    record.count = 2;
-    record.pairs[0] = {*channel, value};
-    record.pairs[1] = {*channel + 1, value};
-    (void)device->SetPluginParameters(record);
+    const auto value = static_cast<uint32_t>((this->*parameter.fader).Value());
+    (void)SetEffectPairValue(*device, parameter.selector, *channel, value);
     // A refused value shows what the unit really has.
     Read(parameter);
 }

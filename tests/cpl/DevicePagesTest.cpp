@@ -60,11 +60,11 @@ TEST_F(DevicePagesInFrame, EachUnitHasItsPagesUnderDevicesAndTwoHiddenMixers)
         {
             EXPECT_EQ(frame_->Hwnd(), GetWindow(mixer->Hwnd(), GW_OWNER)) << unit;
             EXPECT_FALSE(IsWindowVisible(mixer->Hwnd())) << unit;
-            EXPECT_EQ(page->Key1(), mixer->Key1());
-            EXPECT_EQ(page->Key2(), mixer->Key2());
+            EXPECT_EQ(page->Key1(), mixer->Key1ForTesting());
+            EXPECT_EQ(page->Key2(), mixer->Key2ForTesting());
         }
-        EXPECT_TRUE(page->HardwareInputsMixer().IsHardwareInputs());
-        EXPECT_FALSE(page->SoftwareOutputsMixer().IsHardwareInputs());
+        EXPECT_TRUE(page->HardwareInputsMixer().IsHardwareInputsForTesting());
+        EXPECT_FALSE(page->SoftwareOutputsMixer().IsHardwareInputsForTesting());
     }
     SelectPage(DevicePage(1));
     EXPECT_FALSE(SaveScreenshot(frame_->Hwnd(), L"frame-device").empty());
@@ -179,9 +179,9 @@ TEST_F(DevicePagesInFrame, RebuildsWaitForAnOpenBoxOrWeightControl)
     FormMixer& mixer = page->HardwareInputsMixer();
     const HWND mixerWindow = mixer.Hwnd();
     // The second input pair's left input to the second output pair's left output.
-    FormMixerConnection& block = mixer.Connection(1, 1);
+    FormMixerConnection& block = mixer.ConnectionForTesting(1, 1);
     const NorvikWeightItem edited =
-        mixer.Crosspoint(static_cast<uint32_t>(1 * mixer.InputStripCount() + 1) * 4);
+        mixer.CrosspointForTesting(static_cast<uint32_t>(1 * mixer.InputStripCountForTesting() + 1) * 4);
     model_.ClearRequestLog();
     {
         DialogCloser closer(
@@ -224,8 +224,8 @@ TEST_F(DevicePagesInFrame, TheTwoMixersAgreeAndABurstCostsOneRebuild)
     const NorvikDeviceKeys keys{page->Key1(), page->Key2()};
     page->HardwareInputsMixer().ShowMixer();
     page->SoftwareOutputsMixer().ShowMixer();
-    const HWND hardwareStrip = page->HardwareInputsMixer().OutputStrip(0).Window();
-    const HWND softwareStrip = page->SoftwareOutputsMixer().OutputStrip(0).Window();
+    const HWND hardwareStrip = page->HardwareInputsMixer().OutputStripForTesting(0).Window();
+    const HWND softwareStrip = page->SoftwareOutputsMixer().OutputStripForTesting(0).Window();
     (void)SendMessageW(GetDlgItem(hardwareStrip, IDC_MUTE), BM_CLICK, 0, 0);
     EXPECT_EQ(L"M", ControlText(softwareStrip, IDC_VOLUME_TEXT_LEFT));
     HWND fader = GetDlgItem(softwareStrip, IDC_FADER_LEFT);
@@ -234,7 +234,7 @@ TEST_F(DevicePagesInFrame, TheTwoMixersAgreeAndABurstCostsOneRebuild)
                        reinterpret_cast<LPARAM>(fader));
     NorvikVolumeItem volume{NorvikPin{NORVIK_PIN_ANALOG, 0, {}}, 0, 0, 0};
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, mainClient.FindDevice(keys.key1, keys.key2)->GetPinVolumes(&volume, 1));
-    EXPECT_EQ(1, volume.flags & 1) << "the unit stays muted";
+    EXPECT_TRUE(volume.IsMuted()) << "the unit stays muted";
     EXPECT_EQ(L"M", ControlText(hardwareStrip, IDC_VOLUME_TEXT_LEFT));
 
     for (int i = 0; i < 30; ++i)
@@ -250,5 +250,5 @@ TEST_F(DevicePagesInFrame, TheTwoMixersAgreeAndABurstCostsOneRebuild)
     }
     EXPECT_EQ(4u, pinReads) << "one rebuild of each mixer";
     EXPECT_TRUE(IsWindowVisible(page->HardwareInputsMixer().Hwnd()));
-    EXPECT_TRUE(page->HardwareInputsMixer().IsPolling());
+    EXPECT_TRUE(page->HardwareInputsMixer().IsPollingForTesting());
 }

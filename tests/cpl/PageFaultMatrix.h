@@ -311,9 +311,9 @@ class PageFaultMatrix : public PageTest
         // The outputs' pins are read first: without them the mixer has rows but no columns.
         Inject(NORVIK_IOCTL_GET_MIXER_PINS, status);
         const UniqueDialog<FormMixer> mixer = ShowMixer(true);
-        EXPECT_EQ(0u, mixer->OutputStripCount());
+        EXPECT_EQ(0u, mixer->OutputStripCountForTesting());
         // A unit reported removed has its handle closed: its inputs cannot be read either.
-        EXPECT_EQ(status == NORVIK_STATUS_DEVICE_REMOVED ? 0u : 9u, mixer->InputStripCount());
+        EXPECT_EQ(status == NORVIK_STATUS_DEVICE_REMOVED ? 0u : 9u, mixer->InputStripCountForTesting());
     }
     static int Meter(HWND strip)
     {
@@ -328,8 +328,8 @@ class PageFaultMatrix : public PageTest
         // outputs are read first: after their removal (the unit's handle closed) the inputs fail too.
         const bool outputs = ioctl == NORVIK_IOCTL_GET_OUTPUT_LEVELS;
         const bool removed = status == NORVIK_STATUS_DEVICE_REMOVED;
-        EXPECT_EQ(outputs ? 0 : 5000, Meter(mixer->OutputStrip(0).Window()));
-        EXPECT_EQ(outputs && !removed ? 5000 : 0, Meter(mixer->InputStrip(0).Window()));
+        EXPECT_EQ(outputs ? 0 : 5000, Meter(mixer->OutputStripForTesting(0).Window()));
+        EXPECT_EQ(outputs && !removed ? 5000 : 0, Meter(mixer->InputStripForTesting(0).Window()));
     }
     void OutputLevels(NorvikStatus status) { Levels(status, NORVIK_IOCTL_GET_OUTPUT_LEVELS); }
     void InputLevels(NorvikStatus status) { Levels(status, NORVIK_IOCTL_GET_INPUT_LEVELS); }
@@ -338,19 +338,19 @@ class PageFaultMatrix : public PageTest
         const UniqueDialog<FormMixer> mixer = ShowMixer(true);
         Inject(NORVIK_IOCTL_GET_PIN_VOLUMES, status);
         mixer->ReloadVolumes();
-        EXPECT_EQ(L"n/a", ControlText(mixer->OutputStrip(0).Window(), IDC_VOLUME_TEXT_LEFT));
+        EXPECT_EQ(L"n/a", ControlText(mixer->OutputStripForTesting(0).Window(), IDC_VOLUME_TEXT_LEFT));
     }
     void Weights(NorvikStatus status)
     {
         const UniqueDialog<FormMixer> mixer = ShowMixer(false);
         Inject(NORVIK_IOCTL_GET_CROSSPOINT_WEIGHTS, status);
         mixer->ReloadWeights();
-        EXPECT_EQ(L"n/a", ControlText(mixer->Connection(0, 0).Window(), IDC_CELL_LEFT_TO_LEFT));
+        EXPECT_EQ(L"n/a", ControlText(mixer->ConnectionForTesting(0, 0).Window(), IDC_CELL_LEFT_TO_LEFT));
     }
     void VolumeSet(NorvikStatus status)
     {
         const UniqueDialog<FormMixer> mixer = ShowMixer(true);
-        HWND strip = mixer->OutputStrip(0).Window();
+        HWND strip = mixer->OutputStripForTesting(0).Window();
         HWND fader = GetDlgItem(strip, IDC_FADER_LEFT);
         (void)TakeBoxes(); // the box watcher counts the mixer windows too
         Inject(NORVIK_IOCTL_SET_PIN_VOLUMES, status);
@@ -369,7 +369,7 @@ class PageFaultMatrix : public PageTest
         (void)TakeBoxes();
         Inject(NORVIK_IOCTL_SET_CROSSPOINT_WEIGHTS, status);
         (void)SendDlgItemMessageW(control.Window(), IDC_WEIGHT_CONNECTED, BM_CLICK, 0, 0);
-        EXPECT_EQ(1, record.flags & 1) << "the choice stays";
+        EXPECT_TRUE(record.IsConnected()) << "the choice stays";
         EXPECT_EQ(0u, TakeBoxes().size());
     }
 

@@ -138,8 +138,8 @@ TEST_F(PageFuzz, RandomRecordsIntoEveryPageAndMixer)
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(pages_->buffers.Window(), IDC_BUFFER_APPLY)));
     EXPECT_GT(ListView_GetItemCount(GetDlgItem(pages_->inChannels.Window(), IDC_CHANNEL_LIST)), 0);
     EXPECT_GT(SendDlgItemMessageW(effect_->Window(), IDC_CHANNEL_PAIR_LIST, CB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(9u, mixers_[0]->InputStripCount());
-    EXPECT_EQ(13u, mixers_[0]->OutputStripCount());
+    EXPECT_EQ(9u, mixers_[0]->InputStripCountForTesting());
+    EXPECT_EQ(13u, mixers_[0]->OutputStripCountForTesting());
     std::printf("page fuzz: %zu malformed records into %zu pages and mixers, %d rounds\n", records,
                 reads.size(), rounds);
 }

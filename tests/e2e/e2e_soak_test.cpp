@@ -4,7 +4,7 @@
 // simulator, and each process holds about the handles, windows and private bytes it held after the warm-up
 // (the panel also what the system's static controls it made keep, see StaticControlCost.h). CI runs
 // a short round; tools/soak.sh sets CORVEX_SOAK_CYCLES and CORVEX_SOAK_REQUESTS for the full length.
-#include "cpl/FormSampleRate.h"
+#include "driverapi/NorvikValueTexts.h"
 #include "driverapi/NorvikClient.h"
 #include "driverapi/PipeDriverPort.h"
 #include "resources/corvexcpl.h"
@@ -145,8 +145,7 @@ TEST_F(Soak, CyclesLeaveThePanelRightAndNothingGrows)
 
     // The panel settles on what the simulator holds.
     const std::string dump = session.Control("dump");
-    const std::wstring rate =
-        L"Current sampling rate: " + FormSampleRate::FormatRate(std::stoul(Field(dump, "current")));
+    const std::wstring rate = L"Current sampling rate: " + SampleRateText(std::stoul(Field(dump, "current")));
     EXPECT_TRUE(PumpUntil([&] { return session.TreeItems() == treeItems; }, 30000)) << session.TreeItems();
     EXPECT_TRUE(PumpUntil([&] { return session.StatusText(1) == L"Streaming state: Ready"; }, 30000))
         << testing::PrintToString(session.StatusText(1));

@@ -87,7 +87,7 @@ TEST_F(ConnectionTest, CellsShowTheirCrosspoints)
     SetAtUnit(kAnalog2, kAnalog2, 0, false);
     auto mixer = CreateMixer(true);
     Show(*mixer);
-    HWND block = mixer->Connection(0, 0).Window();
+    HWND block = mixer->ConnectionForTesting(0, 0).Window();
     const struct
     {
         const wchar_t* text;
@@ -111,7 +111,7 @@ TEST_F(ConnectionTest, ClickEditsTheCrosspoint)
     SetAtUnit(kAnalog2, kAnalog2, -650, false);
     auto mixer = CreateMixer(true);
     Show(*mixer);
-    HWND block = mixer->Connection(0, 0).Window();
+    HWND block = mixer->ConnectionForTesting(0, 0).Window();
     HWND cell = GetDlgItem(block, IDC_CELL_RIGHT_TO_RIGHT);
     RECT cellRect{};
     (void)GetWindowRect(cell, &cellRect);
@@ -141,12 +141,12 @@ TEST_F(ConnectionTest, ClickEditsTheCrosspoint)
     EXPECT_EQ(1, sent[0].output.channel);
     EXPECT_EQ(1, sent[0].input.channel);
     EXPECT_EQ(0, sent[0].weight);
-    EXPECT_EQ(1, sent[0].flags & 1);
+    EXPECT_TRUE(sent[0].IsConnected());
 
     // A cell of the last column lies off the test desktop: the control opens on the work area all the same.
     RECT work{};
     (void)SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    HWND last = mixer->Connection(12, 8).Window();
+    HWND last = mixer->ConnectionForTesting(12, 8).Window();
     RECT lastRect{};
     std::thread again = OnWeightControl([&](HWND dialog) { (void)GetWindowRect(dialog, &lastRect); });
     (void)SendMessageW(last, WM_COMMAND, MAKEWPARAM(IDC_CELL_LEFT_TO_LEFT, STN_CLICKED),
@@ -178,7 +178,7 @@ TEST_F(ConnectionTest, WeightControlEditsTheRecord)
     EXPECT_FALSE(IsWindowEnabled(fader));
 
     Click(box);
-    EXPECT_EQ(1, record.flags & 1);
+    EXPECT_TRUE(record.IsConnected());
     EXPECT_EQ(0, record.weight);
     EXPECT_EQ(L"0.00", Text(text));
     EXPECT_TRUE(IsWindowEnabled(fader));
@@ -207,11 +207,11 @@ TEST_F(ConnectionTest, WeightControlEditsTheRecord)
 
     ClearLog();
     Click(box);
-    EXPECT_EQ(0, record.flags & 1);
+    EXPECT_FALSE(record.IsConnected());
     EXPECT_EQ(-100, record.weight);
     EXPECT_FALSE(IsWindowEnabled(fader));
     EXPECT_EQ(700, SendMessageW(fader, TBM_GETPOS, 0, 0));
     ASSERT_EQ(1u, SentWeights().size());
     EXPECT_EQ(-100, SentWeights()[0].weight);
-    EXPECT_EQ(0, SentWeights()[0].flags & 1);
+    EXPECT_FALSE(SentWeights()[0].IsConnected());
 }

@@ -34,45 +34,47 @@ TEST_F(MixerTest, DefaultUnitIsLaidOutToThePixel)
     Show(*mixer);
 
     HWND window = mixer->Hwnd();
-    ASSERT_EQ(13u, mixer->OutputStripCount());
-    ASSERT_EQ(9u, mixer->InputStripCount());
-    ASSERT_EQ(117u, mixer->ConnectionCount());
+    ASSERT_EQ(13u, mixer->OutputStripCountForTesting());
+    ASSERT_EQ(9u, mixer->InputStripCountForTesting());
+    ASSERT_EQ(117u, mixer->ConnectionCountForTesting());
     EXPECT_EQ(L"Hardware Inputs Mixer", Text(window));
 
-    const SIZE in = WindowSize(mixer->InputStrip(0).Window());
-    const SIZE out = WindowSize(mixer->OutputStrip(0).Window());
-    const SIZE block = WindowSize(mixer->Connection(0, 0).Window());
+    const SIZE in = WindowSize(mixer->InputStripForTesting(0).Window());
+    const SIZE out = WindowSize(mixer->OutputStripForTesting(0).Window());
+    const SIZE block = WindowSize(mixer->ConnectionForTesting(0, 0).Window());
     EXPECT_EQ(block.cy, in.cy) << "blocks line up with the rows";
     EXPECT_EQ(block.cx, out.cx) << "blocks line up with the columns";
     const int yo = 20 + 9 * in.cy;
     for (int r : {0, 8})
     {
-        EXPECT_RECT(ClientRect(window, mixer->InputStrip(r).Window()), 4, 24 + r * in.cy, in.cx, in.cy);
+        EXPECT_RECT(ClientRect(window, mixer->InputStripForTesting(r).Window()), 4, 24 + r * in.cy, in.cx,
+                    in.cy);
     }
     for (int k : {0, 12})
     {
-        EXPECT_RECT(ClientRect(window, mixer->OutputStrip(k).Window()), in.cx + 4 + k * (out.cx + 4), yo,
-                    out.cx, out.cy);
+        EXPECT_RECT(ClientRect(window, mixer->OutputStripForTesting(k).Window()),
+                    in.cx + 4 + k * (out.cx + 4), yo, out.cx, out.cy);
         for (int r : {0, 8})
         {
-            EXPECT_RECT(ClientRect(window, mixer->Connection(k, r).Window()), in.cx + 4 + k * (block.cx + 4),
-                        20 + r * block.cy, block.cx, block.cy);
+            EXPECT_RECT(ClientRect(window, mixer->ConnectionForTesting(k, r).Window()),
+                        in.cx + 4 + k * (block.cx + 4), 20 + r * block.cy, block.cx, block.cy);
         }
     }
     const int q = 13 * (out.cx + 4) / 8;
-    ASSERT_EQ(3u, mixer->Headings().size());
-    EXPECT_RECT(ClientRect(window, mixer->Headings()[0].Get()), 0, 0, in.cx, 20);
-    EXPECT_RECT(ClientRect(window, mixer->Headings()[1].Get()), in.cx + 2, yo + out.cy, 4 * q - 2, 20);
-    EXPECT_RECT(ClientRect(window, mixer->Headings()[2].Get()), in.cx + 4 * q + 2, yo + out.cy, 4 * q - 2,
+    ASSERT_EQ(3u, mixer->HeadingsForTesting().size());
+    EXPECT_RECT(ClientRect(window, mixer->HeadingsForTesting()[0].Get()), 0, 0, in.cx, 20);
+    EXPECT_RECT(ClientRect(window, mixer->HeadingsForTesting()[1].Get()), in.cx + 2, yo + out.cy, 4 * q - 2,
                 20);
-    EXPECT_EQ(L"Hardware Inputs", Text(mixer->Headings()[0].Get()));
-    EXPECT_EQ(L"Hardware Outputs", Text(mixer->Headings()[1].Get()));
-    EXPECT_EQ(L"Virtual Inputs", Text(mixer->Headings()[2].Get()));
+    EXPECT_RECT(ClientRect(window, mixer->HeadingsForTesting()[2].Get()), in.cx + 4 * q + 2, yo + out.cy,
+                4 * q - 2, 20);
+    EXPECT_EQ(L"Hardware Inputs", Text(mixer->HeadingsForTesting()[0].Get()));
+    EXPECT_EQ(L"Hardware Outputs", Text(mixer->HeadingsForTesting()[1].Get()));
+    EXPECT_EQ(L"Virtual Inputs", Text(mixer->HeadingsForTesting()[2].Get()));
     const SIZE client = ClientSize(window);
     EXPECT_EQ(in.cx + 13 * (out.cx + 4), client.cx);
     EXPECT_EQ(yo + out.cy + 20, client.cy);
-    EXPECT_TRUE(mixer->IsPolling());
-    EXPECT_TRUE(mixer->HoldsAuxiliaryHandles());
+    EXPECT_TRUE(mixer->IsPollingForTesting());
+    EXPECT_TRUE(mixer->HoldsAuxiliaryHandlesForTesting());
     EXPECT_FALSE(SaveScreenshot(window, L"mixer_hardware_inputs").empty());
 }
 
@@ -118,16 +120,16 @@ TEST_F(MixerTest, SoftwareOutputsMixerReadsPinsWeightsAndVolumes)
     EXPECT_EQ(handles + 2, model_.HandleCount()) << "roles 3 and 4 while built";
 
     EXPECT_EQ(L"Software Outputs Mixer", Text(mixer->Hwnd()));
-    EXPECT_EQ(L"Software Outputs", Text(mixer->Headings()[0].Get()));
+    EXPECT_EQ(L"Software Outputs", Text(mixer->HeadingsForTesting()[0].Get()));
     const struct
     {
         HWND strip;
         const wchar_t* label;
-    } labels[] = {{mixer->InputStrip(0).Window(), L"Out 1/2"},
-                  {mixer->InputStrip(8).Window(), L"SPDIF 1/2"},
-                  {mixer->OutputStrip(0).Window(), L"Analog Out 1/2"},
-                  {mixer->OutputStrip(8).Window(), L"SPDIF Out 1/2"},
-                  {mixer->OutputStrip(12).Window(), L"Virtual In 7/8"}};
+    } labels[] = {{mixer->InputStripForTesting(0).Window(), L"Out 1/2"},
+                  {mixer->InputStripForTesting(8).Window(), L"SPDIF 1/2"},
+                  {mixer->OutputStripForTesting(0).Window(), L"Analog Out 1/2"},
+                  {mixer->OutputStripForTesting(8).Window(), L"SPDIF Out 1/2"},
+                  {mixer->OutputStripForTesting(12).Window(), L"Virtual In 7/8"}};
     for (const auto& row : labels)
     {
         EXPECT_EQ(row.label, Text(GetDlgItem(row.strip, IDC_PAIR_LABEL)));
@@ -135,10 +137,10 @@ TEST_F(MixerTest, SoftwareOutputsMixerReadsPinsWeightsAndVolumes)
     const wchar_t* const cells[] = {L"0", L"x", L"x", L"0"};
     for (int cell = 0; cell < 4; ++cell)
     {
-        EXPECT_EQ(cells[cell],
-                  Text(GetDlgItem(mixer->Connection(0, 0).Window(), FormMixerConnection::kCellIds[cell])));
+        EXPECT_EQ(cells[cell], Text(GetDlgItem(mixer->ConnectionForTesting(0, 0).Window(),
+                                               FormMixerConnection::kCellIds[cell])));
     }
-    EXPECT_EQ(L"x", Text(GetDlgItem(mixer->Connection(1, 0).Window(), IDC_CELL_LEFT_TO_LEFT)));
+    EXPECT_EQ(L"x", Text(GetDlgItem(mixer->ConnectionForTesting(1, 0).Window(), IDC_CELL_LEFT_TO_LEFT)));
     EXPECT_FALSE(SaveScreenshot(mixer->Hwnd(), L"mixer_software_outputs").empty());
 }
 
@@ -149,38 +151,38 @@ TEST_F(MixerTest, PinListsShapeTheWindow)
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 26, 3, 3));
     auto mixer = CreateMixer(true);
     Show(*mixer);
-    EXPECT_EQ(1u, mixer->InputStripCount());
-    EXPECT_EQ(13u, mixer->ConnectionCount());
-    ASSERT_EQ(52u, mixer->CrosspointCount());
-    for (uint32_t i = 0; i < mixer->CrosspointCount(); ++i)
+    EXPECT_EQ(1u, mixer->InputStripCountForTesting());
+    EXPECT_EQ(13u, mixer->ConnectionCountForTesting());
+    ASSERT_EQ(52u, mixer->CrosspointCountForTesting());
+    for (uint32_t i = 0; i < mixer->CrosspointCountForTesting(); ++i)
     {
-        EXPECT_GT(2, mixer->Crosspoint(i).input.channel) << "crosspoint " << i;
+        EXPECT_GT(2, mixer->CrosspointForTesting(i).input.channel) << "crosspoint " << i;
     }
-    const SIZE in = WindowSize(mixer->InputStrip(0).Window());
-    EXPECT_EQ(20 + in.cy, ClientRect(mixer->Hwnd(), mixer->OutputStrip(0).Window()).top);
+    const SIZE in = WindowSize(mixer->InputStripForTesting(0).Window());
+    EXPECT_EQ(20 + in.cy, ClientRect(mixer->Hwnd(), mixer->OutputStripForTesting(0).Window()).top);
 
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 1, 18, 18));
     mixer->RebuildIfVisible();
-    EXPECT_EQ(9u, mixer->InputStripCount());
-    EXPECT_EQ(0u, mixer->OutputStripCount());
-    EXPECT_EQ(0u, mixer->ConnectionCount());
-    ASSERT_EQ(3u, mixer->Headings().size());
+    EXPECT_EQ(9u, mixer->InputStripCountForTesting());
+    EXPECT_EQ(0u, mixer->OutputStripCountForTesting());
+    EXPECT_EQ(0u, mixer->ConnectionCountForTesting());
+    ASSERT_EQ(3u, mixer->HeadingsForTesting().size());
     const int yo = 20 + 9 * in.cy;
-    EXPECT_RECT(ClientRect(mixer->Hwnd(), mixer->Headings()[1].Get()), in.cx + 2, yo, 0, 20);
+    EXPECT_RECT(ClientRect(mixer->Hwnd(), mixer->HeadingsForTesting()[1].Get()), in.cx + 2, yo, 0, 20);
     EXPECT_EQ(in.cx, ClientSize(mixer->Hwnd()).cx);
     EXPECT_EQ(yo + 20, ClientSize(mixer->Hwnd()).cy);
-    EXPECT_TRUE(mixer->IsPolling());
+    EXPECT_TRUE(mixer->IsPollingForTesting());
 
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 0, 0, 0));
     const size_t handles = model_.HandleCount() - 2;
     mixer->RebuildIfVisible();
-    ASSERT_NE(nullptr, mixer->MessageForm());
-    EXPECT_EQ(L"No mixer pins.", Text(GetDlgItem(mixer->MessageForm()->Window(), IDC_STATIC_TEXT)));
-    EXPECT_EQ(0u, mixer->InputStripCount() + mixer->Headings().size());
-    EXPECT_FALSE(mixer->IsPolling());
-    EXPECT_FALSE(mixer->HoldsAuxiliaryHandles());
+    ASSERT_NE(nullptr, mixer->MessageFormForTesting());
+    EXPECT_EQ(L"No mixer pins.", Text(GetDlgItem(mixer->MessageFormForTesting()->Window(), IDC_STATIC_TEXT)));
+    EXPECT_EQ(0u, mixer->InputStripCountForTesting() + mixer->HeadingsForTesting().size());
+    EXPECT_FALSE(mixer->IsPollingForTesting());
+    EXPECT_FALSE(mixer->HoldsAuxiliaryHandlesForTesting());
     EXPECT_EQ(handles, model_.HandleCount());
-    const SIZE form = WindowSize(mixer->MessageForm()->Window());
+    const SIZE form = WindowSize(mixer->MessageFormForTesting()->Window());
     EXPECT_EQ(form.cx, ClientSize(mixer->Hwnd()).cx);
     EXPECT_EQ(form.cy, ClientSize(mixer->Hwnd()).cy);
 
@@ -193,8 +195,8 @@ TEST_F(MixerTest, PinListsShapeTheWindow)
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, model_.SetMixerPins(Keys(), 26, 18, 18));
     model_.InjectFault(NORVIK_IOCTL_GET_MIXER_PINS, NORVIK_STATUS_TIMEOUT);
     mixer->RebuildIfVisible();
-    EXPECT_EQ(9u, mixer->InputStripCount());
-    EXPECT_EQ(0u, mixer->OutputStripCount());
+    EXPECT_EQ(9u, mixer->InputStripCountForTesting());
+    EXPECT_EQ(0u, mixer->OutputStripCountForTesting());
     EXPECT_EQ(20 + 9 * in.cy, ClientSize(mixer->Hwnd()).cy);
 }
 
@@ -204,8 +206,8 @@ TEST_F(MixerTest, PollShowsLevelsAndFailedReadsShowNothingKnown)
 {
     auto mixer = CreateMixer(true);
     Show(*mixer);
-    HWND out = mixer->OutputStrip(0).Window();
-    HWND in = mixer->InputStrip(0).Window();
+    HWND out = mixer->OutputStripForTesting(0).Window();
+    HWND in = mixer->InputStripForTesting(0).Window();
     const struct
     {
         int16_t level;
@@ -248,7 +250,7 @@ TEST_F(MixerTest, PollShowsLevelsAndFailedReadsShowNothingKnown)
     mixer->ReloadWeights();
     for (int id : FormMixerConnection::kCellIds)
     {
-        EXPECT_EQ(L"n/a", Text(GetDlgItem(mixer->Connection(12, 8).Window(), id)));
+        EXPECT_EQ(L"n/a", Text(GetDlgItem(mixer->ConnectionForTesting(12, 8).Window(), id)));
     }
 }
 
@@ -266,12 +268,12 @@ TEST_F(MixerTest, ShowRebuildCloseAndMissingUnit)
     EXPECT_EQ(0, GetWindowLongW(mixer->Hwnd(), GWL_STYLE) & WS_MINIMIZEBOX);
     // The full mixer is wider than the test desktop: its left edge stays on the work area.
     (void)SetWindowPos(mixer->Hwnd(), nullptr, 0, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    Click(GetDlgItem(mixer->OutputStrip(0).Window(), IDC_LINK));
-    EXPECT_FALSE(mixer->OutputStrip(0).IsLinked());
+    Click(GetDlgItem(mixer->OutputStripForTesting(0).Window(), IDC_LINK));
+    EXPECT_FALSE(mixer->OutputStripForTesting(0).IsLinked());
     ClearLog();
     mixer->ShowMixer();
     EXPECT_TRUE(Requests(NORVIK_IOCTL_GET_MIXER_PINS).empty()) << "a visible mixer is left as it is";
-    EXPECT_FALSE(mixer->OutputStrip(0).IsLinked());
+    EXPECT_FALSE(mixer->OutputStripForTesting(0).IsLinked());
 
     mixer->RebuildIfVisible();
     EXPECT_EQ(2u, Requests(NORVIK_IOCTL_GET_MIXER_PINS).size());
@@ -280,24 +282,25 @@ TEST_F(MixerTest, ShowRebuildCloseAndMissingUnit)
     (void)GetWindowRect(mixer->Hwnd(), &rect);
     EXPECT_EQ(0, rect.left);
     EXPECT_EQ(40, rect.top);
-    EXPECT_TRUE(mixer->OutputStrip(0).IsLinked());
+    EXPECT_TRUE(mixer->OutputStripForTesting(0).IsLinked());
 
     // Hidden by anything (here its owner's minimising), it stops polling; shown again, it polls again.
     (void)ShowWindow(mixer->Hwnd(), SW_HIDE);
-    EXPECT_FALSE(mixer->IsPolling());
+    EXPECT_FALSE(mixer->IsPollingForTesting());
     (void)ShowWindow(mixer->Hwnd(), SW_SHOWNA);
-    EXPECT_TRUE(mixer->IsPolling());
+    EXPECT_TRUE(mixer->IsPollingForTesting());
 
-    Click(GetDlgItem(mixer->OutputStrip(0).Window(), IDC_LINK));
+    Click(GetDlgItem(mixer->OutputStripForTesting(0).Window(), IDC_LINK));
     (void)SendMessageW(mixer->Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(mixer->IsWindow());
     EXPECT_FALSE(IsWindowVisible(mixer->Hwnd()));
-    EXPECT_EQ(0u, mixer->OutputStripCount() + mixer->InputStripCount() + mixer->ConnectionCount());
-    EXPECT_EQ(0u, mixer->CrosspointCount());
-    EXPECT_FALSE(mixer->IsPolling());
+    EXPECT_EQ(0u, mixer->OutputStripCountForTesting() + mixer->InputStripCountForTesting() +
+                      mixer->ConnectionCountForTesting());
+    EXPECT_EQ(0u, mixer->CrosspointCountForTesting());
+    EXPECT_FALSE(mixer->IsPollingForTesting());
     EXPECT_EQ(handles, model_.HandleCount());
     Show(*mixer);
-    EXPECT_TRUE(mixer->OutputStrip(0).IsLinked());
+    EXPECT_TRUE(mixer->OutputStripForTesting(0).IsLinked());
     mixer.reset();
     EXPECT_EQ(handles, model_.HandleCount()) << "a destroyed mixer lets its handles go";
 
@@ -316,11 +319,11 @@ TEST_F(MixerTest, TabMovesBetweenTheStripsControls)
     AppModule::AddMessageLoop(&loop);
     auto mixer = CreateMixer(true);
     Show(*mixer);
-    HWND fader = GetDlgItem(mixer->OutputStrip(0).Window(), IDC_FADER_LEFT);
+    HWND fader = GetDlgItem(mixer->OutputStripForTesting(0).Window(), IDC_FADER_LEFT);
     (void)SetFocus(fader);
     MSG tab{fader, WM_KEYDOWN, VK_TAB, 0, 0, {}};
     EXPECT_TRUE(loop.PreTranslateMessage(tab));
-    EXPECT_EQ(GetDlgItem(mixer->OutputStrip(0).Window(), IDC_FADER_RIGHT), GetFocus());
+    EXPECT_EQ(GetDlgItem(mixer->OutputStripForTesting(0).Window(), IDC_FADER_RIGHT), GetFocus());
     mixer.reset();
     MSG stray{Owner(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
     EXPECT_FALSE(loop.PreTranslateMessage(stray)) << "a destroyed mixer has left the loop";

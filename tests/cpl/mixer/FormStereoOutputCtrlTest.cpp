@@ -15,7 +15,7 @@ class OutputStripTest : public MixerTest
         MixerTest::SetUp();
         mixer_ = CreateMixer(true);
         Show(*mixer_);
-        strip_ = &mixer_->OutputStrip(0);
+        strip_ = &mixer_->OutputStripForTesting(0);
         ClearLog();
     }
     void TearDown() override
@@ -38,7 +38,7 @@ class OutputStripTest : public MixerTest
         {
             const auto item = MixerTest::Sent<NorvikVolumeItem>(entry);
             EXPECT_EQ(NORVIK_PIN_ANALOG, item.pin.kind);
-            sent.emplace_back(item.pin.channel, item.volume, (item.flags & 1) != 0);
+            sent.emplace_back(item.pin.channel, item.volume, item.IsMuted());
         }
         return sent;
     }

@@ -218,9 +218,11 @@ void NotificationWithBothMixers(FormMixer& hardware, FormMixer& software)
         {
             for (FormMixer* mixer : {&software, &hardware})
             {
-                for (size_t cell = 0; changed && cell < mixer->ConnectionCount(); ++cell)
+                for (size_t cell = 0; changed && cell < mixer->ConnectionCountForTesting(); ++cell)
                 {
-                    mixer->Connection(cell / mixer->InputStripCount(), cell % mixer->InputStripCount())
+                    mixer
+                        ->ConnectionForTesting(cell / mixer->InputStripCountForTesting(),
+                                               cell % mixer->InputStripCountForTesting())
                         .ClearWeights();
                 }
             }
