@@ -61,15 +61,14 @@ TEST_F(MixerTest, DefaultUnitIsLaidOutToThePixel)
         }
     }
     const int q = 13 * (out.cx + 4) / 8;
-    ASSERT_EQ(3u, mixer->HeadingsForTesting().size());
-    EXPECT_RECT(ClientRect(window, mixer->HeadingsForTesting()[0].Get()), 0, 0, in.cx, 20);
-    EXPECT_RECT(ClientRect(window, mixer->HeadingsForTesting()[1].Get()), in.cx + 2, yo + out.cy, 4 * q - 2,
-                20);
-    EXPECT_RECT(ClientRect(window, mixer->HeadingsForTesting()[2].Get()), in.cx + 4 * q + 2, yo + out.cy,
-                4 * q - 2, 20);
-    EXPECT_EQ(L"Hardware Inputs", Text(mixer->HeadingsForTesting()[0].Get()));
-    EXPECT_EQ(L"Hardware Outputs", Text(mixer->HeadingsForTesting()[1].Get()));
-    EXPECT_EQ(L"Virtual Inputs", Text(mixer->HeadingsForTesting()[2].Get()));
+    const auto& headings = mixer->HeadingsForTesting();
+    ASSERT_EQ(3u, headings.size());
+    EXPECT_RECT(ClientRect(window, headings[0].Get()), 0, 0, in.cx, 20);
+    EXPECT_RECT(ClientRect(window, headings[1].Get()), in.cx + 2, yo + out.cy, 4 * q - 2, 20);
+    EXPECT_RECT(ClientRect(window, headings[2].Get()), in.cx + 4 * q + 2, yo + out.cy, 4 * q - 2, 20);
+    EXPECT_EQ(L"Hardware Inputs", Text(headings[0].Get()));
+    EXPECT_EQ(L"Hardware Outputs", Text(headings[1].Get()));
+    EXPECT_EQ(L"Virtual Inputs", Text(headings[2].Get()));
     const SIZE client = ClientSize(window);
     EXPECT_EQ(in.cx + 13 * (out.cx + 4), client.cx);
     EXPECT_EQ(yo + out.cy + 20, client.cy);
@@ -294,9 +293,8 @@ TEST_F(MixerTest, ShowRebuildCloseAndMissingUnit)
     (void)SendMessageW(mixer->Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(mixer->IsWindow());
     EXPECT_FALSE(IsWindowVisible(mixer->Hwnd()));
-    EXPECT_EQ(0u, mixer->OutputStripCountForTesting() + mixer->InputStripCountForTesting() +
-                      mixer->ConnectionCountForTesting());
-    EXPECT_EQ(0u, mixer->CrosspointCountForTesting());
+    EXPECT_EQ(0u, mixer->OutputStripCountForTesting() + mixer->InputStripCountForTesting());
+    EXPECT_EQ(0u, mixer->ConnectionCountForTesting() + mixer->CrosspointCountForTesting());
     EXPECT_FALSE(mixer->IsPollingForTesting());
     EXPECT_EQ(handles, model_.HandleCount());
     Show(*mixer);

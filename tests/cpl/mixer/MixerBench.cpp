@@ -218,12 +218,10 @@ void NotificationWithBothMixers(FormMixer& hardware, FormMixer& software)
         {
             for (FormMixer* mixer : {&software, &hardware})
             {
+                const size_t rows = mixer->InputStripCountForTesting();
                 for (size_t cell = 0; changed && cell < mixer->ConnectionCountForTesting(); ++cell)
                 {
-                    mixer
-                        ->ConnectionForTesting(cell / mixer->InputStripCountForTesting(),
-                                               cell % mixer->InputStripCountForTesting())
-                        .ClearWeights();
+                    mixer->ConnectionForTesting(cell / rows, cell % rows).ClearWeights();
                 }
             }
             PumpMessages();
