@@ -2,7 +2,7 @@
 // client) and the Sample Rate page's, failed at each place they are sent: the frame shows what it owes and
 // comes back with the driver. Prints the coverage, beside the pages' own matrix.
 #include "tests/cpl/CplFrameFixture.h"
-#include "tests/cpl/FaultMatrix.h"
+#include "tests/common/FaultMatrix.h"
 
 #include "driverapi/NorvikStatus.h"
 #include "resources/corvexcpl.h"

@@ -13,7 +13,7 @@
 #include "cpl/pages/FormOutChannels.h"
 #include "cpl/pages/FormStatusInfo.h"
 #include "driverapi/NorvikStatus.h"
-#include "tests/cpl/FaultMatrix.h"
+#include "tests/common/FaultMatrix.h"
 #include "tests/cpl/PageTest.h"
 
 #include <commctrl.h>

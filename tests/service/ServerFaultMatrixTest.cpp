@@ -4,6 +4,7 @@
 // or (away from requests) the server carries on serving. Prints the coverage.
 #include "ServerHarness.h"
 #include "driverapi/NorvikStatus.h"
+#include "tests/common/FaultMatrix.h"
 
 #include <gtest/gtest.h>
 
@@ -188,12 +189,6 @@ class FaultRun
 
     ServerHarness harness{1};
 };
-
-// Whether the injected fault has been taken: the place was reached.
-bool FaultTaken(const DriverModel& model)
-{
-    return model.DumpJson().find("\"faults\":[]") != std::string::npos;
-}
 
 // Runs one place with one injected fault (`output`: bytes returned instead of the driver's record).
 void Check(const Place& place, NorvikStatus status, std::vector<uint8_t> output, NorvikStatus expectedReply,

@@ -1,5 +1,6 @@
-// The loop of the control panel's fault matrices: every place is run once with a failure status and once
-// with DEVICE_REMOVED, must use up the fault it injected, and is counted; the coverage is printed.
+// The fault matrices' shared parts: whether an injected fault was taken, and the panel's loop, where every
+// place is run once with a failure status and once with DEVICE_REMOVED, must use up the fault it injected,
+// and is counted; the coverage is printed.
 #pragma once
 
 #include "driverapi/NorvikStatus.h"
@@ -14,6 +15,12 @@
 #include <set>
 #include <string>
 #include <type_traits>
+
+// Whether the injected faults have all been taken: the place was reached.
+inline bool FaultTaken(const DriverModel& model)
+{
+    return model.DumpJson().find("\"faults\":[]") != std::string::npos;
+}
 
 template <typename Fixture> struct FaultPlace
 {
@@ -36,8 +43,7 @@ void RunFaultMatrix(const char* name, typename std::common_type<Fixture>::type& 
         {
             SCOPED_TRACE(std::string(place.where) + " / " + StatusName(status));
             (fixture.*place.run)(status);
-            EXPECT_NE(std::string::npos, model.DumpJson().find("\"faults\":[]"))
-                << "the place was not reached";
+            EXPECT_TRUE(FaultTaken(model)) << "the place was not reached";
             model.ClearFaults();
             if (afterEach)
             {
