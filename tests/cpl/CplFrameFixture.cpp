@@ -1,14 +1,11 @@
 #include "tests/cpl/CplFrameFixture.h"
 
-#include "driverapi/DriverPort.h"
 #include "cpl/NorvikCplClient.h"
 
 #include <strsafe.h>
 
 void CplFrameFixture::SetUp()
 {
-    port_ = std::make_unique<InProcessPort>(model_);
-    SetDriverPortForTesting(port_.get());
     DeletePlacement();
     ASSERT_TRUE(MainFrame::RegisterWindowClass());
 }
@@ -18,8 +15,6 @@ void CplFrameFixture::TearDown()
     DestroyFrame();
     service_.reset();
     CloseClient();
-    SetDriverPortForTesting(nullptr);
-    port_.reset();
     DeletePlacement();
 }
 

@@ -5,9 +5,8 @@
 #include "cpl/CplCommandLine.h"
 #include "cpl/MainFrame.h"
 #include "service/CustomServer.h"
-#include "simulator/DriverModel.h"
-#include "simulator/InProcessPort.h"
 #include "tests/common/ServerLoop.h"
+#include "tests/common/SimulatedDriver.h"
 #include "tests/cpl/CplTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -60,8 +59,8 @@ class CplFrameFixture : public testing::Test
     // A device-interface broadcast of the driver's class to the frame (an arrival unless `event` says other).
     LRESULT SendArrival(const wchar_t* name, WPARAM event = DBT_DEVICEARRIVAL);
 
-    DriverModel model_;
-    std::unique_ptr<InProcessPort> port_;
+    SimulatedDriver driver_;
+    DriverModel& model_ = driver_.model;
     std::unique_ptr<MainFrame> frame_;
     std::unique_ptr<ServerThread> service_;
 };

@@ -236,8 +236,7 @@ TEST_F(MainFrameTest, LastUnitRemovedDisconnectsAndEmptiesTheTreeUntilTheNextArr
 
 TEST_F(MainFrameTest, ADriverRestartedUnderTheFrameIsConnectedAgainAtTheNextArrival)
 {
-    SimControl control(model_);
-    SimPipeServer server(model_, control);
+    SimPipeServer server(model_, driver_.control);
     const std::wstring name = L"corvex-cpl-restart-" + std::to_wstring(GetCurrentProcessId());
     ASSERT_EQ(0u, server.Start(name));
     PipeDriverPort pipePort(L"\\\\.\\pipe\\" + name);
@@ -255,7 +254,7 @@ TEST_F(MainFrameTest, ADriverRestartedUnderTheFrameIsConnectedAgainAtTheNextArri
     EXPECT_EQ(3u, mainClient.DeviceCount());
     EXPECT_EQ(L"Streaming state: Down", StatusText(1));
     DestroyFrame();
-    SetDriverPortForTesting(port_.get());
+    driver_.Route();
 }
 
 TEST_F(MainFrameTest, StoredPlacementIsRestoredClampedToTheScreen)

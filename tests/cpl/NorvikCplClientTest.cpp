@@ -1,79 +1,22 @@
 // NorvikCplClient's two requests for a unit's sound device configuration, answered by a scripted server
 // handle on the simulator model (the service would never send the malformed replies tested here).
 #include "cpl/NorvikCplClient.h"
-#include "driverapi/DriverPort.h"
 #include "driverapi/NorvikReply.h"
-#include "simulator/DriverModel.h"
-#include "simulator/InProcessPort.h"
+#include "tests/common/ScriptedServer.h"
+#include "tests/common/SimulatedDriver.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
-#include <thread>
 
 namespace
 {
-// Holds the server role and answers each request with the reply that `answer` builds.
-class ScriptedServer
-{
-  public:
-    explicit ScriptedServer(std::function<void(const NorvikMessage&, NorvikMessage*)> answer)
-        : answer_(std::move(answer)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
-    {
-        EXPECT_EQ(NORVIK_STATUS_SUCCESS, server_.OpenWithEvents(NORVIK_DRIVER_NAME, true, true));
-        EXPECT_EQ(NORVIK_STATUS_SUCCESS, server_.SetRole(NORVIK_ROLE_SERVER));
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~ScriptedServer()
-    {
-        SetEvent(stop_);
-        thread_.join();
-        server_.CloseAll();
-        CloseHandle(stop_);
-    }
-    NorvikMessage LastRequest() const { return lastRequest_; }
-
-  private:
-    void Run()
-    {
-        const HANDLE events[] = {stop_, server_.MessageEvent()};
-        while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
-        {
-            NorvikMessage request;
-            while (server_.ReceiveMsg(&request) == NORVIK_STATUS_SUCCESS)
-            {
-                lastRequest_ = request;
-                NorvikMessage reply = ReplyTo(request, NORVIK_STATUS_SUCCESS);
-                answer_(request, &reply);
-                (void)server_.SendMsg(reply);
-            }
-        }
-    }
-
-    std::function<void(const NorvikMessage&, NorvikMessage*)> answer_;
-    NorvikDriver server_;
-    HANDLE stop_;
-    NorvikMessage lastRequest_{};
-    std::thread thread_;
-};
-
 class CplClientTest : public testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        SetDriverPortForTesting(&port_);
-        ASSERT_EQ(NORVIK_STATUS_SUCCESS, client_.OpenAsClient(NORVIK_DRIVER_NAME));
-    }
-    void TearDown() override
-    {
-        client_.CloseAll();
-        SetDriverPortForTesting(nullptr);
-    }
+    void SetUp() override { ASSERT_EQ(NORVIK_STATUS_SUCCESS, client_.OpenAsClient(NORVIK_DRIVER_NAME)); }
 
-    DriverModel model_{0};
-    InProcessPort port_{model_};
+    SimulatedDriver driver_{0};
     NorvikCplClient client_;
 };
 } // namespace
@@ -98,12 +41,12 @@ TEST_F(CplClientTest, GetSoundDeviceConfigurationChecksTheReplysCodeAndSize)
     for (const auto& c : cases)
     {
         ScriptedServer server(
-            [&](const NorvikMessage&, NorvikMessage* reply)
+            [&](const NorvikMessage& request)
             {
-                reply->code = c.code;
-                reply->result = c.result;
+                NorvikMessage reply = ReplyTo(request, c.result, c.code);
                 const uint32_t record[5] = {11, 22, 3, 1, 0};
-                (void)reply->SetPayload(record, c.payloadBytes);
+                (void)reply.SetPayload(record, c.payloadBytes);
+                return std::vector<NorvikMessage>{reply};
             });
         uint32_t render = 0xAAAA;
         uint32_t capture = 0xBBBB;
@@ -112,7 +55,8 @@ TEST_F(CplClientTest, GetSoundDeviceConfigurationChecksTheReplysCodeAndSize)
         EXPECT_EQ(success ? 3u : 0xAAAAu, render) << c.name;
         EXPECT_EQ(success ? 1u : 0xBBBBu, capture) << c.name;
 
-        const NorvikMessage request = server.LastRequest();
+        ASSERT_EQ(1u, server.Requests().size()) << c.result;
+        const NorvikMessage request = server.Requests()[0];
         EXPECT_EQ(NORVIK_REQ_GET_SOUND_CONFIG, request.code);
         uint32_t payload[4] = {};
         ASSERT_EQ(NORVIK_STATUS_SUCCESS, request.GetExactPayload(payload, sizeof(payload)));
@@ -136,14 +80,11 @@ TEST_F(CplClientTest, SetSoundDeviceConfigurationSendsTheFourWordsAndReturnsTheR
     };
     for (const auto& c : cases)
     {
-        ScriptedServer server(
-            [&](const NorvikMessage&, NorvikMessage* reply)
-            {
-                reply->code = c.code;
-                reply->result = c.result;
-            });
+        ScriptedServer server([&](const NorvikMessage& request)
+                              { return std::vector<NorvikMessage>{ReplyTo(request, c.result, c.code)}; });
         EXPECT_EQ(c.expected, client_.SetSoundDeviceConfiguration(5, 6, 4, 2));
-        const NorvikMessage request = server.LastRequest();
+        ASSERT_EQ(1u, server.Requests().size()) << c.result;
+        const NorvikMessage request = server.Requests()[0];
         EXPECT_EQ(NORVIK_REQ_SET_SOUND_CONFIG, request.code);
         uint32_t payload[4] = {};
         ASSERT_EQ(NORVIK_STATUS_SUCCESS, request.GetExactPayload(payload, sizeof(payload)));

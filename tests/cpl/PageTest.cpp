@@ -25,7 +25,6 @@ void PageTest::SetUpTestSuite()
 
 void PageTest::SetUp()
 {
-    SetDriverPortForTesting(&port_);
     service_ = std::make_unique<ServerThread>();
     ASSERT_TRUE(service_->Ready());
     ASSERT_TRUE(model_.HasServer());
@@ -46,7 +45,6 @@ void PageTest::TearDown()
     bool changed = false;
     (void)client_.UpdateDeviceList(&changed); // its device objects go before the model they were opened on
     service_.reset();
-    SetDriverPortForTesting(nullptr);
     PumpMessages();
 }
 

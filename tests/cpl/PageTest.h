@@ -5,8 +5,7 @@
 
 #include "cpl/framework/UiHandles.h"
 #include "driverapi/NorvikClient.h"
-#include "simulator/DriverModel.h"
-#include "simulator/InProcessPort.h"
+#include "tests/common/SimulatedDriver.h"
 #include "tests/cpl/CplFrameFixture.h"
 #include "tests/cpl/CplTestSupport.h"
 
@@ -56,8 +55,8 @@ class PageTest : public testing::Test
         return bytes;
     }
 
-    DriverModel model_;
-    InProcessPort port_{model_};
+    SimulatedDriver driver_;
+    DriverModel& model_ = driver_.model;
     std::unique_ptr<ServerThread> service_;
     NorvikClient client_;
 

@@ -1,8 +1,8 @@
 // The commands against the driver model: what they print from the driver's records, what their settings do
 // to a unit, and how each kind of refusal ends.
+#include "tests/common/FaultMatrix.h"
 #include "tests/ctl/CtlTestSupport.h"
 
-#include <cstdio>
 #include <set>
 
 namespace
@@ -376,24 +376,26 @@ TEST_F(CtlCommands, RefusalsEndWithTheStatusAndTheCause)
          1,
          L"Setting the effect amplification failed (Status=NORVIK_STATUS_FAILED).\n"},
     };
+    FaultTable table("corvexctl");
     for (const auto& c : cases)
     {
-        if (c.code != 0)
-        {
-            model_.InjectFault(c.code, c.status, -1);
-        }
-        const CtlResult result = Run(c.args);
-        model_.ClearFaults();
-        EXPECT_EQ(c.exit, result.exit) << CommandText(c.args);
-        EXPECT_EQ(0u, result.err.find(c.err)) << CommandText(c.args) << "\n"
-                                              << testing::PrintToString(result.err);
-        EXPECT_TRUE(result.out.empty()) << CommandText(c.args);
+        table.Run(model_, CommandText(c.args), c.code != 0 ? c.code : NORVIK_IOCTL_SEND_MESSAGE, c.status,
+                  [&]
+                  {
+                      if (c.code != 0)
+                      {
+                          model_.InjectFault(c.code, c.status);
+                      }
+                      const CtlResult result = Run(c.args);
+                      EXPECT_EQ(c.exit, result.exit);
+                      EXPECT_EQ(0u, result.err.find(c.err)) << testing::PrintToString(result.err);
+                      EXPECT_TRUE(result.out.empty());
+                  });
     }
 
-    // Coverage: the requests these commands send when nothing fails, beside those the table fails (a refusal
-    // for want of a service fails the message itself).
+    // The requests these commands send when nothing fails (a refusal for want of a service fails the message
+    // itself).
     std::set<uint32_t> sent;
-    std::set<uint32_t> covered;
     for (const auto& c : cases)
     {
         model_.ClearRequestLog();
@@ -402,9 +404,7 @@ TEST_F(CtlCommands, RefusalsEndWithTheStatusAndTheCause)
         {
             sent.insert(entry.code);
         }
-        covered.insert(c.code != 0 ? c.code : NORVIK_IOCTL_SEND_MESSAGE);
     }
-    std::printf("corvexctl fault matrix: requests covered %zu / %zu sent by these commands\n", covered.size(),
-                sent.size());
+    table.Report(sent);
 }
 } // namespace

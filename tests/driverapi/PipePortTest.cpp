@@ -5,7 +5,7 @@
 #include "driverapi/NorvikClient.h"
 #include "driverapi/NorvikDriver.h"
 #include "driverapi/PipeDriverPort.h"
-#include "simulator/SimPipeServer.h"
+#include "tests/common/SimulatedDriver.h"
 
 #include "wn/WnFileHandle.h"
 
@@ -129,19 +129,6 @@ class ScopedPipePort
 
   private:
     PipeDriverPort port_;
-};
-
-// The simulator model served on a pipe of this process, and the driver port pointed at it.
-struct ServedModel
-{
-    explicit ServedModel(const wchar_t* prefix) : name(prefix + std::to_wstring(GetCurrentProcessId())) {}
-    bool Start() { return server.Start(name) == 0; }
-
-    DriverModel model;
-    SimControl control{model};
-    SimPipeServer server{model, control};
-    const std::wstring name;
-    ScopedPipePort port{L"\\\\.\\pipe\\" + name};
 };
 } // namespace
 
@@ -307,16 +294,16 @@ TEST(PipePort, BrokenPipeClosesTheContext)
 // the driver is restarted: a failed request closes the driver, and opening it again replaces every device.
 TEST(PipePort, DriverRestartedUnderOpenObjectsIsOpenedAgainWithNewDevices)
 {
-    ServedModel served(L"corvex-driverapi-restart-");
-    ASSERT_TRUE(served.Start());
+    SimulatedDriver served(2, SimulatedDriver::Transport::Pipe);
+    ASSERT_TRUE(served.Routed());
     NorvikDriver driver;
     bool changed = false;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.OpenAsClient(NORVIK_DRIVER_NAME));
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, driver.UpdateDeviceList(&changed));
     ASSERT_EQ(2u, driver.DeviceCount());
 
-    served.server.Stop();
-    ASSERT_TRUE(served.Start());
+    served.PipeServer().Stop();
+    ASSERT_TRUE(served.StartPipeServer());
     NorvikStreamingStatus status{};
     EXPECT_NE(NORVIK_STATUS_SUCCESS, driver.GetStreamingStatus(&status));
     EXPECT_FALSE(driver.IsOpen());
@@ -334,8 +321,8 @@ TEST(PipePort, DriverRestartedUnderOpenObjectsIsOpenedAgainWithNewDevices)
 // connection's failure, not after the whole timeout.
 TEST(PipePort, AReplyWaitEndsWhenTheConnectionBreaks)
 {
-    ServedModel served(L"corvex-driverapi-wait-");
-    ASSERT_TRUE(served.Start());
+    SimulatedDriver served(2, SimulatedDriver::Transport::Pipe);
+    ASSERT_TRUE(served.Routed());
     NorvikDriver silentServer;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, silentServer.OpenWithEvents(NORVIK_DRIVER_NAME, true, true));
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, silentServer.SetRole(NORVIK_ROLE_SERVER));
@@ -345,7 +332,7 @@ TEST(PipePort, AReplyWaitEndsWhenTheConnectionBreaks)
         [&served]
         {
             Sleep(300);
-            served.server.Stop();
+            served.PipeServer().Stop();
         });
     const NorvikStatus status = client.SetSampleRate(48000, 60000);
     stopper.join();

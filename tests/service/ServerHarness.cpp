@@ -71,7 +71,6 @@ NorvikStatus RecordingCtrl::OnDeviceOption(uint8_t value)
 
 ServerHarness::ServerHarness(int units)
 {
-    SetDriverPortForTesting(&port);
     for (int i = 0; i < units; ++i)
     {
         (void)Plug();
@@ -83,7 +82,6 @@ ServerHarness::~ServerHarness()
     Stop();
     server_.reset(); // its handles go before the model does
     client.CloseAll();
-    SetDriverPortForTesting(nullptr);
     for (const std::wstring& serial : serials_)
     {
         DeleteUnitKey(serial);

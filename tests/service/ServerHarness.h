@@ -4,9 +4,8 @@
 #include "ChildProcess.h"
 #include "driverapi/NorvikClient.h"
 #include "service/CustomServer.h"
-#include "simulator/DriverModel.h"
-#include "simulator/InProcessPort.h"
 #include "tests/common/ServerLoop.h"
+#include "tests/common/SimulatedDriver.h"
 
 #include <windows.h>
 
@@ -105,8 +104,8 @@ class ServerHarness
     std::wstring Serial(size_t index) const { return serials_[index]; }
     uint32_t State() const { return model.Settings().state; }
 
-    DriverModel model{0};
-    InProcessPort port{model};
+    SimulatedDriver driver{0};
+    DriverModel& model = driver.model;
     NorvikClient client;
     ServerLoop loop;
 

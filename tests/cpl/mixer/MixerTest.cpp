@@ -1,7 +1,6 @@
 #include "tests/cpl/mixer/MixerTest.h"
 
 #include "cpl/NorvikCplClient.h"
-#include "driverapi/DriverPort.h"
 
 #include <commctrl.h>
 
@@ -26,7 +25,6 @@ void MixerTest::SetUpTestSuite()
 
 void MixerTest::SetUp()
 {
-    SetDriverPortForTesting(&port_);
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, mainClient.OpenAsClient(NORVIK_DRIVER_NAME));
     bool changed = false;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, mainClient.UpdateDeviceList(&changed));
@@ -44,7 +42,6 @@ void MixerTest::TearDown()
     mainClient.CloseAll();
     bool changed = false;
     (void)mainClient.UpdateDeviceList(&changed); // its device objects go before the model they were opened on
-    SetDriverPortForTesting(nullptr);
     PumpMessages();
 }
 

@@ -5,8 +5,7 @@
 
 #include "cpl/framework/UiHandles.h"
 #include "cpl/mixer/FormMixer.h"
-#include "simulator/DriverModel.h"
-#include "simulator/InProcessPort.h"
+#include "tests/common/SimulatedDriver.h"
 #include "tests/cpl/CplTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +52,8 @@ class MixerTest : public testing::Test
 
     HWND Owner() const { return owner_.Get(); }
 
-    DriverModel model_;
-    InProcessPort port_{model_};
+    SimulatedDriver driver_;
+    DriverModel& model_ = driver_.model;
 
   private:
     UniqueWindow owner_;
