@@ -10,6 +10,7 @@
 #include "simulator/SimControl.h"
 #include "simulator/SimPipeServer.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
@@ -36,6 +37,7 @@ class SimulatedDriver
             pipeServer_ = std::make_unique<SimPipeServer>(model, control);
             pipePort_ = std::make_unique<PipeDriverPort>(L"\\\\.\\pipe\\" + pipeName_);
             routed_ = StartPipeServer();
+            EXPECT_TRUE(routed_) << "the simulator's pipe server did not start";
         }
         Route();
     }
@@ -52,10 +54,14 @@ class SimulatedDriver
     // False when the pipe server did not start.
     bool Routed() const { return routed_; }
     // Routes this process's driver to the model again, after a test pointed it elsewhere.
-    void Route() { SetDriverPortForTesting(OverPipe() ? static_cast<DriverPort*>(pipePort_.get()) : &inProcess_); }
+    void Route()
+    {
+        SetDriverPortForTesting(OverPipe() ? static_cast<DriverPort*>(pipePort_.get()) : &inProcess_);
+    }
 
     // Over the pipe only: the server's end, which a test may stop and start again.
     SimPipeServer& PipeServer() { return *pipeServer_; }
+    const std::wstring& PipeName() const { return pipeName_; }
     bool StartPipeServer() { return pipeServer_->Start(pipeName_) == ERROR_SUCCESS; }
 
     // The pipe server releases a handle when it sees the client's disconnect, a moment after the close.
@@ -76,4 +82,18 @@ class SimulatedDriver
     std::unique_ptr<PipeDriverPort> pipePort_;
     bool routed_ = true;
     static inline unsigned pipeCounter_ = 0;
+};
+
+// Routes this process's driver through the pipe port at `path` while the object lives: to a simulator in
+// another process, or to a test's own pipe server.
+class ScopedPipePort
+{
+  public:
+    explicit ScopedPipePort(const std::wstring& path) : port_(path) { SetDriverPortForTesting(&port_); }
+    ~ScopedPipePort() { SetDriverPortForTesting(nullptr); }
+    ScopedPipePort(const ScopedPipePort&) = delete;
+    ScopedPipePort& operator=(const ScopedPipePort&) = delete;
+
+  private:
+    PipeDriverPort port_;
 };

@@ -119,17 +119,6 @@ class PipeServer
     std::vector<WireRequest> seen_; // read by the test only after Join
     std::thread thread_;
 };
-
-// Routes the process's opens through one pipe port for the test's lifetime.
-class ScopedPipePort
-{
-  public:
-    explicit ScopedPipePort(const std::wstring& path) : port_(path) { SetDriverPortForTesting(&port_); }
-    ~ScopedPipePort() { SetDriverPortForTesting(nullptr); }
-
-  private:
-    PipeDriverPort port_;
-};
 } // namespace
 
 TEST(PipePort, RequestAndReplyOnTheWire)

@@ -6,7 +6,7 @@
 // addressed to its control handler, and Wine delivers no device events to services; the arrival window of a
 // service in a window station of its own is covered by the console-mode end-to-end tests.
 #include "driverapi/NorvikClient.h"
-#include "driverapi/PipeDriverPort.h"
+#include "tests/common/SimulatedDriver.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/service/ChildProcess.h"
 #include "tests/service/ServiceManagerSupport.h"
@@ -28,14 +28,12 @@ class ServiceUnderTheControlManager : public testing::Test
         RemoveService(); // a run that ended early may have left it installed
         ASSERT_TRUE(simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-units 2"));
         ASSERT_EQ(0u, control.Connect(L"corvex-driver", 10000));
-        SetDriverPortForTesting(&port);
         ASSERT_EQ(0u, RunChild(program, L"-install").exitCode);
     }
 
     void TearDown() override
     {
         client.CloseAll();
-        SetDriverPortForTesting(nullptr);
         RemoveService();
         (void)SimCommand(control, "quit");
         (void)simulator.Wait(5000);
@@ -62,7 +60,7 @@ class ServiceUnderTheControlManager : public testing::Test
     bool UnitConfigured(const char* serial) { return IsConfigured(SimUnit(SimDump(control), serial)); }
 
     const std::wstring program = BuildProgram(L"service\\corvexsvc.exe");
-    PipeDriverPort port{L"\\\\.\\pipe\\corvex-driver"};
+    ScopedPipePort port{L"\\\\.\\pipe\\corvex-driver"};
     BackgroundChild simulator;
     SimControlClient control;
     NorvikClient client;

@@ -6,8 +6,8 @@
 #include "ctl/CtlOutput.h"
 #include "ctl/UnitSnapshot.h"
 #include "driverapi/NorvikClient.h"
-#include "driverapi/PipeDriverPort.h"
 #include "simulator/DriverModel.h"
+#include "tests/common/SimulatedDriver.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/service/ChildProcess.h"
 #include "wn/WnDesktopHandles.h"
@@ -29,7 +29,6 @@ class ServiceEndToEnd : public testing::Test
         ASSERT_TRUE(
             simulator.Start(BuildProgram(L"simulator\\corvexsim.exe"), L"-pipe " + pipe + L" -units 2"));
         ASSERT_EQ(0u, control.Connect(pipe, 10000));
-        SetDriverPortForTesting(&port);
         ASSERT_TRUE(service.Start(BuildProgram(L"service\\corvexsvc.exe"), L"-console",
                                   L"CORVEX_DRIVER=pipe:" + pipe, ServiceDesktop()));
         ASSERT_TRUE(WaitUntil([this] { return HasServer(); })) << service.Output();
@@ -41,7 +40,6 @@ class ServiceEndToEnd : public testing::Test
     void TearDown() override
     {
         client.CloseAll();
-        SetDriverPortForTesting(nullptr);
         service.Kill();
         (void)Control("quit");
         (void)simulator.Wait(5000);
@@ -73,7 +71,7 @@ class ServiceEndToEnd : public testing::Test
     }
 
     const std::wstring pipe = L"corvex-e2e-svc-" + std::to_wstring(GetCurrentProcessId());
-    PipeDriverPort port{L"\\\\.\\pipe\\" + pipe};
+    ScopedPipePort port{L"\\\\.\\pipe\\" + pipe};
     BackgroundChild simulator;
     BackgroundChild service;
     SimControlClient control;

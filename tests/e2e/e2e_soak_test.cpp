@@ -6,8 +6,8 @@
 // a short round; tools/soak.sh sets CORVEX_SOAK_CYCLES and CORVEX_SOAK_REQUESTS for the full length.
 #include "driverapi/NorvikValueTexts.h"
 #include "driverapi/NorvikClient.h"
-#include "driverapi/PipeDriverPort.h"
 #include "resources/corvexcpl.h"
+#include "tests/common/SimulatedDriver.h"
 #include "tests/cpl/CplTestSupport.h"
 #include "tests/e2e/ProcessFootprint.h"
 #include "tests/e2e/StaticControlCost.h"
@@ -52,17 +52,12 @@ class Soak : public testing::Test
     {
         ASSERT_TRUE(session.StartDriverAndService());
         ASSERT_TRUE(session.StartControlPanel());
-        SetDriverPortForTesting(&port);
         ASSERT_EQ(0u, client.OpenAsClient(NORVIK_DRIVER_NAME));
         treeItems = session.TreeItems();
         OpenMixers();
     }
 
-    void TearDown() override
-    {
-        client.CloseAll();
-        SetDriverPortForTesting(nullptr);
-    }
+    void TearDown() override { client.CloseAll(); }
 
     void OpenMixers()
     {
@@ -114,7 +109,7 @@ class Soak : public testing::Test
 
     const std::wstring pipe = L"corvex-e2e-soak-" + std::to_wstring(GetCurrentProcessId());
     CplEndToEnd session{pipe};
-    PipeDriverPort port{L"\\\\.\\pipe\\" + pipe};
+    ScopedPipePort port{L"\\\\.\\pipe\\" + pipe};
     NorvikClient client;
     HWND mixers[2] = {nullptr, nullptr}; // in the control panel's process
     int treeItems = 0;

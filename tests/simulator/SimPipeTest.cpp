@@ -5,6 +5,7 @@
 #include "simulator/SimControlClient.h"
 #include "simulator/SimPipeServer.h"
 #include "wn/WnEvent.h"
+#include "tests/common/SimulatedDriver.h"
 #include "wn/WnFileHandle.h"
 
 #include <gtest/gtest.h>
@@ -38,22 +39,13 @@ template <class Condition> bool Eventually(Condition condition)
     return condition();
 }
 
-struct PipeSimulator
+// A new handle on the simulated driver.
+std::unique_ptr<DriverLink> OpenLink()
 {
-    DriverModel model;
-    SimControl control{model};
-    SimPipeServer server{model, control};
-    std::wstring name = UniquePipeName();
-    PipeDriverPort port{PipePath(name)};
-    PipeSimulator() { EXPECT_EQ(DWORD(ERROR_SUCCESS), server.Start(name)); }
-
-    std::unique_ptr<DriverLink> Open()
-    {
-        std::unique_ptr<DriverLink> link;
-        EXPECT_EQ(NORVIK_STATUS_SUCCESS, port.Open(L"\\\\.\\" NORVIK_DRIVER_NAME, &link));
-        return link;
-    }
-};
+    std::unique_ptr<DriverLink> link;
+    EXPECT_EQ(NORVIK_STATUS_SUCCESS, CurrentDriverPort().Open(L"\\\\.\\" NORVIK_DRIVER_NAME, &link));
+    return link;
+}
 
 NorvikStatus SetRole(DriverLink& link, uint32_t role)
 {
@@ -63,8 +55,8 @@ NorvikStatus SetRole(DriverLink& link, uint32_t role)
 
 TEST(SimPipe, RequestsAndDisconnectReleasesTheRole)
 {
-    PipeSimulator sim;
-    std::unique_ptr<DriverLink> server = sim.Open();
+    SimulatedDriver sim(2, SimulatedDriver::Transport::Pipe);
+    std::unique_ptr<DriverLink> server = OpenLink();
     ASSERT_TRUE(server);
     NorvikDriverInfo info{};
     uint32_t bytes = 0;
@@ -74,7 +66,7 @@ TEST(SimPipe, RequestsAndDisconnectReleasesTheRole)
     EXPECT_EQ(2u, info.interfaceMajor);
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, SetRole(*server, NORVIK_ROLE_SERVER));
 
-    std::unique_ptr<DriverLink> other = sim.Open();
+    std::unique_ptr<DriverLink> other = OpenLink();
     EXPECT_EQ(NORVIK_STATUS_ALREADY_DONE, SetRole(*other, NORVIK_ROLE_SERVER));
     server.reset();
     EXPECT_TRUE(Eventually([&] { return !sim.model.HasServer(); }))
@@ -86,8 +78,7 @@ TEST(SimPipe, RequestsAndDisconnectReleasesTheRole)
 
 TEST(SimPipe, EventsRegisteredOverThePipeAreSignalled)
 {
-    PipeSimulator sim;
-    SetDriverPortForTesting(&sim.port);
+    SimulatedDriver sim(2, SimulatedDriver::Transport::Pipe);
     NorvikDriver client;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, client.OpenAsClient(NORVIK_DRIVER_NAME));
     NorvikDeviceKeys keys{1, 2};
@@ -101,7 +92,6 @@ TEST(SimPipe, EventsRegisteredOverThePipeAreSignalled)
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, client.UpdateDeviceList(&changed));
     EXPECT_EQ(2u, client.DeviceCount());
     client.CloseAll();
-    SetDriverPortForTesting(nullptr);
 }
 
 // A client that speaks the wire format byte by byte.
@@ -146,8 +136,8 @@ class RawClient
 
 TEST(SimPipe, MalformedMessagesAreAnsweredAndTheConnectionGoesOn)
 {
-    PipeSimulator sim;
-    RawClient raw(PipePath(sim.name));
+    SimulatedDriver sim(2, SimulatedDriver::Transport::Pipe);
+    RawClient raw(PipePath(sim.PipeName()));
     const struct
     {
         const char* what;
@@ -172,14 +162,13 @@ TEST(SimPipe, MalformedMessagesAreAnsweredAndTheConnectionGoesOn)
         EXPECT_EQ(c.status, raw.Send(c.message, &count)) << c.what;
         EXPECT_EQ(c.count, count) << c.what;
     }
-    std::unique_ptr<DriverLink> other = sim.Open();
+    std::unique_ptr<DriverLink> other = OpenLink();
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, SetRole(*other, NORVIK_ROLE_CLIENT)) << "everyone else is still served";
 }
 
 TEST(SimPipe, ConnectionsBeyondTheBoundAreRefusedAndTheOthersServed)
 {
-    PipeSimulator sim;
-    SetDriverPortForTesting(&sim.port);
+    SimulatedDriver sim(2, SimulatedDriver::Transport::Pipe);
     std::vector<std::unique_ptr<NorvikApiContext>> held(SimPipeListener::kMaxConnections);
     for (std::unique_ptr<NorvikApiContext>& context : held)
     {
@@ -197,23 +186,22 @@ TEST(SimPipe, ConnectionsBeyondTheBoundAreRefusedAndTheOthersServed)
     held.pop_back();
     EXPECT_TRUE(Eventually([&] { return extra.Open(NORVIK_DRIVER_NAME) == NORVIK_STATUS_SUCCESS; }))
         << "a place given up is served again";
-    SetDriverPortForTesting(nullptr);
 }
 
 TEST(SimPipe, OneSimulatorPerName)
 {
-    PipeSimulator sim;
+    SimulatedDriver sim(2, SimulatedDriver::Transport::Pipe);
     DriverModel model;
     SimControl control(model);
     SimPipeServer second(model, control);
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), second.Start(sim.name));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), second.Start(sim.PipeName()));
 }
 
 TEST(SimPipe, ControlPipeLines)
 {
-    PipeSimulator sim;
+    SimulatedDriver sim(2, SimulatedDriver::Transport::Pipe);
     SimControlClient client;
-    ASSERT_EQ(DWORD(ERROR_SUCCESS), client.Connect(sim.name));
+    ASSERT_EQ(DWORD(ERROR_SUCCESS), client.Connect(sim.PipeName()));
     std::string reply;
     ASSERT_EQ(DWORD(ERROR_SUCCESS), client.Send("set rate 88200", &reply));
     EXPECT_EQ("ok", reply);
@@ -241,12 +229,12 @@ TEST(SimPipeChild, TakeServerRoleAndDie)
 
 TEST(SimPipe, DiedClientReleasesTheServerRole)
 {
-    PipeSimulator sim;
+    SimulatedDriver sim(2, SimulatedDriver::Transport::Pipe);
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command =
         L"\"" + std::wstring(self) + L"\" --gtest_filter=SimPipeChild.TakeServerRoleAndDie";
-    ASSERT_TRUE(SetEnvironmentVariableW(L"CORVEX_SIM_CHILD_PIPE", sim.name.c_str()));
+    ASSERT_TRUE(SetEnvironmentVariableW(L"CORVEX_SIM_CHILD_PIPE", sim.PipeName().c_str()));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -260,7 +248,7 @@ TEST(SimPipe, DiedClientReleasesTheServerRole)
     ASSERT_TRUE(GetExitCodeProcess(process.Get(), &exitCode));
     ASSERT_EQ(7u, exitCode) << "the child held the server role when it died";
     EXPECT_TRUE(Eventually([&] { return !sim.model.HasServer(); }));
-    std::unique_ptr<DriverLink> next = sim.Open();
+    std::unique_ptr<DriverLink> next = OpenLink();
     EXPECT_EQ(NORVIK_STATUS_SUCCESS, SetRole(*next, NORVIK_ROLE_SERVER));
 }
 
@@ -308,8 +296,7 @@ TEST(CorvexSim, ServesOtherProcessesAndQuits)
     SimControlClient control;
     ASSERT_EQ(DWORD(ERROR_SUCCESS), control.Connect(name, 20000));
 
-    PipeDriverPort port(PipePath(name));
-    SetDriverPortForTesting(&port);
+    ScopedPipePort port(PipePath(name));
     NorvikDriver client, server, next;
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, client.OpenAsClient(NORVIK_DRIVER_NAME));
     ASSERT_EQ(NORVIK_STATUS_SUCCESS, server.OpenWithEvents(NORVIK_DRIVER_NAME, true, true));
@@ -349,6 +336,5 @@ TEST(CorvexSim, ServesOtherProcessesAndQuits)
         << "the simulator is gone";
     client.CloseAll();
     next.CloseAll();
-    SetDriverPortForTesting(nullptr);
 }
 } // namespace
