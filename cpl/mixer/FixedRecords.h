@@ -10,8 +10,6 @@ template <typename T, uint32_t N> struct FixedRecords
     T items[N] = {};
     uint32_t count = 0; // the records in use, from the start; never above N
 
-    static constexpr uint32_t kCapacity = N;
-
     // Appends `item` and returns where it lies; null when the array is full.
     T* Add(const T& item)
     {
